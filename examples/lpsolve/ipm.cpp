@@ -1,0 +1,302 @@
+#include "examples/lpsolve/ipm.hpp"
+
+#include <algorithm>
+#include <cmath>
+#include <limits>
+
+#include "examples/lpsolve/newton_system.hpp"
+#include "examples/lpsolve/sparse_ops.hpp"
+
+namespace lpsolve {
+namespace {
+
+constexpr double kStepFraction = 0.9995;  // stay this far inside the boundary
+constexpr double kRayThreshold = 1e8;     // iterate size at which rays are examined
+constexpr double kRayTolerance = 1e-6;
+
+// Largest alpha in [0, 1] with v + alpha dv >= 0 on the entries where `mask` is set.
+double maxStep(const std::vector<double>& v, const std::vector<double>& dv,
+               const std::vector<char>& mask) {
+    double alpha = 1.0;
+    for (std::size_t j = 0; j < v.size(); ++j) {
+        if (mask[j] && dv[j] < 0.0) alpha = std::min(alpha, -v[j] / dv[j]);
+    }
+    return alpha;
+}
+
+struct Iterate {
+    std::vector<double> x, y, zl, zu;
+};
+
+class Mehrotra {
+public:
+    Mehrotra(const StandardForm& sf, const IpmOptions& options, KktSolver& kkt)
+        : sf_(sf), opt_(options), newton_(sf.A, kkt), n_(sf.cols()), m_(sf.rows()) {
+        hasL_.assign(n_, 0);
+        hasU_.assign(n_, 0);
+        for (std::size_t j = 0; j < n_; ++j) {
+            hasL_[j] = std::isfinite(sf.lower[j]) ? 1 : 0;
+            hasU_[j] = std::isfinite(sf.upper[j]) ? 1 : 0;
+            bounds_ += static_cast<std::size_t>(hasL_[j] + hasU_[j]);
+        }
+        bNorm_ = normInf(sf.b);
+        cNorm_ = normInf(sf.c);
+    }
+
+    IpmResult run(const IterationCallback& onIteration);
+
+private:
+    void startingPoint();
+    void slacks();
+    void residuals();
+    double barrier() const;
+    bool primalInfeasibilityRay() const;
+    bool dualInfeasibilityRay() const;
+    std::size_t step(IterationInfo& info);
+
+    const StandardForm& sf_;
+    const IpmOptions& opt_;
+    NewtonSystem newton_;
+    std::size_t n_, m_, bounds_ = 0;
+    std::vector<char> hasL_, hasU_;
+    double bNorm_ = 0.0, cNorm_ = 0.0;
+    Iterate it_;
+    std::vector<double> sl_, su_;  // x - l, u - x (0 where the bound is infinite)
+    std::vector<double> rp_, rd_;  // b - A x, c - A'y - zl + zu
+};
+
+void Mehrotra::slacks() {
+    sl_.assign(n_, 0.0);
+    su_.assign(n_, 0.0);
+    for (std::size_t j = 0; j < n_; ++j) {
+        if (hasL_[j]) sl_[j] = it_.x[j] - sf_.lower[j];
+        if (hasU_[j]) su_[j] = sf_.upper[j] - it_.x[j];
+    }
+}
+
+void Mehrotra::residuals() {
+    multiply(sf_.A, it_.x, rp_);
+    for (std::size_t i = 0; i < m_; ++i) rp_[i] = sf_.b[i] - rp_[i];
+    multiplyTransposed(sf_.A, it_.y, rd_);
+    for (std::size_t j = 0; j < n_; ++j) rd_[j] = sf_.c[j] - rd_[j] - it_.zl[j] + it_.zu[j];
+}
+
+double Mehrotra::barrier() const {
+    if (bounds_ == 0) return 0.0;
+    return (dot(sl_, it_.zl) + dot(su_, it_.zu)) / static_cast<double>(bounds_);
+}
+
+// Least-norm points: x closest to a reference inside the bounds with A x = b, and y
+// with A'y closest to c; then both are pushed strictly inside their bounds.
+void Mehrotra::startingPoint() {
+    std::vector<double> ref(n_, 0.0);
+    for (std::size_t j = 0; j < n_; ++j) {
+        if (hasL_[j] && hasU_[j]) ref[j] = 0.5 * (sf_.lower[j] + sf_.upper[j]);
+        else if (hasL_[j]) ref[j] = sf_.lower[j];
+        else if (hasU_[j]) ref[j] = sf_.upper[j];
+    }
+    newton_.factor(std::vector<double>(n_, 1.0));
+    // -(x - ref) + A'y = 0, A x = b  <=>  with x = ref + dx: -dx + A'y = 0, A dx = b - A ref.
+    std::vector<double> aref, g(m_), f(n_, 0.0), dx, dy;
+    multiply(sf_.A, ref, aref);
+    for (std::size_t i = 0; i < m_; ++i) g[i] = sf_.b[i] - aref[i];
+    newton_.solve(f, g, dx, dy);
+    it_.x.resize(n_);
+    for (std::size_t j = 0; j < n_; ++j) it_.x[j] = ref[j] + dx[j];
+    // -w + A'y = c, A w = 0: y is the least-squares solution of A'y = c, z = c - A'y.
+    newton_.solve(sf_.c, std::vector<double>(m_, 0.0), dx, it_.y);
+    std::vector<double> zt(n_);
+    for (std::size_t j = 0; j < n_; ++j) zt[j] = -dx[j];
+
+    slacks();
+    double violation = 0.0;
+    for (std::size_t j = 0; j < n_; ++j) {
+        if (hasL_[j]) violation = std::max(violation, -sl_[j]);
+        if (hasU_[j]) violation = std::max(violation, -su_[j]);
+    }
+    const double theta = std::max(1.0, 1.5 * violation);
+    for (std::size_t j = 0; j < n_; ++j) {
+        double& x = it_.x[j];
+        if (hasL_[j] && hasU_[j]) {
+            const double margin = std::min(theta, 0.25 * (sf_.upper[j] - sf_.lower[j]));
+            x = std::clamp(x, sf_.lower[j] + margin, sf_.upper[j] - margin);
+        } else if (hasL_[j]) {
+            x = std::max(x, sf_.lower[j] + theta);
+        } else if (hasU_[j]) {
+            x = std::min(x, sf_.upper[j] - theta);
+        }
+    }
+    it_.zl.assign(n_, 0.0);
+    it_.zu.assign(n_, 0.0);
+    const double zfloor = std::max(1.0, 0.1 * cNorm_);
+    for (std::size_t j = 0; j < n_; ++j) {
+        if (hasL_[j]) it_.zl[j] = std::max(zt[j], zfloor);
+        if (hasU_[j]) it_.zu[j] = std::max(-zt[j], zfloor);
+    }
+    slacks();
+}
+
+// A point far out with A'y + zl - zu ~ 0 and a positive dual objective proves that no
+// x satisfies the constraints (Farkas).
+bool Mehrotra::primalInfeasibilityRay() const {
+    const double size = std::max({normInf(it_.y), normInf(it_.zl), normInf(it_.zu)});
+    if (!(size > kRayThreshold * (1.0 + cNorm_))) return false;
+    double objective = dot(sf_.b, it_.y);
+    std::vector<double> aty;
+    multiplyTransposed(sf_.A, it_.y, aty);
+    double residual = 0.0;
+    for (std::size_t j = 0; j < n_; ++j) {
+        if (hasL_[j]) objective += sf_.lower[j] * it_.zl[j];
+        if (hasU_[j]) objective -= sf_.upper[j] * it_.zu[j];
+        residual = std::max(residual, std::fabs(aty[j] + it_.zl[j] - it_.zu[j]));
+    }
+    return residual / size < kRayTolerance && objective / size > kRayTolerance;
+}
+
+// A far-out x with A x ~ 0 (relative to its size) and c'x < 0 is a direction along
+// which the objective decreases without bound.
+bool Mehrotra::dualInfeasibilityRay() const {
+    const double size = normInf(it_.x);
+    if (!(size > kRayThreshold * (1.0 + bNorm_))) return false;
+    std::vector<double> ax;
+    multiply(sf_.A, it_.x, ax);
+    return normInf(ax) / size < kRayTolerance && dot(sf_.c, it_.x) / size < -kRayTolerance;
+}
+
+// One predictor-corrector step; returns the number of corrector solves.
+std::size_t Mehrotra::step(IterationInfo& info) {
+    std::vector<double> d(n_, 0.0);
+    for (std::size_t j = 0; j < n_; ++j) {
+        if (hasL_[j]) d[j] += it_.zl[j] / sl_[j];
+        if (hasU_[j]) d[j] += it_.zu[j] / su_[j];
+    }
+    newton_.factor(d);
+
+    const double mu = barrier();
+    std::vector<double> rl(n_, 0.0), ru(n_, 0.0), f(n_), dx, dy, dzl(n_, 0.0), dzu(n_, 0.0);
+    auto direction = [&]() {
+        for (std::size_t j = 0; j < n_; ++j) {
+            f[j] = rd_[j];
+            if (hasL_[j]) f[j] -= rl[j] / sl_[j];
+            if (hasU_[j]) f[j] += ru[j] / su_[j];
+        }
+        newton_.solve(f, rp_, dx, dy);
+        for (std::size_t j = 0; j < n_; ++j) {
+            dzl[j] = hasL_[j] ? (rl[j] - it_.zl[j] * dx[j]) / sl_[j] : 0.0;
+            dzu[j] = hasU_[j] ? (ru[j] + it_.zu[j] * dx[j]) / su_[j] : 0.0;
+        }
+    };
+    std::vector<double> negDx(n_);
+    auto stepLengths = [&](double& ap, double& ad) {
+        for (std::size_t j = 0; j < n_; ++j) negDx[j] = -dx[j];
+        ap = std::min(maxStep(sl_, dx, hasL_), maxStep(su_, negDx, hasU_));
+        ad = std::min(maxStep(it_.zl, dzl, hasL_), maxStep(it_.zu, dzu, hasU_));
+    };
+
+    // Predictor: the pure Newton (affine-scaling) direction.
+    for (std::size_t j = 0; j < n_; ++j) {
+        rl[j] = hasL_[j] ? -sl_[j] * it_.zl[j] : 0.0;
+        ru[j] = hasU_[j] ? -su_[j] * it_.zu[j] : 0.0;
+    }
+    direction();
+    double ap = 0.0, ad = 0.0;
+    stepLengths(ap, ad);
+    double muAff = 0.0;
+    for (std::size_t j = 0; j < n_; ++j) {
+        if (hasL_[j]) muAff += (sl_[j] + ap * dx[j]) * (it_.zl[j] + ad * dzl[j]);
+        if (hasU_[j]) muAff += (su_[j] - ap * dx[j]) * (it_.zu[j] + ad * dzu[j]);
+    }
+    muAff = bounds_ > 0 ? muAff / static_cast<double>(bounds_) : 0.0;
+    const double sigma = mu > 0.0 ? std::pow(muAff / mu, 3.0) : 0.0;
+
+    // Corrector: centring towards sigma*mu plus the second-order term of the predictor.
+    for (std::size_t j = 0; j < n_; ++j) {
+        if (hasL_[j]) rl[j] = sigma * mu - sl_[j] * it_.zl[j] - dx[j] * dzl[j];
+        if (hasU_[j]) ru[j] = sigma * mu - su_[j] * it_.zu[j] + dx[j] * dzu[j];
+    }
+    direction();
+    stepLengths(ap, ad);
+    ap = std::min(1.0, kStepFraction * ap);
+    ad = std::min(1.0, kStepFraction * ad);
+
+    for (std::size_t j = 0; j < n_; ++j) {
+        it_.x[j] += ap * dx[j];
+        it_.zl[j] += ad * dzl[j];
+        it_.zu[j] += ad * dzu[j];
+    }
+    for (std::size_t i = 0; i < m_; ++i) it_.y[i] += ad * dy[i];
+    info.stepLength = std::min(ap, ad);
+    return 1;
+}
+
+IpmResult Mehrotra::run(const IterationCallback& onIteration) {
+    IpmResult result;
+    startingPoint();
+    IterationInfo info;
+    for (std::size_t k = 0;; ++k) {
+        slacks();
+        residuals();
+        const double mu = barrier();
+        const double pobj = dot(sf_.c, it_.x);
+        double dobj = dot(sf_.b, it_.y);
+        for (std::size_t j = 0; j < n_; ++j) {
+            if (hasL_[j]) dobj += sf_.lower[j] * it_.zl[j];
+            if (hasU_[j]) dobj -= sf_.upper[j] * it_.zu[j];
+        }
+        info.iteration = k;
+        info.objective = pobj + sf_.constant;
+        info.primalInfeasibility = normInf(rp_);
+        info.dualInfeasibility = normInf(rd_);
+        info.barrier = mu;
+        info.complementarity = mu * static_cast<double>(bounds_);
+        if (k == 0) info.stepLength = 0.0, info.corrections = 0;
+        if (onIteration) onIteration(info);
+
+        result.iterations = k;
+        result.objective = info.objective;
+        const bool primalOk = info.primalInfeasibility <= opt_.tolerance * (1.0 + bNorm_);
+        const bool dualOk = info.dualInfeasibility <= opt_.tolerance * (1.0 + cNorm_);
+        const bool gapOk = std::fabs(pobj - dobj) <= opt_.tolerance * (1.0 + std::fabs(pobj));
+        if (primalOk && dualOk && gapOk) {
+            result.status = IpmStatus::Optimal;
+            result.message = "optimal solution found";
+            break;
+        }
+        if (primalInfeasibilityRay()) {
+            result.status = IpmStatus::Infeasible;
+            result.message = "the problem is infeasible (the dual iterates diverge along a Farkas ray)";
+            break;
+        }
+        if (dualInfeasibilityRay()) {
+            result.status = IpmStatus::Unbounded;
+            result.message = "the problem is unbounded (the primal iterates diverge along a descent ray)";
+            break;
+        }
+        if (!std::isfinite(pobj) || !std::isfinite(dobj)) {
+            result.status = IpmStatus::NumericalFailure;
+            result.message = "the iterates are no longer finite";
+            break;
+        }
+        if (k >= opt_.maxIterations) {
+            result.status = IpmStatus::IterationLimit;
+            result.message = "iteration limit reached";
+            break;
+        }
+        info.corrections = step(info);
+    }
+    result.x = it_.x;
+    result.y = it_.y;
+    result.zl = it_.zl;
+    result.zu = it_.zu;
+    return result;
+}
+
+}  // namespace
+
+IpmResult solveIpm(const StandardForm& sf, const IpmOptions& options, KktSolver& kkt,
+                   const IterationCallback& onIteration) {
+    Mehrotra method(sf, options, kkt);
+    return method.run(onIteration);
+}
+
+}  // namespace lpsolve

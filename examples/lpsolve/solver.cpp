@@ -1,0 +1,70 @@
+#include "examples/lpsolve/solver.hpp"
+
+#include <chrono>
+#include <cstdio>
+
+#include "examples/lpsolve/mps_reader.hpp"
+#include "examples/lpsolve/progress.hpp"
+#include "examples/lpsolve/standard_form.hpp"
+#include "examples/lpsolve/violation.hpp"
+
+namespace lpsolve {
+
+SolveOutcome solveFile(const Options& options) {
+    const auto start = std::chrono::steady_clock::now();
+    const LpModel lp = readMps(options.file);
+    SolveOutcome out;
+    out.problem = lp.name.empty() ? options.file : lp.name;
+    if (!options.quiet && lp.integerColumns > 0) {
+        std::printf("note: %zu integer columns are relaxed to continuous\n", lp.integerColumns);
+    }
+    const StandardForm sf = toStandardForm(lp);
+    auto kkt = makeKktSolver(sf.A, options.linearAlgebra);
+    out.linearAlgebra = kkt->name();
+    IpmOptions ipmOptions;
+    ipmOptions.tolerance = options.tolerance;
+    ipmOptions.maxIterations = options.maxIterations;
+    ProgressTable table(!options.quiet);
+    const IpmResult r = solveIpm(sf, ipmOptions, *kkt,
+                                 [&](const IterationInfo& info) { table.row(info); });
+    out.status = r.status;
+    out.iterations = r.iterations;
+    out.message = r.message;
+    out.x = modelColumns(sf, r.x);
+    out.objective = r.objective;
+    out.maxViolation = maxViolation(lp, out.x);
+    out.seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+    return out;
+}
+
+ExitCode runSolver(const Options& options) {
+    const SolveOutcome out = solveFile(options);
+    switch (out.status) {
+        case IpmStatus::Optimal:
+            std::printf("\nStatus:        optimal\n");
+            std::printf("Objective:     %.10g\n", out.objective);
+            std::printf("Iterations:    %zu\n", out.iterations);
+            std::printf("Max violation: %.3e\n", out.maxViolation);
+            std::printf("Time:          %.3f s (%s linear algebra)\n", out.seconds,
+                        out.linearAlgebra.c_str());
+            return ExitCode::Optimal;
+        case IpmStatus::Infeasible:
+            std::fprintf(stderr, "lpsolve: %s: %s after %zu iterations\n", out.problem.c_str(),
+                         out.message.c_str(), out.iterations);
+            return ExitCode::Infeasible;
+        case IpmStatus::Unbounded:
+            std::fprintf(stderr, "lpsolve: %s: %s after %zu iterations\n", out.problem.c_str(),
+                         out.message.c_str(), out.iterations);
+            return ExitCode::Unbounded;
+        case IpmStatus::IterationLimit:
+            std::fprintf(stderr, "lpsolve: %s: no solution: %s (%zu iterations)\n",
+                         out.problem.c_str(), out.message.c_str(), out.iterations);
+            return ExitCode::IterationLimit;
+        case IpmStatus::NumericalFailure:
+            break;
+    }
+    std::fprintf(stderr, "lpsolve: %s: no solution: %s\n", out.problem.c_str(), out.message.c_str());
+    return ExitCode::NumericalFailure;
+}
+
+}  // namespace lpsolve

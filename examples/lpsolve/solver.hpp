@@ -1,0 +1,32 @@
+#pragma once
+// The whole solve: read, presolve, convert, iterate, check, report.
+#include <cstddef>
+#include <string>
+#include <vector>
+
+#include "examples/lpsolve/ipm.hpp"
+#include "examples/lpsolve/lp_error.hpp"
+#include "examples/lpsolve/options.hpp"
+
+namespace lpsolve {
+
+struct SolveOutcome {
+    IpmStatus status = IpmStatus::NumericalFailure;
+    std::string problem;           ///< problem name from the file
+    double objective = 0.0;        ///< with the objective constant
+    std::size_t iterations = 0;
+    double maxViolation = 0.0;     ///< largest constraint violation of the final point
+    double seconds = 0.0;
+    std::vector<double> x;         ///< one value per column of the file
+    std::string message;
+    std::string linearAlgebra;     ///< back end used
+};
+
+/// Solves the problem in options.file; prints the progress table unless options.quiet.
+/// Throws LpError for unreadable input and for a KKT factorization that fails.
+SolveOutcome solveFile(const Options& options);
+
+/// Solves and prints the final summary (errors to stderr); returns the exit code.
+ExitCode runSolver(const Options& options);
+
+}  // namespace lpsolve

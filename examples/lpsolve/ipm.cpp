@@ -231,6 +231,15 @@ std::size_t Mehrotra::step(IterationInfo& info) {
 
 IpmResult Mehrotra::run(const IterationCallback& onIteration) {
     IpmResult result;
+    if (n_ == 0) {  // nothing left after presolve: only the constant and b = 0 remain
+        const bool feasible = bNorm_ <= opt_.tolerance;
+        result.status = feasible ? IpmStatus::Optimal : IpmStatus::Infeasible;
+        result.message = feasible ? "optimal solution found (no variables left)"
+                                  : "the problem is infeasible (a row without variables needs a nonzero value)";
+        result.objective = sf_.constant;
+        result.y.assign(m_, 0.0);
+        return result;
+    }
     startingPoint();
     IterationInfo info;
     for (std::size_t k = 0;; ++k) {

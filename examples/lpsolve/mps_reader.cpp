@@ -24,6 +24,19 @@ double toIeee(double v, double coinInfinity) {
     return v;
 }
 
+// True when a line starts with a section name of the quadratic/conic extensions.
+// Compressed files are not scanned.
+bool hasNonlinearSection(const std::string& path) {
+    std::ifstream in(path);
+    std::string line;
+    while (std::getline(in, line)) {
+        for (const char* section : {"QUADOBJ", "QSECTION", "QMATRIX", "QCMATRIX", "CSECTION"}) {
+            if (line.rfind(section, 0) == 0) return true;
+        }
+    }
+    return false;
+}
+
 }  // namespace
 
 LpModel readMps(const std::string& path) {
@@ -44,13 +57,12 @@ LpModel readMps(const std::string& path) {
                                       : std::to_string(errors) + " errors") + ")");
     }
 
-    // readMps stops at a QUADOBJ/QSECTION/CSECTION card: the file is not a plain LP.
-    const COINSectionType last = reader.reader() != nullptr ? reader.reader()->whichSection()
-                                                            : COIN_EOF_SECTION;
-    if (last == COIN_QUADRATIC_SECTION || last == COIN_CONIC_SECTION ||
-        last == COIN_QUAD_SECTION) {
-        throw LpError(ExitCode::BadInput,
-                      "'" + path + "' has a quadratic or conic section; only linear programs are solved");
+    // CoinMpsIO skips quadratic and conic sections without a word; refuse such files
+    // rather than solve a different problem.
+    if (hasNonlinearSection(path)) {
+        throw LpError(ExitCode::BadInput, "'" + path +
+                                              "' has a quadratic or conic section; lpsolve "
+                                              "solves linear programs only");
     }
 
     LpModel lp;

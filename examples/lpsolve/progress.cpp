@@ -16,4 +16,9 @@ void ProgressTable::row(const IterationInfo& info) {
                 info.complementarity, info.barrier, info.stepLength, info.corrections);
 }
 
+void reportPresolve(const PresolveResult& p) {
+    std::printf("\nPresolve removed %zu inequalities, %zu equalities, %zu variables and %ld nonzeros.\n",
+                p.inequalitiesRemoved, p.equalitiesRemoved, p.columnsRemoved, p.nonzerosRemoved);
+}
+
 }  // namespace lpsolve

@@ -1,6 +1,7 @@
 #pragma once
 // The per-iteration progress table.
 #include "examples/lpsolve/ipm.hpp"
+#include "examples/lpsolve/presolve.hpp"
 
 namespace lpsolve {
 
@@ -14,5 +15,8 @@ private:
     bool enabled_;
     bool headerDone_ = false;
 };
+
+/// One summary line of what the presolve removed.
+void reportPresolve(const PresolveResult& p);
 
 }  // namespace lpsolve

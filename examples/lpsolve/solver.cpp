@@ -4,6 +4,7 @@
 #include <cstdio>
 
 #include "examples/lpsolve/mps_reader.hpp"
+#include "examples/lpsolve/presolve.hpp"
 #include "examples/lpsolve/progress.hpp"
 #include "examples/lpsolve/standard_form.hpp"
 #include "examples/lpsolve/violation.hpp"
@@ -18,7 +19,17 @@ SolveOutcome solveFile(const Options& options) {
     if (!options.quiet && lp.integerColumns > 0) {
         std::printf("note: %zu integer columns are relaxed to continuous\n", lp.integerColumns);
     }
-    const StandardForm sf = toStandardForm(lp);
+    PresolveResult pre;
+    if (options.presolve) {
+        pre = presolve(lp);
+        if (!options.quiet) reportPresolve(pre);
+    } else {
+        pre.reduced = lp;
+        pre.removedValue.assign(lp.numCols(), 0.0);
+        for (std::size_t j = 0; j < lp.numCols(); ++j) pre.keptColumns.push_back(j);
+        for (std::size_t i = 0; i < lp.numRows(); ++i) pre.keptRows.push_back(i);
+    }
+    const StandardForm sf = toStandardForm(pre.reduced);
     auto kkt = makeKktSolver(sf.A, options.linearAlgebra);
     out.linearAlgebra = kkt->name();
     IpmOptions ipmOptions;
@@ -30,7 +41,7 @@ SolveOutcome solveFile(const Options& options) {
     out.status = r.status;
     out.iterations = r.iterations;
     out.message = r.message;
-    out.x = modelColumns(sf, r.x);
+    out.x = restoreColumns(pre, modelColumns(sf, r.x));
     out.objective = r.objective;
     out.maxViolation = maxViolation(lp, out.x);
     out.seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();

@@ -1,0 +1,164 @@
+// Every KKT back end against LAPACK's dsysv on the explicitly assembled matrix, and the
+// regularization control of NewtonSystem with a scripted back end.
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <random>
+
+#include "examples/lpsolve/lp_error.hpp"
+#include "examples/lpsolve/newton_system.hpp"
+#include "tests/examples/lpsolve/random_lp.hpp"
+#include "tests/support/host_guard.hpp"
+#include "tests/support/lapack.hpp"
+
+namespace {
+
+using lpsolve::CscMatrix;
+using lpsolve::LinearAlgebra;
+
+CscMatrix randomMatrix(std::mt19937& rng, std::size_t m, std::size_t n, double density) {
+    std::uniform_real_distribution<double> value(-1.0, 1.0), unit(0.0, 1.0);
+    CscMatrix A;
+    A.rows = m;
+    A.cols = n;
+    A.colStart.push_back(0);
+    for (std::size_t j = 0; j < n; ++j) {
+        for (std::size_t i = 0; i < m; ++i) {
+            // A diagonal entry in every row keeps A of full row rank.
+            if (i == j || unit(rng) < density) {
+                A.rowIndex.push_back(i);
+                A.value.push_back(i == j ? 2.0 + value(rng) : value(rng));
+            }
+        }
+        A.colStart.push_back(A.rowIndex.size());
+    }
+    return A;
+}
+
+// The solution of [-D A'; A delta I] [x; y] = rhs by LAPACK's dsysv on the whole matrix.
+std::vector<double> oracleSolve(const CscMatrix& A, const std::vector<double>& d, double delta,
+                                std::vector<double> rhs) {
+    const std::size_t n = A.cols, N = A.cols + A.rows;
+    std::vector<double> K(N * N, 0.0);
+    for (std::size_t j = 0; j < n; ++j) {
+        K[j + j * N] = -d[j];
+        for (std::size_t k = A.colStart[j]; k < A.colStart[j + 1]; ++k) {
+            K[(n + A.rowIndex[k]) + j * N] += A.value[k];
+            K[j + (n + A.rowIndex[k]) * N] += A.value[k];
+        }
+    }
+    for (std::size_t i = n; i < N; ++i) K[i + i * N] = delta;
+    const blas_int bn = static_cast<blas_int>(N), one = 1;
+    std::vector<blas_int> ipiv(N);
+    blas_int info = 0, lwork = static_cast<blas_int>(64 * N);
+    std::vector<double> work(64 * N);
+    dsysv_("L", &bn, &one, K.data(), &bn, ipiv.data(), rhs.data(), &bn, work.data(), &lwork, &info);
+    EXPECT_EQ(info, 0);
+    return rhs;
+}
+
+class KktBackend : public ::testing::TestWithParam<LinearAlgebra> {};
+
+// Sizes straddle the dense solver's 128/129 blocking switch; D spans twelve orders of
+// magnitude as it does near an interior-point solution.
+TEST_P(KktBackend, SolvesLikeLapackAndReportsTheInertia) {
+    HostLeakGuard guard;
+    std::mt19937 rng(42);
+    std::uniform_real_distribution<double> unit(0.0, 1.0), value(-1.0, 1.0);
+    for (const auto& [m, n] : {std::pair<std::size_t, std::size_t>{1, 1}, {3, 5}, {20, 47},
+                               {40, 88}, {50, 79}, {60, 120}}) {
+        const CscMatrix A = randomMatrix(rng, m, n, 0.1);
+        auto kkt = lpsolve::makeKktSolver(A, GetParam());
+        for (int round = 0; round < 2; ++round) {  // refactor with new values, same solver
+            std::vector<double> d(n);
+            for (auto& v : d) v = std::pow(10.0, -6.0 + 12.0 * unit(rng));
+            const double delta = 1e-12;
+            const auto report = kkt->factor(d, delta);
+            ASSERT_TRUE(report.factored);
+            EXPECT_TRUE(report.inertiaOk) << m << "x" << n;
+            EXPECT_EQ(report.negativePivots, n);
+            EXPECT_EQ(report.rank, n + m);
+
+            std::vector<double> rhs(n + m);
+            for (auto& v : rhs) v = value(rng);
+            const auto expected = oracleSolve(A, d, delta, rhs);
+            kkt->solve(rhs);
+            double err = 0.0, scale = 0.0;
+            for (std::size_t i = 0; i < rhs.size(); ++i) {
+                err = std::max(err, std::fabs(rhs[i] - expected[i]));
+                scale = std::max(scale, std::fabs(expected[i]));
+            }
+            EXPECT_LE(err, 1e-6 * (1.0 + scale)) << m << "x" << n << " (" << kkt->name() << ")";
+        }
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(Lpsolve, KktBackend,
+                         ::testing::Values(LinearAlgebra::Dense, LinearAlgebra::Sparse),
+                         [](const auto& info) {
+                             return info.param == LinearAlgebra::Dense ? std::string("Dense")
+                                                                       : std::string("Sparse");
+                         });
+
+// A back end that fails a given number of times before it reports a good factor.
+class ScriptedKkt : public lpsolve::KktSolver {
+public:
+    explicit ScriptedKkt(int failures, bool factored) : failures_(failures), factored_(factored) {}
+    lpsolve::KktReport factor(const std::vector<double>& d, double dualReg) override {
+        seenPrimal.push_back(d.empty() ? 0.0 : d[0]);
+        seenDual.push_back(dualReg);
+        lpsolve::KktReport r;
+        const bool good = calls_++ >= failures_;
+        r.factored = good || factored_;
+        r.inertiaOk = good;
+        return r;
+    }
+    void solve(std::vector<double>&) override {}
+    std::string name() const override { return "scripted"; }
+    std::vector<double> seenPrimal, seenDual;
+
+private:
+    int failures_;
+    bool factored_;
+    int calls_ = 0;
+};
+
+TEST(NewtonSystem, RaisesTheRegularizationUntilTheInertiaIsRight) {
+    CscMatrix A;
+    A.rows = 1;
+    A.cols = 1;
+    A.colStart = {0, 1};
+    A.rowIndex = {0};
+    A.value = {1.0};
+    ScriptedKkt kkt(2, true);
+    lpsolve::NewtonSystem newton(A, kkt);
+    newton.factor({0.0});
+    ASSERT_EQ(kkt.seenDual.size(), 3u);
+    EXPECT_EQ(newton.refactorizations(), 2u);
+    EXPECT_GT(kkt.seenDual[1], kkt.seenDual[0]);
+    EXPECT_GT(kkt.seenDual[2], kkt.seenDual[1]);
+    EXPECT_GT(kkt.seenPrimal[2], kkt.seenPrimal[1]);  // d = 0 + primal regularization
+    EXPECT_GT(kkt.seenPrimal[0], 0.0);
+}
+
+TEST(NewtonSystem, GivesUpWithANumericalFailureNamingTheBackEnd) {
+    CscMatrix A;
+    A.rows = 1;
+    A.cols = 1;
+    A.colStart = {0, 1};
+    A.rowIndex = {0};
+    A.value = {1.0};
+    ScriptedKkt kkt(1000, false);
+    lpsolve::NewtonSystem newton(A, kkt);
+    try {
+        newton.factor({1.0});
+        ADD_FAILURE() << "a factorization that always fails was accepted";
+    } catch (const lpsolve::LpError& e) {
+        EXPECT_EQ(e.code(), lpsolve::ExitCode::NumericalFailure);
+        EXPECT_NE(std::string(e.what()).find("KKT"), std::string::npos) << e.what();
+        EXPECT_NE(std::string(e.what()).find("scripted"), std::string::npos) << e.what();
+    }
+    EXPECT_GT(kkt.seenDual.size(), 1u);
+}
+
+}  // namespace

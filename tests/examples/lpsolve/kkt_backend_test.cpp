@@ -2,8 +2,11 @@
 // regularization control of NewtonSystem with a scripted back end.
 #include <gtest/gtest.h>
 
+#include <dlfcn.h>
+
 #include <cmath>
 #include <random>
+#include <string>
 
 #include "examples/lpsolve/lp_error.hpp"
 #include "examples/lpsolve/newton_system.hpp"
@@ -55,6 +58,18 @@ std::vector<double> oracleSolve(const CscMatrix& A, const std::vector<double>& d
     dsysv_("L", &bn, &one, K.data(), &bn, ipiv.data(), rhs.data(), &bn, work.data(), &lwork, &info);
     EXPECT_EQ(info, 0);
     return rhs;
+}
+
+// CoinUtils brings a 32-bit-integer LAPACK/BLAS into the process with the same symbol
+// names; the 64-bit-integer one must win for every call the solver makes.
+TEST(KktBackend, BlasCallsBindToTheSixtyFourBitLibrary) {
+    for (void* symbol : {reinterpret_cast<void*>(&dsytrf_), reinterpret_cast<void*>(&dgemv_),
+                         reinterpret_cast<void*>(&dtrsv_)}) {
+        Dl_info info{};
+        ASSERT_NE(dladdr(symbol, &info), 0);
+        ASSERT_NE(info.dli_fname, nullptr);
+        EXPECT_NE(std::string(info.dli_fname).find("openblas64"), std::string::npos) << info.dli_fname;
+    }
 }
 
 class KktBackend : public ::testing::TestWithParam<LinearAlgebra> {};

@@ -21,7 +21,8 @@ DenseMatrix diagonal(std::initializer_list<double> d) {
     return A;
 }
 
-DynamicRegParams params(unsigned long nPrimal, bool checkInertia, double rp = DynamicRegParams::RP_DEFAULT,
+DynamicRegParams params(unsigned long nPrimal, bool checkInertia,
+                        double rp = DynamicRegParams::RP_DEFAULT,
                         double rd = DynamicRegParams::RD_DEFAULT) {
     DynamicRegParams p;
     p.rp = rp;

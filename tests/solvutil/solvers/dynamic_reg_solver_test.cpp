@@ -1,5 +1,7 @@
 // DynamicRegSolver on larger matrices: the panel algorithm against the unblocked one,
 // factor and solve against LAPACK, singular KKT matrices, reuse across sizes.
+#include "solvutil/solvers/dynamic_reg_solver.hpp"
+
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -8,7 +10,6 @@
 #include <random>
 #include <vector>
 
-#include "solvutil/solvers/dynamic_reg_solver.hpp"
 #include "tests/solvutil/solvers/kkt_matrices.hpp"
 #include "tests/support/host_guard.hpp"
 #include "tests/support/lapack.hpp"
@@ -123,8 +124,8 @@ TEST(DynamicRegSolver, FactorsRebuildTheMatrixAndLeaveTheUpperTriangle) {
     for (long n : {1L, 2L, 47L, 48L, 49L, 95L, 96L, 97L, 128L, 129L, 144L, 193L}) {
         SCOPED_TRACE(n);
         const long nx = (n + 1) / 2;
-        DenseMatrix K = nx == n ? kkt::randomSymmetric(rng, n)
-                                : kkt::quasiDefinite(rng, nx, n - nx, 0.5);
+        DenseMatrix K =
+            nx == n ? kkt::randomSymmetric(rng, n) : kkt::quasiDefinite(rng, nx, n - nx, 0.5);
         DenseMatrix F = K;
         for (long j = 1; j < n; ++j)
             for (long i = 0; i < j; ++i) F(i, j) = 1000.0 + i;  // sentinel
@@ -209,9 +210,8 @@ TEST(DynamicRegSolver, RankDeficientKktIsRegularizedAndReported) {
                 K(r, j) = K(j, r) = r == nx + 9 ? K(nx + 1, j) - 2.0 * K(nx + 2, j) : K(nx, j);
 
         const std::vector<double> w = eigenvalues(K);
-        const long nearZero = std::count_if(w.begin(), w.end(), [](double v) {
-            return std::abs(v) < 1e-10;
-        });
+        const long nearZero =
+            std::count_if(w.begin(), w.end(), [](double v) { return std::abs(v) < 1e-10; });
         ASSERT_EQ(nearZero, static_cast<long>(dependent.size()));
 
         DenseMatrix F = K;
@@ -251,8 +251,8 @@ TEST(DynamicRegSolver, OneObjectFactorsDifferentSizesInTurnWithoutLeaks) {
     for (long n : {300L, 5L, 130L, 1L, 97L, 300L}) {
         SCOPED_TRACE(n);
         const long nx = n / 2 + 1;
-        const DenseMatrix K = nx >= n ? kkt::randomSymmetric(rng, n)
-                                      : kkt::quasiDefinite(rng, nx, n - nx, 0.1);
+        const DenseMatrix K =
+            nx >= n ? kkt::randomSymmetric(rng, n) : kkt::quasiDefinite(rng, nx, n - nx, 0.1);
         DenseMatrix a = K, b = K;
         DynamicRegParams pa = kktParams(static_cast<unsigned long>(nx));
         DynamicRegParams pb = pa;

@@ -88,6 +88,12 @@ void DynamicRegSolver::factor(DenseMatrix& A, unsigned long n, DynamicRegParams&
     p.tinyPivot = false;
     p.regIndices.clear();  // keeps its capacity
 
+    if (n == 0) {  // nothing to factor: results as for an empty matrix, no BLAS call
+        p.pivotTol = regMax;
+        work.clear();
+        return;
+    }
+
     // Tolerance relative to the largest diagonal magnitude, never below the larger shift.
     const blas_int len = static_cast<blas_int>(n);
     const blas_int diagStride = static_cast<blas_int>(n + 1);
@@ -195,6 +201,7 @@ void DynamicRegSolver::solve(const DenseMatrix& A, unsigned long n, double* b) {
     static const char UNIT = 'U';
     const blas_int N = A.rows;
     const double* a = A.data();
+    if (N == 0) return;  // BLAS rejects a leading dimension of 0
 
     dtrsv_(&LOWER, &NO_TRANS, &UNIT, &N, a, &N, b, &INCR_ONE);  // L·y = b
     for (long i = 0; i < N; ++i) b[i] /= a[static_cast<unsigned long>(i) * (n + 1)];

@@ -55,11 +55,16 @@ public:
     /// Factors in place the n-by-n matrix A (column-major, leading dimension n; only the
     /// lower triangle is read and written). On return the diagonal of A holds D (shifts
     /// included) and the strictly lower triangle the strictly lower part of L; the strictly
-    /// upper triangle is untouched. Results go into `p`. Requires n >= 1 and A n-by-n.
+    /// upper triangle is untouched. Results go into `p`. Requires A n-by-n.
+    ///
+    /// The tolerance is max(|largest diagonal entry| · 2^-52, max(|rp|, |rd|)); when that
+    /// diagonal entry is NaN the shift magnitude alone is used. n = 0 is accepted and only
+    /// resets the results (dim = rank = 0, pivotTol = max(|rp|, |rd|)).
     void factor(DenseMatrix& A, unsigned long n, DynamicRegParams& p);
 
     /// Overwrites b (length n) with the solution of L·D·Lᵀ·x = b, using the factors left in
-    /// A by `factor`. The shifted factors are used as they are. n must equal A.rows.
+    /// A by `factor`. The shifted factors are used as they are. n must equal A.rows
+    /// (n = 0 does nothing).
     void solve(const DenseMatrix& A, unsigned long n, AlignedVector& b);
     /// As above, with b given as a pointer to n doubles.
     void solve(const DenseMatrix& A, unsigned long n, double* b);

@@ -159,3 +159,23 @@ TEST(DynamicRegRules, ToleranceComesFromTheDiagonalAndIsTestedOnUpdatedPivots) {
         EXPECT_EQ(A(1, 0), 0.5);
     }
 }
+
+TEST(DynamicRegRules, EmptyMatrixOnlyResetsTheResults) {
+    HostLeakGuard guard;
+    DynamicRegSolver solver;
+    DenseMatrix A(0, 0);
+    DynamicRegParams p;
+    p.checkInertia = true;
+    p.rank = p.dim = 5;
+    p.regIndices = {1, 2};
+    p.tinyPivot = true;
+    solver.factor(A, 0, p);
+    EXPECT_EQ(p.dim, 0u);
+    EXPECT_EQ(p.rank, 0u);
+    EXPECT_TRUE(p.regIndices.empty());
+    EXPECT_FALSE(p.tinyPivot);
+    EXPECT_EQ(p.pivotTol, kTwoM26);
+    AlignedVector b;
+    solver.solve(A, 0, b);
+    EXPECT_TRUE(b.empty());
+}

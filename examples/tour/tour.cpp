@@ -8,5 +8,6 @@ int main() {
     std::printf("solvutil tour\n");
     tour::vectorKernels();
     tour::matrixKernels();
+    tour::ldl();
     return 0;
 }

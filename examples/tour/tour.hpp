@@ -8,5 +8,6 @@ inline void section(const char* title) { std::printf("\n== %s ==\n", title); }
 
 void vectorKernels();
 void matrixKernels();
+void ldl();
 
 }  // namespace tour

@@ -1,5 +1,6 @@
 # Fails when LIBRARY exports a BLAS, LAPACK, MUMPS, SCOTCH or gfortran-runtime symbol.
 # Usage: cmake -DLIBRARY=<path> -P check_exports.cmake
+cmake_policy(SET CMP0007 NEW)
 find_program(NM nm REQUIRED)
 execute_process(COMMAND ${NM} -D --defined-only ${LIBRARY}
   OUTPUT_VARIABLE symbols RESULT_VARIABLE rc)

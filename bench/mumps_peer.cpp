@@ -7,6 +7,8 @@
 #include <algorithm>
 #include <cstring>
 
+extern "C" void SCOTCH_randomReset(void);
+
 struct MumpsPeer {
     DMUMPS_STRUC_C m;
 };
@@ -34,14 +36,22 @@ MumpsPeer* mumps_peer_create(int n, long nnz, int* irn, int* jcn, double* a, dou
     m.irn = irn;
     m.jcn = jcn;
     m.a = a;
+    SCOTCH_randomReset();  // as the stand-in does: the same ordering for the same matrix
     m.job = 1;
     dmumps_c(&m);
     return p;
 }
 
+// Like the stand-in (and any careful direct caller), rerun with a doubled workspace
+// margin while MUMPS reports its workspace too small, and keep the margin.
 int mumps_peer_factor(MumpsPeer* p) {
-    p->m.job = 2;
-    dmumps_c(&p->m);
+    for (int attempt = 0; attempt < 5; ++attempt) {
+        p->m.job = 2;
+        dmumps_c(&p->m);
+        const int st = p->m.infog[0];
+        if (st != -8 && st != -9 && st != -17 && st != -20) return st;
+        p->m.icntl[13] = std::max(20, 2 * p->m.icntl[13]);
+    }
     return p->m.infog[0];
 }
 

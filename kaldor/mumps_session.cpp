@@ -21,6 +21,9 @@
 
 #include "solvutil/host/kxerror.hpp"
 
+// SCOTCH (linked privately with MUMPS): restarts its process-wide random generator.
+extern "C" void SCOTCH_randomReset(void);
+
 namespace kaldor {
 
 namespace {
@@ -44,6 +47,10 @@ void pinOrderingThreads() {
     }();
     (void)done;
 }
+
+// SCOTCH draws from one random generator for the whole process, so without a reset the
+// ordering of a matrix (and its fill-in) depends on how many analyses ran before it.
+void restartOrderingRandomness() { SCOTCH_randomReset(); }
 
 }  // namespace
 
@@ -92,6 +99,7 @@ MumpsSession::~MumpsSession() {
 
 void MumpsSession::analyse(LdlPattern& pattern, const std::vector<int>& order) {
     pinOrderingThreads();
+    restartOrderingRandomness();
     DMUMPS_STRUC_C& m = s_->m;
     m.n = static_cast<int>(pattern.n);
     m.nz = 0;

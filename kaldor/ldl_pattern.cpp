@@ -6,7 +6,6 @@
 #include <climits>
 #include <cmath>
 
-#include "kaldor/user_error.hpp"
 #include "solvutil/host/kxerror.hpp"
 
 namespace kaldor {

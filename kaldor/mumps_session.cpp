@@ -171,8 +171,6 @@ void MumpsSession::solve(double* x, long nrhs) {
 }
 
 int MumpsSession::status() const { return infog(s_->m, 1); }
-int MumpsSession::statusDetail() const { return infog(s_->m, 2); }
-long MumpsSession::order() const { return s_->m.n; }
 long MumpsSession::nullPivots() const { return infog(s_->m, 28); }
 long MumpsSession::negativePivots() const { return infog(s_->m, 12); }
 long MumpsSession::factorEntries() const {

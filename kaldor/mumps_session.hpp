@@ -27,8 +27,6 @@ public:
     void solve(double* x, long nrhs);
 
     int status() const;          ///< INFOG(1) after the last call
-    int statusDetail() const;    ///< INFOG(2)
-    long order() const;
     long nullPivots() const;     ///< INFOG(28)
     long negativePivots() const; ///< INFOG(12)
     long factorEntries() const;  ///< INFOG(29), decoded

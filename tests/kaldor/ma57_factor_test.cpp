@@ -94,36 +94,6 @@ TEST(Ma57Factor, MatchesDenseLapackOnRandomKkt) {
     }
 }
 
-TEST(Ma57Factor, RankOfSingularKktEqualsDenseRank) {
-    std::mt19937 rng(7);
-    const long shapes[][3] = {{12, 6, 2}, {80, 40, 5}, {400, 150, 20}};
-    for (const auto& s : shapes) {
-        const long nx = s[0], nc = s[1], dep = s[2], n = nx + nc;
-        const Csc a = testdata::symmetricCsc(
-            n, testdata::randomKktLower(rng, nx, nc, 3, 0.0, dep), false);
-        const std::vector<double> dense = testdata::toDense(a);
-        const std::vector<double> w = testdata::eigenvalues(dense, n);
-        const double tol = 1e-10 * std::max(std::abs(w.front()), std::abs(w.back()));
-        const long denseRank =
-            std::count_if(w.begin(), w.end(), [tol](double v) { return std::abs(v) > tol; });
-        ASSERT_EQ(denseRank, n - dep);
-
-        MA57_RealLDLFactor f;
-        f.symbolicFactorization(a.ir.data(), a.jc.data(), n, a.nnz(), nullptr, 0);
-        f.numericFactorization(a.pr.data());
-        EXPECT_EQ(f.rank(), denseRank);
-        EXPECT_EQ(f.numNegEigenValues(), countBelow(w, -tol));
-
-        // A consistent right-hand side (b = A·z) is still solved.
-        std::vector<double> z = randomRhs(rng, n), b(static_cast<std::size_t>(n), 0.0);
-        for (long j = 0; j < n; ++j)
-            for (long i = 0; i < n; ++i) b[static_cast<std::size_t>(i)] += dense[static_cast<std::size_t>(i + j * n)] * z[static_cast<std::size_t>(j)];
-        std::vector<double> x(static_cast<std::size_t>(n));
-        f.solve(b.data(), 1, x.data(), true);
-        EXPECT_LT(testdata::relativeResidual(dense, n, x.data(), b.data()), 1e-10);
-    }
-}
-
 TEST(Ma57Factor, DenseCountsAndReproducibleStatistics) {
     // A dense positive definite matrix of order 200: L holds n(n+1)/2 entries and the
     // factorization costs about n³/3 flops.
@@ -157,28 +127,21 @@ TEST(Ma57Factor, DenseCountsAndReproducibleStatistics) {
     }
 }
 
-TEST(Ma57Factor, UpperTriangleIsIgnoredAndNewValuesNeedNoNewAnalysis) {
+TEST(Ma57Factor, EntriesAboveTheDiagonalAreNeverRead) {
     std::mt19937 rng(3);
     const long nx = 60, nc = 20, n = nx + nc;
     Csc a = testdata::symmetricCsc(n, testdata::randomKktLower(rng, nx, nc, 4, 0.0), true);
-    MA57_RealLDLFactor f;
-    f.symbolicFactorization(a.ir.data(), a.jc.data(), n, a.nnz(), nullptr, 0);
-    // Poison every upper entry: it must never be read.
     for (long j = 0; j < n; ++j)
         for (long k = a.jc[static_cast<std::size_t>(j)]; k < a.jc[static_cast<std::size_t>(j) + 1]; ++k)
             if (a.ir[static_cast<std::size_t>(k)] < j) a.pr[static_cast<std::size_t>(k)] = std::nan("");
-    for (int round = 0; round < 2; ++round) {
-        if (round == 1)  // shift the diagonal: the same pattern, new values
-            for (long j = 0; j < n; ++j)
-                for (long k = a.jc[static_cast<std::size_t>(j)]; k < a.jc[static_cast<std::size_t>(j) + 1]; ++k)
-                    if (a.ir[static_cast<std::size_t>(k)] == j) a.pr[static_cast<std::size_t>(k)] += j < nx ? 5.0 : -1.0;
-        f.numericFactorization(a.pr.data());
-        const std::vector<double> dense = testdata::toDense(a);
-        std::vector<double> b = randomRhs(rng, n), x(static_cast<std::size_t>(n));
-        f.solve(b.data(), 1, x.data(), true);
-        EXPECT_LT(testdata::relativeResidual(dense, n, x.data(), b.data()), 1e-12);
-        EXPECT_EQ(f.numNegEigenValues(), countBelow(testdata::eigenvalues(dense, n), 0.0));
-    }
+    MA57_RealLDLFactor f;
+    f.symbolicFactorization(a.ir.data(), a.jc.data(), n, a.nnz(), nullptr, 0);
+    f.numericFactorization(a.pr.data());
+    const std::vector<double> dense = testdata::toDense(a);
+    std::vector<double> b = randomRhs(rng, n), x(static_cast<std::size_t>(n));
+    f.solve(b.data(), 1, x.data(), true);
+    EXPECT_LT(testdata::relativeResidual(dense, n, x.data(), b.data()), 1e-12);
+    EXPECT_EQ(f.numNegEigenValues(), nc);
 }
 
 TEST(Ma57Factor, RejectsBadInputWithoutCallingTheFactorization) {

@@ -19,7 +19,8 @@ class MA57_RealLDLFactor;
 class SOLVUTIL_API EqnSolverSparseLDL : public IEqnSolverLDL {
 public:
     /// Creates the factor object and gives it `pivotTol`, the relative threshold for
-    /// numerical pivoting (in (0, 0.5]; larger is more stable, smaller keeps more sparsity).
+    /// numerical pivoting (typically 0.01 to 0.1: larger is more stable, smaller keeps
+    /// the factor sparser).
     explicit EqnSolverSparseLDL(double pivotTol);
     ~EqnSolverSparseLDL() override;
     EqnSolverSparseLDL(const EqnSolverSparseLDL&) = delete;
@@ -43,7 +44,7 @@ public:
     void getFlops(double& out) override;
     void getNnzL(long& out) override;
 
-    long solveInfo;                   ///< factor status word after the last solve
+    long solveInfo;                   ///< factor status word after the last solve (unset before)
     MA57_RealLDLFactor* factorObj;    ///< owned
     double* pr;                       ///< values (borrowed)
     long* ir;                         ///< row indices (borrowed)

@@ -9,6 +9,7 @@
 #include "solvutil/host/kxerror.hpp"
 #include "solvutil/host/ma57_factor.hpp"
 #include "solvutil/kernels/blas.hpp"
+#include "solvutil/kernels/vector_kernels.hpp"
 #include "tests/support/host_guard.hpp"
 #include "tests/support/sparse_kkt.hpp"
 
@@ -262,12 +263,14 @@ TEST(Ma57Factor, RetriesWithLargerWorkspaceUntilAttemptsRunOut) {
 
 // MUMPS' 32-bit BLAS lives inside libkaldor; libsolvutil's 64-bit one is in the process
 // too. If either caller reached the other's BLAS, the factorization (dgemm-sized fronts)
-// or the 64-bit length check below would go wrong.
+// or the 64-bit length checks below would go wrong: a length of 0xFFFFFFFF00000003 is
+// negative to a 64-bit-integer BLAS (result 0) but 3 to a 32-bit one (result 21).
 TEST(Ma57Factor, SharesTheProcessWithThe64BitBlas) {
     const double v[3] = {1.0, 2.0, 4.0};
-    const blas_int huge = static_cast<blas_int>(0xFFFFFFFF00000003ULL), one = 1, three = 3;
-    EXPECT_EQ(ddot_(&huge, v, &one, v, &one), 0.0);
-    EXPECT_EQ(ddot_(&three, v, &one, v, &one), 21.0);
+    const unsigned long hugeLength = 0xFFFFFFFF00000003UL;
+    const blas_int huge = static_cast<blas_int>(hugeLength), one = 1;
+    EXPECT_EQ(dotprod(v, v, hugeLength), 0.0);  // solvutil's kernel
+    EXPECT_EQ(dotprod(v, v, 3), 21.0);
 
     const long n = 300;
     std::mt19937 rng(11);
@@ -290,5 +293,6 @@ TEST(Ma57Factor, SharesTheProcessWithThe64BitBlas) {
            &info);
     ASSERT_EQ(info, 0);
     for (long i = 0; i < n; ++i) EXPECT_NEAR(x[static_cast<std::size_t>(i)], xb[static_cast<std::size_t>(i)], 1e-10 * (1 + std::abs(xb[static_cast<std::size_t>(i)])));
+    EXPECT_EQ(dotprod(v, v, hugeLength), 0.0);
     EXPECT_EQ(ddot_(&huge, v, &one, v, &one), 0.0);
 }

@@ -9,5 +9,6 @@ int main() {
     tour::vectorKernels();
     tour::matrixKernels();
     tour::ldl();
+    tour::sparseLdl();
     return 0;
 }

@@ -9,5 +9,6 @@ inline void section(const char* title) { std::printf("\n== %s ==\n", title); }
 void vectorKernels();
 void matrixKernels();
 void ldl();
+void sparseLdl();
 
 }  // namespace tour

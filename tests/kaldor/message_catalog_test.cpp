@@ -2,6 +2,7 @@
 // look-up-count hooks.
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <random>
 
 #include "kaldor/catalog_testing.hpp"

@@ -24,8 +24,10 @@ void* operator new(std::size_t n) {
     if (void* p = std::malloc(n == 0 ? 1 : n)) return p;
     throw std::bad_alloc();
 }
-void operator delete(void* p) noexcept { std::free(p); }
-void operator delete(void* p, std::size_t) noexcept { std::free(p); }
+// Out of line so that the compiler does not pair an inlined delete with malloc's free.
+[[gnu::noinline]] static void releaseBlock(void* p) noexcept { std::free(p); }
+void operator delete(void* p) noexcept { releaseBlock(p); }
+void operator delete(void* p, std::size_t) noexcept { releaseBlock(p); }
 
 namespace {
 

@@ -2,7 +2,6 @@
 // The two enumerations that describe a progress table: which solver's layout, and how
 // one column is read from the caller and rendered.
 
-
 /// Selects one of the ten progress-table layouts. The numbers cross the library
 /// boundary as plain integers and never change.
 enum class SolverName : int {

@@ -10,5 +10,6 @@ int main() {
     tour::matrixKernels();
     tour::ldl();
     tour::sparseLdl();
+    tour::display();
     return 0;
 }

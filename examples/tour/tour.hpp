@@ -10,5 +10,6 @@ void vectorKernels();
 void matrixKernels();
 void ldl();
 void sparseLdl();
+void display();
 
 }  // namespace tour

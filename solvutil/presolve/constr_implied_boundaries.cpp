@@ -55,14 +55,14 @@ void constrImpliedBoundaries(int /*nOutputs*/, kxarray::kxArrayPtr* outputs, int
         // A positive coefficient multiplies (lb, ub); every other value (zero, negative
         // zero, negative, NaN: `a > 0` is false) multiplies the mirror (ub, lb). The
         // choice is a bit mask, not a branch: signs in A are unpredictable.
-        const PairMask direct = (PairMask)(Pair{lb[j], ub[j]});
         const PairMask mirror = (PairMask)(Pair{ub[j], lb[j]});
+        const PairMask flip = mirror ^ (PairMask)(Pair{lb[j], ub[j]});
         const std::size_t end = starts[j + 1];
         for (std::size_t k = starts[j]; k < end; ++k) {
             if (k + kPrefetchAhead < nnz) __builtin_prefetch(&sums[rows[k + kPrefetchAhead]], 1);
             const Pair a = {values[k], values[k]};
             const PairMask positive = a > zero;
-            const Pair bound = (Pair)((positive & direct) | (~positive & mirror));
+            const Pair bound = (Pair)(mirror ^ (positive & flip));
             // Product and sum in separate statements: no fused multiply-add may merge them.
             const Pair product = a * bound;
             sums[rows[k]] += product;

@@ -8,7 +8,9 @@
 
 namespace presolve {
 
-/// Row-activity bounds implied by variable bounds.
+/// Row-activity bounds implied by variable bounds. Uses m pairs of doubles of host
+/// scratch memory; if that allocation fails the host error propagates (the output slots
+/// already hold their new arrays) and nothing leaks.
 ///
 /// inputs[0]: A, real sparse m-by-n double matrix (compressed column, size_t indices).
 /// inputs[1], inputs[2]: lb and ub, double arrays with at least n elements.

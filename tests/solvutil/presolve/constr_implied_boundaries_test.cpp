@@ -4,6 +4,7 @@
 #include <limits>
 #include <random>
 
+#include "solvutil/host/kxerror.hpp"
 #include "solvutil/presolve/presolve.hpp"
 #include "tests/solvutil/presolve/sparse_case.hpp"
 #include "tests/support/host_guard.hpp"
@@ -169,4 +170,26 @@ TEST(ConstrImpliedBoundaries, ReplacesArraysAlreadyInTheSlots) {
     EXPECT_EQ(kaldor::testing::arrayStats().live, live) << "old slot arrays not released";
     EXPECT_EQ(kxGetM(outputs[0].get()), 6u);
     EXPECT_EQ(kxGetM(outputs[1].get()), 6u);
+}
+
+TEST(ConstrImpliedBoundaries, OutOfMemoryForScratchLeaksNothing) {
+    HostLeakGuard guard;
+    std::mt19937 rng(8);
+    const SparseCase c = randomSparse(rng, 10, 6, 0.5);
+    auto lb = denseColumn(std::vector<double>(6, -1.0));
+    auto ub = denseColumn(std::vector<double>(6, 1.0));
+    const kxArray* inputs[3] = {c.array.get(), lb.get(), ub.get()};
+    kxarray::kxArrayPtr outputs[2];
+    kaldor::testing::failAllocationAfter(0);
+    try {
+        presolve::constrImpliedBoundaries(2, outputs, 3, inputs);
+        ADD_FAILURE() << "the failed host allocation must propagate";
+    } catch (const hostcore::IUserException& e) {
+        EXPECT_EQ(e.getMessageId(), "KALDOR:outOfMemory");
+    }
+    kaldor::testing::failAllocationAfter(-1);
+    // Slots assigned before the failure keep their new arrays.
+    ASSERT_NE(outputs[0], nullptr);
+    ASSERT_NE(outputs[1], nullptr);
+    EXPECT_EQ(kxGetM(outputs[1].get()), 10u);
 }

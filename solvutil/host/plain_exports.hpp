@@ -40,7 +40,8 @@ SOLVUTIL_API void deleteRngStateSolv(RngState* state);
 SOLVUTIL_API void deleteRngSolv(void* rng);
 
 /// Writes `count` doubles uniform in [0, 1) to `*destination` (`count` elements of
-/// caller storage; the pointer itself is read from the address given).
+/// caller storage; the pointer itself is read from the address given). The count and
+/// element types are those of mt19937ar::fillUniform.
 SOLVUTIL_API void getRandUniformSolv(void* rng, std::size_t count, double** destination);
 
 /// Makes pending host console output visible.

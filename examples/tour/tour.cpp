@@ -11,5 +11,6 @@ int main() {
     tour::ldl();
     tour::sparseLdl();
     tour::display();
+    tour::presolve();
     return 0;
 }

@@ -11,5 +11,6 @@ void matrixKernels();
 void ldl();
 void sparseLdl();
 void display();
+void presolve();
 
 }  // namespace tour

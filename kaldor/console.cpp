@@ -1,11 +1,13 @@
 // Host console of the stand-in: one sink shared by hostPrintf and every UTF-16 stream.
 // UTF-16 code units are converted to UTF-8 as they arrive, so the relative order of
 // narrow and wide output is kept. Tests redirect the sink with ConsoleCapture.
+#include <algorithm>
 #include <cstdarg>
 #include <cstdio>
 #include <mutex>
 #include <string>
 
+#include "kaldor/catalog_testing.hpp"
 #include "kaldor/console_sink.hpp"
 #include "kaldor/testing.hpp"
 #include "solvutil/host/hostio.hpp"
@@ -16,32 +18,42 @@ std::mutex g_sinkMutex;
 std::string* g_capture = nullptr;
 std::size_t g_flushes = 0;
 
-void appendUtf8(std::string& out, char32_t cp) {
+std::size_t encodeUtf8(char* out, char32_t cp) {
     if (cp < 0x80) {
-        out.push_back(static_cast<char>(cp));
-    } else if (cp < 0x800) {
-        out.push_back(static_cast<char>(0xC0 | (cp >> 6)));
-        out.push_back(static_cast<char>(0x80 | (cp & 0x3F)));
-    } else if (cp < 0x10000) {
-        out.push_back(static_cast<char>(0xE0 | (cp >> 12)));
-        out.push_back(static_cast<char>(0x80 | ((cp >> 6) & 0x3F)));
-        out.push_back(static_cast<char>(0x80 | (cp & 0x3F)));
-    } else {
-        out.push_back(static_cast<char>(0xF0 | (cp >> 18)));
-        out.push_back(static_cast<char>(0x80 | ((cp >> 12) & 0x3F)));
-        out.push_back(static_cast<char>(0x80 | ((cp >> 6) & 0x3F)));
-        out.push_back(static_cast<char>(0x80 | (cp & 0x3F)));
+        out[0] = static_cast<char>(cp);
+        return 1;
     }
+    if (cp < 0x800) {
+        out[0] = static_cast<char>(0xC0 | (cp >> 6));
+        out[1] = static_cast<char>(0x80 | (cp & 0x3F));
+        return 2;
+    }
+    if (cp < 0x10000) {
+        out[0] = static_cast<char>(0xE0 | (cp >> 12));
+        out[1] = static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
+        out[2] = static_cast<char>(0x80 | (cp & 0x3F));
+        return 3;
+    }
+    out[0] = static_cast<char>(0xF0 | (cp >> 18));
+    out[1] = static_cast<char>(0x80 | ((cp >> 12) & 0x3F));
+    out[2] = static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
+    out[3] = static_cast<char>(0x80 | (cp & 0x3F));
+    return 4;
 }
 
 /// UTF-16 stream buffer that converts to UTF-8 and hands the bytes to the sink at once.
 class ConsoleBuffer final : public std::basic_streambuf<char16_t> {
 protected:
+    // Converts in blocks through a stack buffer: writing allocates nothing.
     std::streamsize xsputn(const char16_t* s, std::streamsize n) override {
-        std::string bytes;
-        bytes.reserve(static_cast<std::size_t>(n));
-        for (std::streamsize i = 0; i < n; ++i) put(bytes, s[i]);
-        kaldor::detail::writeToConsole(bytes.data(), bytes.size());
+        constexpr std::streamsize kBlock = 256;
+        char bytes[4 * kBlock];
+        for (std::streamsize at = 0; at < n; at += kBlock) {
+            const std::streamsize end = std::min(n, at + kBlock);
+            std::size_t used = 0;
+            for (std::streamsize i = at; i < end; ++i) used += put(bytes + used, s[i]);
+            kaldor::detail::writeToConsole(bytes, used);
+        }
         return n;
     }
 
@@ -53,20 +65,18 @@ protected:
     }
 
 private:
-    void put(std::string& out, char16_t unit) {
+    // Appends the UTF-8 form of `unit` at `out` (at most 4 bytes); returns the count.
+    std::size_t put(char* out, char16_t unit) {
         if (unit >= 0xD800 && unit < 0xDC00) {  // high surrogate: wait for its pair
             pendingHigh_ = unit;
-            return;
+            return 0;
         }
+        char32_t cp = unit;
         if (unit >= 0xDC00 && unit < 0xE000 && pendingHigh_ != 0) {
-            const char32_t cp = 0x10000 + ((char32_t(pendingHigh_) - 0xD800) << 10) +
-                                (char32_t(unit) - 0xDC00);
-            pendingHigh_ = 0;
-            appendUtf8(out, cp);
-            return;
+            cp = 0x10000 + ((char32_t(pendingHigh_) - 0xD800) << 10) + (char32_t(unit) - 0xDC00);
         }
         pendingHigh_ = 0;
-        appendUtf8(out, unit);
+        return encodeUtf8(out, cp);
     }
 
     char16_t pendingHigh_ = 0;
@@ -122,6 +132,8 @@ uostream uout() { return uostream(consoleBuffer()); }
 }  // namespace hostio
 
 namespace kaldor::testing {
+
+void writeConsoleBytes(const char* bytes, std::size_t n) { detail::writeToConsole(bytes, n); }
 
 std::size_t flushCount() {
     std::lock_guard<std::mutex> lock(g_sinkMutex);

@@ -1,7 +1,10 @@
 // The UTF-16 console stream. libstdc++ has no numeric or ctype facets for char16_t, so
 // the stream renders every value itself: numbers with std::to_chars, which produces the
 // printf family's e and g conversions exactly (C locale, '.' as the decimal point),
-// then widens the ASCII result to UTF-16 and pads it on the left to the field width.
+// then widens the ASCII result to UTF-16 and pads it to the field width. Short writes
+// are assembled on the stack and handed to the buffer in one call, so a display row
+// costs no heap allocation and one buffer call per write.
+#include <algorithm>
 #include <charconv>
 #include <cstdio>
 #include <cstring>
@@ -16,15 +19,20 @@ namespace {
 // Enough for every finite double in e/g notation up to precision 100; longer requests
 // fall back to snprintf.
 constexpr std::size_t kNumberBuffer = 160;
+// Writes whose padded text fits here go to the buffer in one sputn.
+constexpr std::size_t kStackText = 256;
 
+// Renders `v` as printf would with "%.*e" (scientific), "%.*f" (fixed) or "%.*g" (no
+// flag); returns 0 when the text does not fit or the notation is hexadecimal (to_chars
+// writes no "0x" prefix there, so snprintf's %a is used instead).
 std::size_t renderDouble(double v, std::ios_base::fmtflags flags, std::streamsize precision,
                          char* buf, std::size_t size) {
     const auto notation = flags & std::ios_base::floatfield;
     std::chars_format fmt = std::chars_format::general;
     if (notation == std::ios_base::scientific) fmt = std::chars_format::scientific;
     if (notation == std::ios_base::fixed) fmt = std::chars_format::fixed;
-    if (notation == (std::ios_base::fixed | std::ios_base::scientific)) fmt = std::chars_format::hex;
-    const int p = precision < 0 ? 6 : static_cast<int>(precision);
+    if (notation == (std::ios_base::fixed | std::ios_base::scientific)) return 0;
+    const int p = precision < 0 ? 6 : static_cast<int>(std::min<std::streamsize>(precision, 1000));
     const auto [end, ec] = std::to_chars(buf, buf + size, v, fmt, p);
     if (ec == std::errc()) return static_cast<std::size_t>(end - buf);
     return 0;
@@ -54,12 +62,33 @@ void uostream::writePadded(const char16_t* text, std::size_t n) {
     try {
         const std::streamsize w = width();
         width(0);
+        const std::size_t pad = w > static_cast<std::streamsize>(n) ? static_cast<std::size_t>(w) - n : 0;
+        const bool padAfter = (flags() & std::ios_base::adjustfield) == std::ios_base::left;
+        const char16_t fillUnit = fill();
         bool ok = true;
-        for (std::streamsize pad = w - static_cast<std::streamsize>(n); ok && pad > 0; --pad) {
-            ok = !traits_type::eq_int_type(rdbuf()->sputc(fill()), traits_type::eof());
+        if (pad + n <= kStackText) {
+            char16_t line[kStackText];
+            char16_t* const textAt = padAfter ? line : line + pad;
+            char16_t* const padAt = padAfter ? line + n : line;
+            std::fill(padAt, padAt + pad, fillUnit);
+            std::copy(text, text + n, textAt);
+            const auto total = static_cast<std::streamsize>(pad + n);
+            ok = rdbuf()->sputn(line, total) == total;
+        } else {
+            char16_t fillBlock[64];
+            std::fill(std::begin(fillBlock), std::end(fillBlock), fillUnit);
+            auto writeFill = [&] {
+                for (std::size_t left = pad; ok && left > 0;) {
+                    const auto k = static_cast<std::streamsize>(std::min<std::size_t>(left, 64));
+                    ok = rdbuf()->sputn(fillBlock, k) == k;
+                    left -= static_cast<std::size_t>(k);
+                }
+            };
+            if (!padAfter) writeFill();
+            if (ok) ok = rdbuf()->sputn(text, static_cast<std::streamsize>(n)) ==
+                         static_cast<std::streamsize>(n);
+            if (padAfter) writeFill();
         }
-        if (ok) ok = rdbuf()->sputn(text, static_cast<std::streamsize>(n)) ==
-                     static_cast<std::streamsize>(n);
         if (!ok) setstate(std::ios_base::badbit | std::ios_base::failbit);
     } catch (...) {
         try {
@@ -72,9 +101,16 @@ void uostream::writePadded(const char16_t* text, std::size_t n) {
 
 uostream& uostream::operator<<(const char* text) {
     const std::size_t n = std::strlen(text);
-    std::u16string wide(n, u'\0');
-    std::use_facet<std::ctype<char16_t>>(getloc()).widen(text, text + n, wide.data());
-    writePadded(wide.data(), n);
+    const auto& ctype = std::use_facet<std::ctype<char16_t>>(getloc());
+    if (n <= kStackText) {
+        char16_t wide[kStackText];
+        ctype.widen(text, text + n, wide);
+        writePadded(wide, n);
+    } else {
+        std::u16string wide(n, u'\0');
+        ctype.widen(text, text + n, wide.data());
+        writePadded(wide.data(), n);
+    }
     return *this;
 }
 
@@ -97,12 +133,13 @@ uostream& uostream::operator<<(unsigned long value) {
 uostream& uostream::operator<<(double value) {
     char buf[kNumberBuffer];
     std::size_t n = renderDouble(value, flags(), precision(), buf, sizeof buf);
-    if (n == 0) {  // very high precision: let snprintf size the text
+    if (n == 0) {  // hexadecimal or very high precision: let snprintf size the text
         const auto notation = flags() & std::ios_base::floatfield;
         const char* spec = notation == std::ios_base::scientific ? "%.*e"
                            : notation == std::ios_base::fixed    ? "%.*f"
-                                                                 : "%.*g";
-        const int p = static_cast<int>(precision());
+                           : notation == std::ios_base::floatfield ? "%.*a"
+                                                                   : "%.*g";
+        const int p = precision() < 0 ? -1 : static_cast<int>(std::min<std::streamsize>(precision(), 100000));
         std::string text(static_cast<std::size_t>(std::snprintf(nullptr, 0, spec, p, value)), '\0');
         std::snprintf(text.data(), text.size() + 1, spec, p, value);
         std::u16string wide(text.begin(), text.end());

@@ -7,5 +7,10 @@
 int main() {
     std::printf("solvutil tour\n");
     tour::vectorKernels();
+    tour::matrixKernels();
+    tour::ldl();
+    tour::sparseLdl();
+    tour::display();
+    tour::presolve();
     return 0;
 }

@@ -7,5 +7,10 @@ namespace tour {
 inline void section(const char* title) { std::printf("\n== %s ==\n", title); }
 
 void vectorKernels();
+void matrixKernels();
+void ldl();
+void sparseLdl();
+void display();
+void presolve();
 
 }  // namespace tour

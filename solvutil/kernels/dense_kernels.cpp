@@ -1,0 +1,112 @@
+#include "solvutil/kernels/dense_kernels.hpp"
+
+#include <algorithm>
+
+#include "solvutil/kernels/blas.hpp"
+
+namespace {
+// Leading dimension of an m-row operand: BLAS rejects 0 even when the matrix is empty.
+inline blas_int ld(long m) { return std::max(m, 1L); }
+}  // namespace
+
+void denseMatTimesVec(double alpha, double* y, double beta, const double* A, const double* x,
+                      long m, long n, bool trans) {
+    static const blas_int INCR_ONE = 1;
+    const char t = trans ? 'T' : 'N';
+    const blas_int lda = ld(m);
+    dgemv_(&t, &m, &n, &alpha, A, &lda, x, &INCR_ONE, &beta, y, &INCR_ONE);
+}
+
+void matVecPlusVec(double* y, const double* A, const double* x, const double* z, long m, long n,
+                   bool trans) {
+    static const double ONE = 1.0;
+    static const blas_int INCR_ONE = 1;
+    const char t = trans ? 'T' : 'N';
+    const blas_int lenY = trans ? n : m;
+    const blas_int lda = ld(m);
+    // Copy z, then accumulate the product onto it with beta = 1 (no second pass).
+    dcopy_(&lenY, z, &INCR_ONE, y, &INCR_ONE);
+    dgemv_(&t, &m, &n, &ONE, A, &lda, x, &INCR_ONE, &ONE, y, &INCR_ONE);
+}
+
+void vertcat(const double* A, long mA, const double* B, long mB, double* R, long n) {
+    static const char ALL = 'G';  // any letter but U or L: dlacpy copies everything
+    const blas_int ldc = mA + mB;
+    dlacpy_(&ALL, &mA, &n, A, &mA, R, &ldc);
+    dlacpy_(&ALL, &mB, &n, B, &mB, R + mA, &ldc);
+}
+
+void denseMatrixMultiply(double* R, const double* A, const double* B, long M, long N, long K,
+                         bool transA, bool transB) {
+    static const double ONE = 1.0;
+    static const double ZERO = 0.0;
+    const char tA = transA ? 'T' : 'N';
+    const char tB = transB ? 'T' : 'N';
+    const blas_int lda = ld(transA ? K : M);  // rows of A as stored
+    const blas_int ldb = ld(transB ? N : K);  // rows of B as stored
+    const blas_int ldr = ld(M);
+    dgemm_(&tA, &tB, &M, &N, &K, &ONE, A, &lda, B, &ldb, &ZERO, R, &ldr);
+}
+
+void denseMatrixMultiplySyrk(double* R, const double* A, long m, long n, bool trans,
+                             bool upper) {
+    static const double ONE = 1.0;
+    static const double ZERO = 0.0;
+    const char uplo = upper ? 'U' : 'L';
+    const char t = trans ? 'T' : 'N';
+    const blas_int N = trans ? n : m;
+    const blas_int K = trans ? m : n;
+    const blas_int lda = ld(m);
+    const blas_int ldr = ld(N);
+    dsyrk_(&uplo, &t, &N, &K, &ONE, A, &lda, &ZERO, R, &ldr);
+}
+
+void gaxpy(double alpha, const DenseMatrix& A, const AlignedVector& x, double beta,
+           AlignedVector& y) {
+    denseMatTimesVec(alpha, y.data(), beta, A.data(), x.data(), A.rows, A.cols, false);
+}
+
+void tr_gaxpy(double alpha, const DenseMatrix& A, const AlignedVector& x, double beta,
+              AlignedVector& y) {
+    denseMatTimesVec(alpha, y.data(), beta, A.data(), x.data(), A.rows, A.cols, true);
+}
+
+void matvec(ResultIterator y, const DenseMatrix& A, const AlignedVector& x) {
+    denseMatTimesVec(1.0, y.get(), 0.0, A.data(), x.data(), A.rows, A.cols, false);
+}
+
+void tr_matvec(ResultIterator y, const DenseMatrix& A, const AlignedVector& x) {
+    denseMatTimesVec(1.0, y.get(), 0.0, A.data(), x.data(), A.rows, A.cols, true);
+}
+
+void matvec(ResultIterator y, const DenseMatrix& A, const AlignedVector& x,
+            const AlignedVector& z) {
+    matVecPlusVec(y.get(), A.data(), x.data(), z.data(), A.rows, A.cols, false);
+}
+
+void vertcat(DenseMatrix& R, const DenseMatrix& A, const DenseMatrix& B) {
+    vertcat(A.data(), A.rows, B.data(), B.rows, R.data(), A.cols);
+}
+
+void matmult(DenseMatrix& R, const DenseMatrix& A, const DenseMatrix& B, bool transA,
+             bool transB) {
+    const long M = transA ? A.cols : A.rows;
+    const long K = transA ? A.rows : A.cols;
+    const long N = transB ? B.rows : B.cols;
+    denseMatrixMultiply(R.data(), A.data(), B.data(), M, N, K, transA, transB);
+}
+
+void matmult_syrk(DenseMatrix& R, const DenseMatrix& A, bool trans) {
+    denseMatrixMultiplySyrk(R.data(), A.data(), A.rows, A.cols, trans, false);
+}
+
+double norminf(const DenseMatrix& A) {
+    const blas_int m = A.rows;
+    const blas_int n = A.cols;
+    const blas_int lda = ld(m);
+    // dlange needs a work array of m elements for the infinity norm; it is freed on
+    // every path by the vector's destructor.
+    AlignedVector work(static_cast<std::size_t>(std::max(m, 1L)), 0.0);
+    const char norm = 'I';
+    return dlange_(&norm, &m, &n, A.data(), &lda, work.data());
+}

@@ -1,0 +1,62 @@
+#include "solvutil/kernels/symmetric_kernels.hpp"
+
+#include <algorithm>
+
+#include "solvutil/kernels/blas.hpp"
+
+namespace {
+
+// Infinity norm of the n-by-n symmetric matrix in A's lower triangle. dlansy needs n
+// work elements for this norm; a 0-by-0 matrix gets no storage at all.
+double symNormInf(const double* A, long n) {
+    AlignedVector work(static_cast<std::size_t>(n), 0.0);
+    const char norm = 'I';
+    const char uplo = 'L';
+    const blas_int lda = std::max(n, 1L);
+    return dlansy_(&norm, &uplo, &n, A, &lda, work.data());
+}
+
+}  // namespace
+
+void denseSymMatTimesVec(double alpha, double* y, double beta, const double* A, const double* x,
+                         long n, bool upper) {
+    static const blas_int INCR_ONE = 1;
+    const char uplo = upper ? 'U' : 'L';
+    const blas_int lda = std::max(n, 1L);
+    dsymv_(&uplo, &n, &alpha, A, &lda, x, &INCR_ONE, &beta, y, &INCR_ONE);
+}
+
+void matSymVecPlusVec(double* y, const double* A, const double* x, const double* z, long n) {
+    static const char LOWER = 'L';
+    static const double ONE = 1.0;
+    static const blas_int INCR_ONE = 1;
+    const blas_int lda = std::max(n, 1L);
+    dcopy_(&n, z, &INCR_ONE, y, &INCR_ONE);
+    dsymv_(&LOWER, &n, &ONE, A, &lda, x, &INCR_ONE, &ONE, y, &INCR_ONE);
+}
+
+void matSymCopy(double* R, const double* A, long n) {
+    static const char LOWER = 'L';
+    dlacpy_(&LOWER, &n, &n, A, &n, R, &n);
+}
+
+void sym_gaxpy(double alpha, const DenseMatrix& A, const AlignedVector& x, double beta,
+               AlignedVector& y, bool upper) {
+    denseSymMatTimesVec(alpha, y.data(), beta, A.data(), x.data(), A.rows, upper);
+}
+
+void sym_matvec(ResultIterator y, const DenseMatrix& A, const AlignedVector& x) {
+    denseSymMatTimesVec(1.0, y.get(), 0.0, A.data(), x.data(), A.rows, false);
+}
+
+void sym_matvec(ResultIterator y, const DenseMatrix& A, const AlignedVector& x,
+                const AlignedVector& z) {
+    matSymVecPlusVec(y.get(), A.data(), x.data(), z.data(), A.rows);
+}
+
+double sym_norminf(const DenseMatrix& A) { return symNormInf(A.data(), A.rows); }
+
+void sym_copy(DenseMatrix& R, const DenseMatrix& A) {
+    const long n = R.rows;
+    matSymCopy(R.data(), A.data(), n);
+}

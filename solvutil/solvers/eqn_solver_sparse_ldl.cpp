@@ -1,0 +1,80 @@
+#include "solvutil/solvers/eqn_solver_sparse_ldl.hpp"
+
+#include "solvutil/host/kxerror.hpp"
+#include "solvutil/host/ma57_factor.hpp"
+#include "solvutil/kernels/solv_assert.hpp"
+#include "solvutil/solvers/algorithm_names.hpp"
+
+namespace {
+
+bool hasId(const hostcore::IUserException& e, const char* id) { return e.getMessageId() == id; }
+
+}  // namespace
+
+// The matrix members stay unset until init: no factorization may precede it.
+EqnSolverSparseLDL::EqnSolverSparseLDL(double pivotTol)
+    : IEqnSolverLDL(solvutil::algorithmNames[solvutil::ALG_SPARSE_LDL_MA57]),
+      factorObj(new MA57_RealLDLFactor()) {
+    status = 0;
+    factorObj->setPivotTolerance(pivotTol);
+}
+
+EqnSolverSparseLDL::~EqnSolverSparseLDL() { delete factorObj; }
+
+void EqnSolverSparseLDL::init(long m, long n, double* pr, long* ir, long* jc, long nnz) {
+    this->m = m;
+    this->n = n;
+    this->pr = pr;
+    this->ir = ir;
+    this->jc = jc;
+    this->nnz = nnz;
+    solvAssert(m == n, "Equation solver must get a square matrix.");
+    status = 1;
+}
+
+void EqnSolverSparseLDL::symfactor() {
+    factorObj->symbolicFactorization(ir, jc, m, nnz, nullptr, 0);
+    status = 2;
+}
+
+void EqnSolverSparseLDL::numfactor() {
+    try {
+        factorObj->numericFactorization(pr);
+    } catch (const hostcore::IUserException& e) {
+        // Running out of attempts is an expected outcome the caller reads from status.
+        if (!hasId(e, "KALDOR:symIndefFactor:tooManyAttempts")) throw;
+        status = 3;
+        return;
+    }
+    status = 4;
+}
+
+void EqnSolverSparseLDL::factor() {
+    if (status <= 1) symfactor();
+    numfactor();
+}
+
+void EqnSolverSparseLDL::factor(long m, long n, double* pr, long* ir, long* jc, long nnz) {
+    init(m, n, pr, ir, jc, nnz);
+    factor();
+}
+
+void EqnSolverSparseLDL::solve(std::vector<double, aligned_allocator<double>>& x,
+                               const std::vector<double, aligned_allocator<double>>& b) {
+    try {
+        factorObj->solve(b.data(), 1, x.data(), true);
+    } catch (const hostcore::IUserException& e) {
+        if (hasId(e, "KALDOR:symIndefFactor:solveError")) {
+            solveInfo = factorObj->statusWord();
+            status = 5;
+        }
+        throw;
+    }
+    status = 6;
+    solveInfo = factorObj->statusWord();
+}
+
+void EqnSolverSparseLDL::rank(long& out) { out = factorObj->rank(); }
+void EqnSolverSparseLDL::numNegEigenValues(long& out) { out = factorObj->numNegEigenValues(); }
+void EqnSolverSparseLDL::getFlops(double& out) { out = factorObj->flops(); }
+void EqnSolverSparseLDL::getNnzL(long& out) { out = factorObj->nnzL(); }

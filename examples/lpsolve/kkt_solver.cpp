@@ -6,9 +6,11 @@ namespace lpsolve {
 
 std::unique_ptr<KktSolver> makeKktSolver(const CscMatrix& A, LinearAlgebra choice,
                                          std::size_t denseLimit) {
-    (void)choice;
-    (void)denseLimit;
-    return makeLapackKkt(A);
+    if (choice == LinearAlgebra::Automatic) {
+        choice = A.rows + A.cols <= denseLimit ? LinearAlgebra::Dense : LinearAlgebra::Sparse;
+    }
+    if (choice == LinearAlgebra::Dense) return makeDenseKkt(A);
+    return makeSparseKkt(A);
 }
 
 }  // namespace lpsolve

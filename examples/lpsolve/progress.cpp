@@ -1,24 +1,28 @@
 #include "examples/lpsolve/progress.hpp"
 
-#include <cstdio>
+#include "solvutil/display/iterative_display.hpp"
+#include "solvutil/display/preprocessor_display.hpp"
+#include "solvutil/host/hostio.hpp"
 
 namespace lpsolve {
 
 void ProgressTable::row(const IterationInfo& info) {
     if (!enabled_) return;
-    if (!headerDone_) {
-        std::printf("%5s  %14s  %13s  %13s  %15s  %13s  %13s  %8s\n", "Iter", "Fval", "PrimalInf",
-                    "DualInf", "Complement", "Barrier", "Step", "Corr");
-        headerDone_ = true;
-    }
-    std::printf("%5zu  %14.6e  %13.6e  %13.6e  %15.6e  %13.6e  %13.6e  %8zu\n", info.iteration,
-                info.objective, info.primalInfeasibility, info.dualInfeasibility,
-                info.complementarity, info.barrier, info.stepLength, info.corrections);
+    // The PredictorCorrector layout: Iter, Fval, PrimalInfeas, DualInfeas,
+    // Complementarity, BarrierParam, StepLength, NumCorr. Flushed so that a long solve
+    // shows its progress as it goes.
+    printIterativeDisplay(SolverName::PredictorCorrector, !headerDone_, true, 8UL,
+                          static_cast<unsigned long>(info.iteration), info.objective,
+                          info.primalInfeasibility, info.dualInfeasibility, info.complementarity,
+                          info.barrier, info.stepLength, static_cast<unsigned long>(info.corrections));
+    headerDone_ = true;
 }
 
 void reportPresolve(const PresolveResult& p) {
-    std::printf("\nPresolve removed %zu inequalities, %zu equalities, %zu variables and %ld nonzeros.\n",
-                p.inequalitiesRemoved, p.equalitiesRemoved, p.columnsRemoved, p.nonzerosRemoved);
+    // "LP preprocessing removed <inequalities>, <equalities>, <variables> and <nonzeros>".
+    printPreprocessorDisplay(SolverName::PredictorCorrector, p.inequalitiesRemoved,
+                             p.equalitiesRemoved, p.columnsRemoved, p.nonzerosRemoved);
+    ioFlush();
 }
 
 }  // namespace lpsolve

@@ -8,6 +8,7 @@
 #include "examples/lpsolve/progress.hpp"
 #include "examples/lpsolve/standard_form.hpp"
 #include "examples/lpsolve/violation.hpp"
+#include "solvutil/host/hostio.hpp"
 
 namespace lpsolve {
 
@@ -17,7 +18,7 @@ SolveOutcome solveFile(const Options& options) {
     SolveOutcome out;
     out.problem = lp.name.empty() ? options.file : lp.name;
     if (!options.quiet && lp.integerColumns > 0) {
-        std::printf("note: %zu integer columns are relaxed to continuous\n", lp.integerColumns);
+        hostPrintf("note: %zu integer columns are relaxed to continuous\n", lp.integerColumns);
     }
     PresolveResult pre;
     if (options.presolve) {
@@ -52,12 +53,13 @@ ExitCode runSolver(const Options& options) {
     const SolveOutcome out = solveFile(options);
     switch (out.status) {
         case IpmStatus::Optimal:
-            std::printf("\nStatus:        optimal\n");
-            std::printf("Objective:     %.10g\n", out.objective);
-            std::printf("Iterations:    %zu\n", out.iterations);
-            std::printf("Max violation: %.3e\n", out.maxViolation);
-            std::printf("Time:          %.3f s (%s linear algebra)\n", out.seconds,
+            hostPrintf("\nStatus:        optimal\n");
+            hostPrintf("Objective:     %.10g\n", out.objective);
+            hostPrintf("Iterations:    %zu\n", out.iterations);
+            hostPrintf("Max violation: %.3e\n", out.maxViolation);
+            hostPrintf("Time:          %.3f s (%s linear algebra)\n", out.seconds,
                         out.linearAlgebra.c_str());
+            ioFlush();
             return ExitCode::Optimal;
         case IpmStatus::Infeasible:
             std::fprintf(stderr, "lpsolve: %s: %s after %zu iterations\n", out.problem.c_str(),

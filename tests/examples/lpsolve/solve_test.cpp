@@ -9,6 +9,7 @@
 
 #include "examples/lpsolve/solver.hpp"
 #include "tests/examples/lpsolve/clp_oracle.hpp"
+#include "kaldor/testing.hpp"
 #include "tests/support/host_guard.hpp"
 
 namespace {
@@ -106,6 +107,30 @@ TEST(Solve, PresolveKeepsTheOptimum) {
         ASSERT_EQ(with.status, IpmStatus::Optimal) << f;
         ASSERT_EQ(without.status, IpmStatus::Optimal) << f;
         EXPECT_NEAR(with.objective, without.objective, 1e-6 * std::max(1.0, std::fabs(without.objective))) << f;
+    }
+}
+
+// The progress goes through the host console: the presolve summary, one header, then
+// one row per iteration whose first column is the iteration number.
+TEST(Solve, PrintsThePresolveSummaryAndOneRowPerIteration) {
+    lpsolve::Options options;
+    options.file = lpsolve_test::sampleFile("afiro.mps");
+    kaldor::testing::ConsoleCapture console;
+    const auto out = lpsolve::solveFile(options);
+    const std::string text = console.text();
+    ASSERT_EQ(out.status, IpmStatus::Optimal);
+    EXPECT_EQ(text.find("\nLP preprocessing removed"), 0u) << text;
+    std::vector<std::string> lines;
+    std::size_t start = 0;
+    for (std::size_t end; (end = text.find('\n', start)) != std::string::npos; start = end + 1) {
+        lines.push_back(text.substr(start, end - start));
+    }
+    ASSERT_EQ(lines.size(), 2 + 1 + (out.iterations + 1)) << text;  // blank, summary, header, rows
+    EXPECT_NE(lines[2].find("Iter"), std::string::npos) << lines[2];
+    for (std::size_t k = 0; k <= out.iterations; ++k) {
+        char expected[32];
+        std::snprintf(expected, sizeof expected, "%5zu  ", k);
+        EXPECT_EQ(lines[3 + k].rfind(expected, 0), 0u) << lines[3 + k];
     }
 }
 

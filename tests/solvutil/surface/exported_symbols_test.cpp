@@ -1,0 +1,165 @@
+// libsolvutil exports exactly what it promises: every promised name is there, every
+// plain symbol is unmangled, and nothing else leaves the library apart from what C++
+// needs for the promised classes (vtables, typeinfo, their members).
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <regex>
+#include <set>
+#include <string>
+#include <vector>
+
+namespace {
+
+/// Names of the library's dynamic symbols, as `nm -D --defined-only` prints them.
+std::vector<std::string> dynamicSymbols(bool demangle) {
+    const std::string cmd = std::string("nm -D --defined-only ") + (demangle ? "-C " : "") +
+                            "'" SOLVUTIL_LIBRARY_FILE "'";
+    std::vector<std::string> names;
+    FILE* pipe = popen(cmd.c_str(), "r");
+    if (pipe == nullptr) return names;
+    char line[4096];
+    while (std::fgets(line, sizeof line, pipe) != nullptr) {
+        std::string s(line);
+        while (!s.empty() && (s.back() == '\n' || s.back() == '\r')) s.pop_back();
+        // "<address> <type> <name>"
+        const auto first = s.find(' ');
+        if (first == std::string::npos || s.size() < first + 3) continue;
+        names.push_back(s.substr(first + 3));
+    }
+    pclose(pipe);
+    return names;
+}
+
+bool anyMatches(const std::vector<std::string>& names, const std::regex& re) {
+    for (const auto& n : names)
+        if (std::regex_search(n, re)) return true;
+    return false;
+}
+
+const char* const kPlainSymbols[] = {
+    "instantiateRngSolv", "getRngStateSolv",    "setRngStateSolv",     "deleteRngStateSolv",
+    "deleteRngSolv",      "getRandUniformSolv", "ioFlushSolv",         "kxMallocExSolv",
+    "kxFreeExSolv",       "assertSolv",         "emulateCtrlC",        "LBInitialize_solvutil",
+    "LBTerminate_solvutil", "printIterativeDisplay", "printPreprocessorDisplay"};
+
+// Demangled names (regular expressions, anchored at the start) that must be exported.
+const char* const kPromised[] = {
+    // vector kernels, both forms
+    R"(^axpy\(double, double const\*, double\*, unsigned long\))",
+    R"(^axpy\(double, std::vector<double, aligned_allocator<double> > const&)",
+    R"(^scale\(double, double\*, unsigned long\))", R"(^scale\(double, std::vector)",
+    R"(^copy\(double\*, double const\*, unsigned long\))", R"(^copy\(std::vector)",
+    R"(^dotprod\(double const\*)", R"(^dotprod\(std::vector)",
+    R"(^norm2\(double const\*)", R"(^norm2\(std::vector)",
+    R"(^norminf\(double const\*)", R"(^norminf\(std::vector)", R"(^norminf\(DenseMatrix const&\))",
+    R"(^solvAssert\(bool, char const\*\))",
+    // dense kernels and their raw-pointer routines
+    R"(^gaxpy\(double, DenseMatrix const&)", R"(^tr_gaxpy\(double, DenseMatrix const&)",
+    R"(^matvec\(ResultIterator, DenseMatrix const&, std::vector<double, aligned_allocator<double> > const&\)$)",
+    R"(^matvec\(ResultIterator, DenseMatrix const&, std::vector<double, aligned_allocator<double> > const&, std::vector<double, aligned_allocator<double> > const&\)$)",
+    R"(^tr_matvec\(ResultIterator, DenseMatrix const&)",
+    R"(^vertcat\(DenseMatrix&, DenseMatrix const&, DenseMatrix const&\))",
+    R"(^vertcat\(double const\*, long, double const\*, long, double\*, long\))",
+    R"(^matmult\(DenseMatrix&, DenseMatrix const&, DenseMatrix const&, bool, bool\))",
+    R"(^matmult_syrk\(DenseMatrix&, DenseMatrix const&, bool\))",
+    R"(^denseMatTimesVec\(double, double\*, double, double const\*, double const\*, long, long, bool\))",
+    R"(^matVecPlusVec\(double\*, double const\*, double const\*, double const\*, long, long, bool\))",
+    R"(^denseMatrixMultiply\(double\*, double const\*, double const\*, long, long, long, bool, bool\))",
+    R"(^denseMatrixMultiplySyrk\(double\*, double const\*, long, long, bool, bool\))",
+    // sparse kernels (same names)
+    R"(^gaxpy\(double, SparseMatrix const&)", R"(^tr_gaxpy\(double, SparseMatrix const&)",
+    R"(^matvec\(ResultIterator, SparseMatrix const&, std::vector<double, aligned_allocator<double> > const&\)$)",
+    R"(^matvec\(ResultIterator, SparseMatrix const&, std::vector<double, aligned_allocator<double> > const&, std::vector<double, aligned_allocator<double> > const&\)$)",
+    R"(^tr_matvec\(ResultIterator, SparseMatrix const&)",
+    R"(^vertcat\(SparseMatrix&, SparseMatrix const&, SparseMatrix const&\))",
+    // symmetric and KKT kernels
+    R"(^sym_gaxpy\(double, DenseMatrix const&)", R"(^sym_matvec\(ResultIterator, DenseMatrix const&, std::vector<double, aligned_allocator<double> > const&\)$)",
+    R"(^sym_matvec\(ResultIterator, DenseMatrix const&, std::vector<double, aligned_allocator<double> > const&, std::vector<double, aligned_allocator<double> > const&\)$)",
+    R"(^sym_norminf\(DenseMatrix const&\))", R"(^sym_copy\(DenseMatrix&, DenseMatrix const&\))",
+    R"(^sym_kktcat\(DenseMatrix&, DenseMatrix const&, DenseMatrix const&, bool\))",
+    R"(^denseSymMatTimesVec\(double, double\*, double, double const\*, double const\*, long, bool\))",
+    R"(^matSymVecPlusVec\(double\*, double const\*, double const\*, double const\*, long\))",
+    R"(^matSymCopy\(double\*, double const\*, long\))",
+    R"(^symKKTCat\(double\*, long, double const\*, long, double const\*, long, long, bool\))",
+    // classes
+    R"(^DenseMatrix::data\(\) const$)", R"(^DenseMatrix::data\(\)$)", R"(^vtable for DenseMatrix$)",
+    R"(^SparseMatrix::data\(\) const$)", R"(^vtable for SparseMatrix$)",
+    R"(^solvutil::DynamicRegSolver::factor\(DenseMatrix&, unsigned long, solvutil::DynamicRegParams&\))",
+    R"(^solvutil::DynamicRegSolver::solve\(DenseMatrix const&, unsigned long, double\*\))",
+    R"(^solvutil::DynamicRegSolver::solve\(DenseMatrix const&, unsigned long, std::vector)",
+    R"(^solvutil::DynamicRegSolver::fullColLDL2_\()", R"(^solvutil::DynamicRegSolver::partialColLDL3_\()",
+    R"(^solvutil::DynamicRegParams::RP_DEFAULT$)", R"(^solvutil::DynamicRegParams::RD_DEFAULT$)",
+    R"(^vtable for IEqnSolver$)", R"(^vtable for IEqnSolverLDL$)", R"(^vtable for EqnSolverSparseLDL$)",
+    R"(^IEqnSolverLDL::setApr\()", R"(^IEqnSolverLDL::rank\(long&\))",
+    R"(^EqnSolverSparseLDL::EqnSolverSparseLDL\(double\))",
+    R"(^EqnSolverSparseLDL::factor\(long, long, double\*, long\*, long\*, long\))",
+    R"(^EqnSolverSparseLDL::solve\()",
+    // display
+    R"(^printIterativeDisplay\(SolverName, bool, bool, unsigned long, \.\.\.\)$)",
+    R"(^printPreprocessorDisplay\(SolverName, unsigned long, unsigned long, unsigned long, long\)$)",
+    // gateways
+    R"(^presolve::constrImpliedBoundaries\(int, std::unique_ptr<kxArray, kxarray::kxDestroy_deleter>\*, int, kxArray const\*\*\)$)",
+    R"(^presolve::getNNZcounts\(int, std::unique_ptr<kxArray, kxarray::kxDestroy_deleter>\*, int, kxArray const\*\*\)$)",
+    R"(^kxArrayPrint\(char const\*, kxArray const\*\)$)",
+};
+
+// Everything exported must match one of these.
+const char* const kAllowed[] = {
+    R"(^(vtable for |typeinfo for |typeinfo name for )?(DenseMatrix|SparseMatrix|IEqnSolver|IEqnSolverLDL|EqnSolverSparseLDL|IoptLinearConstraint|LinearConstraint|OPTMatrix<double>)(::|$))",
+    R"(^solvutil::(DynamicRegSolver|DynamicRegParams)::)",
+    R"(^solvutil::algorithmNames)",
+    R"(^guard variable for (OPTMatrix<double>::|std::.* getDisplayHeaders))",
+    R"(^(axpy|scale|copy|dotprod|norm2|norminf|gaxpy|tr_gaxpy|matvec|tr_matvec|vertcat|matmult|matmult_syrk|sym_gaxpy|sym_matvec|sym_norminf|sym_copy|sym_kktcat|solvAssert|denseMatTimesVec|matVecPlusVec|denseMatrixMultiply|denseMatrixMultiplySyrk|denseSymMatTimesVec|matSymVecPlusVec|matSymCopy|symKKTCat|printIterativeDisplay|printPreprocessorDisplay|kxArrayPrint)\()",
+    R"(^(std::__cxx11::basic_string<char16_t, [^>]*>, std::allocator<char16_t> >\*|long\*|ColumnType\*|unsigned long\*) get(DisplayHeaders|ColumnWidths|ColumnTypes|ColumnPrecisions)<\(SolverName\)[0-9]>\(\)$)",
+    R"(^presolve::(constrImpliedBoundaries|getNNZcounts)\()",
+    R"(^(instantiateRngSolv|getRngStateSolv|setRngStateSolv|deleteRngStateSolv|deleteRngSolv|getRandUniformSolv|ioFlushSolv|kxMallocExSolv|kxFreeExSolv|assertSolv|emulateCtrlC|LBInitialize_solvutil|LBTerminate_solvutil|printIterativeDisplay|printPreprocessorDisplay)$)",
+};
+
+bool isAllowed(const std::string& name) {
+    static const std::vector<std::regex> allowed = [] {
+        std::vector<std::regex> res;
+        for (const char* pattern : kAllowed) res.emplace_back(pattern);
+        return res;
+    }();
+    for (const auto& re : allowed)
+        if (std::regex_search(name, re)) return true;
+    return false;
+}
+
+}  // namespace
+
+TEST(ExportedSurface, EveryPromisedNameIsExported) {
+    const auto names = dynamicSymbols(true);
+    ASSERT_FALSE(names.empty()) << "nm printed nothing for " SOLVUTIL_LIBRARY_FILE;
+    for (const char* pattern : kPromised)
+        EXPECT_TRUE(anyMatches(names, std::regex(pattern))) << "not exported: " << pattern;
+    for (const char* layout : {"getDisplayHeaders", "getColumnWidths", "getColumnTypes",
+                               "getColumnPrecisions"}) {
+        for (int s = 0; s < 10; ++s) {
+            const std::string p = std::string(layout) + "<\\(SolverName\\)" + std::to_string(s) + ">\\(\\)$";
+            EXPECT_TRUE(anyMatches(names, std::regex(p))) << "not exported: " << p;
+        }
+    }
+}
+
+TEST(ExportedSurface, PlainSymbolsAreUnmangled) {
+    const auto raw = dynamicSymbols(false);
+    const std::set<std::string> rawSet(raw.begin(), raw.end());
+    for (const char* name : kPlainSymbols) EXPECT_TRUE(rawSet.count(name)) << name << " is not an unmangled export";
+}
+
+TEST(ExportedSurface, NothingElseLeavesTheLibrary) {
+    for (const auto& n : dynamicSymbols(true)) EXPECT_TRUE(isAllowed(n)) << "unexpected export: " << n;
+}
+
+// The allow-list itself must turn away what a leaky build would export.
+TEST(ExportedSurface, AllowListRejectsForeignNames) {
+    for (const char* foreign : {"dgemm_", "idamax_", "kxGetM(kxArray const*)", "hostio::uout()",
+                                "aligned_allocator<double>::allocate(unsigned long)",
+                                "vtable for std::basic_ostream<char16_t, std::char_traits<char16_t> >",
+                                "gaxpyHelper(double)", "typeinfo for ResultIterator"})
+        EXPECT_FALSE(isAllowed(foreign)) << foreign;
+    EXPECT_TRUE(isAllowed("gaxpy(double, SparseMatrix const&)"));
+    EXPECT_TRUE(isAllowed("emulateCtrlC"));
+}

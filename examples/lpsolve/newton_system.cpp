@@ -15,6 +15,8 @@ constexpr double kPrimalReg = 1e-12;
 constexpr double kDualReg = 1e-14;
 constexpr int kMaxAttempts = 6;
 constexpr int kRefinementSteps = 4;
+// Refinement stops once the residual is this small relative to the right-hand side.
+constexpr double kRefinementTarget = 1e-13;
 
 }  // namespace
 
@@ -65,7 +67,8 @@ void NewtonSystem::solve(const std::vector<double>& f, const std::vector<double>
     kkt_.solve(sol_);
     residual(rhs_, sol_, res_);
     double resNorm = normInf(res_);
-    for (int step = 0; step < kRefinementSteps && resNorm > 0.0; ++step) {
+    const double goodEnough = kRefinementTarget * (1.0 + normInf(rhs_));
+    for (int step = 0; step < kRefinementSteps && resNorm > goodEnough; ++step) {
         std::vector<double> correction = res_;
         kkt_.solve(correction);
         std::vector<double> trial = sol_;

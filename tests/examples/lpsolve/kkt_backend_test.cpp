@@ -108,6 +108,56 @@ TEST_P(KktBackend, SolvesLikeLapackAndReportsTheInertia) {
     }
 }
 
+// Row 2 = row 0 + row 1: the dual block is singular. Unregularized, a back end must flag
+// it (rank one short, or a wrong inertia); NewtonSystem must then raise the
+// regularization until the factor is usable and still solve a consistent system.
+TEST_P(KktBackend, FlagsDependentRowsAndNewtonSystemRecovers) {
+    HostLeakGuard guard;
+    CscMatrix A;
+    A.rows = 3;
+    A.cols = 4;
+    const double dense[3][4] = {{1, 2, 0, -1}, {0, 1, 3, 1}, {1, 3, 3, 0}};
+    A.colStart.push_back(0);
+    for (std::size_t j = 0; j < 4; ++j) {
+        for (std::size_t i = 0; i < 3; ++i) {
+            if (dense[i][j] != 0.0) A.rowIndex.push_back(i), A.value.push_back(dense[i][j]);
+        }
+        A.colStart.push_back(A.rowIndex.size());
+    }
+    auto kkt = lpsolve::makeKktSolver(A, GetParam());
+    const std::vector<double> d = {1.0, 2.0, 0.5, 4.0};
+    const auto report = kkt->factor(d, 0.0);
+    ASSERT_TRUE(report.factored);
+    EXPECT_TRUE(!report.inertiaOk || report.rank < 7u)
+        << "rank " << report.rank << ", negative pivots " << report.negativePivots;
+    if (GetParam() == LinearAlgebra::Dense) {  // the shifted pivot is counted and reported
+        EXPECT_EQ(report.rank, 6u);
+        EXPECT_EQ(report.regularizedPivots, 1u);
+        EXPECT_TRUE(report.inertiaOk);
+    }
+
+    // g = A x0 lies in the range of A, so the system has solutions; check the residual.
+    lpsolve::NewtonSystem newton(A, *kkt);
+    newton.factor(d);
+    const std::vector<double> x0 = {0.5, -1.0, 2.0, 1.0};
+    const std::vector<double> f = {0.3, -0.2, 0.1, 0.7};
+    std::vector<double> g(3, 0.0), dx, dy;
+    for (std::size_t i = 0; i < 3; ++i)
+        for (std::size_t j = 0; j < 4; ++j) g[i] += dense[i][j] * x0[j];
+    newton.solve(f, g, dx, dy);
+    const double rho = newton.primalRegularization();
+    for (std::size_t j = 0; j < 4; ++j) {
+        double r = -(d[j] + rho) * dx[j];
+        for (std::size_t i = 0; i < 3; ++i) r += dense[i][j] * dy[i];
+        EXPECT_NEAR(r, f[j], 1e-8) << "row " << j;
+    }
+    for (std::size_t i = 0; i < 3; ++i) {
+        double r = 0.0;
+        for (std::size_t j = 0; j < 4; ++j) r += dense[i][j] * dx[j];
+        EXPECT_NEAR(r, g[i], 1e-8) << "row " << 4 + i;
+    }
+}
+
 INSTANTIATE_TEST_SUITE_P(Lpsolve, KktBackend,
                          ::testing::Values(LinearAlgebra::Dense, LinearAlgebra::Sparse),
                          [](const auto& info) {

@@ -1,6 +1,7 @@
 #pragma once
 // Random constraint problems for the LinearConstraint tests, kept as plain column-major
 // data so that the tests can recompute every quantity without the library.
+#include <algorithm>
 #include <cmath>
 #include <limits>
 #include <memory>
@@ -49,7 +50,13 @@ inline Problem randomProblem(std::mt19937& rng, std::size_t n, std::size_t mi, s
             default: p.lb[j] = lo; p.ub[j] = lo + 2.0; break;
         }
     }
-    for (std::size_t k = 0; k < nFixed && k < n; ++k) p.fixed.push_back((k * 7 + 3) % n);
+    // Fixed variables get equal finite bounds (their value is ub).
+    for (std::size_t k = 0; k < nFixed && k < n; ++k) {
+        const std::size_t j = (k * 7 + 3) % n;
+        if (std::find(p.fixed.begin(), p.fixed.end(), j) != p.fixed.end()) continue;
+        p.fixed.push_back(j);
+        p.lb[j] = p.ub[j] = dist(rng);
+    }
     return p;
 }
 

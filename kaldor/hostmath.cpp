@@ -1,6 +1,8 @@
 // Host numerics of the stand-in: the array multiply and the element-wise difference.
 //
-// The dense product calls the 64-bit-integer BLAS dgemm_. libkaldor also carries a
+// The dense product calls the 64-bit-integer BLAS: dgemm_, or dgemv_ when the right
+// operand is a single column (OpenBLAS's dgemm is several times slower than its dgemv for
+// a matrix-vector product, and products with a point are the common case). libkaldor also carries a
 // private, statically linked 32-bit-integer BLAS for MUMPS whose dgemm_ has the same
 // name, and a plain call from inside libkaldor would bind to that copy and misread our
 // 64-bit integers. So the ILP64 routine is looked up at run time in libopenblas64.
@@ -10,6 +12,7 @@
 #include <cstddef>
 
 #include "kaldor/array_impl.hpp"
+#include "kaldor/hostmath_testing.hpp"
 #include "solvutil/host/hostmath.hpp"
 #include "solvutil/host/kxerror.hpp"
 
@@ -25,21 +28,35 @@ using DgemmFn = void (*)(const char*, const char*, const blas64_int*, const blas
 
 constexpr const char* kBlas64Library = "libopenblas64.so.0";
 
-DgemmFn lookUpDgemm64() {
+using DgemvFn = void (*)(const char*, const blas64_int*, const blas64_int*, const double*,
+                         const double*, const blas64_int*, const double*, const blas64_int*,
+                         const double*, double*, const blas64_int*, std::size_t);
+
+void* lookUpBlas64(const char* symbol) {
     // libsolvutil normally has the library loaded already; NOLOAD just finds it.
     void* handle = dlopen(kBlas64Library, RTLD_NOW | RTLD_NOLOAD);
     if (handle == nullptr) handle = dlopen(kBlas64Library, RTLD_NOW);
     if (handle == nullptr) return nullptr;
-    return reinterpret_cast<DgemmFn>(dlsym(handle, "dgemm_"));
+    return dlsym(handle, symbol);
+}
+
+template <typename Fn>
+Fn checked(Fn fn, const char* symbol) {
+    if (fn == nullptr) {
+        kxErrMsgIdAndTxt("KALDOR:hostMatrixMult:noBlas", "hostMatrixMult: %s not found in %s.",
+                         symbol, kBlas64Library);
+    }
+    return fn;
 }
 
 DgemmFn dgemm64() {
-    static const DgemmFn fn = lookUpDgemm64();
-    if (fn == nullptr) {
-        kxErrMsgIdAndTxt("KALDOR:hostMatrixMult:noBlas",
-                         "hostMatrixMult: dgemm_ not found in %s.", kBlas64Library);
-    }
-    return fn;
+    static const auto fn = reinterpret_cast<DgemmFn>(lookUpBlas64("dgemm_"));
+    return checked(fn, "dgemm_");
+}
+
+DgemvFn dgemv64() {
+    static const auto fn = reinterpret_cast<DgemvFn>(lookUpBlas64("dgemv_"));
+    return checked(fn, "dgemv_");
 }
 
 void denseTimesDense(const kxArray* left, const kxArray* right, kxArray* result) {
@@ -47,11 +64,21 @@ void denseTimesDense(const kxArray* left, const kxArray* right, kxArray* result)
     const blas64_int n = static_cast<blas64_int>(right->n);
     const blas64_int k = static_cast<blas64_int>(left->n);
     if (m == 0 || n == 0) return;
+    if (k == 0) {  // an empty sum; BLAS may return early without touching the result
+        std::fill(result->values.begin(), result->values.begin() + m * n, 0.0);
+        return;
+    }
     // Leading dimensions must be at least 1 even for empty operands.
     const blas64_int lda = std::max<blas64_int>(1, m);
     const blas64_int ldb = std::max<blas64_int>(1, k);
     const double one = 1.0;
     const double zero = 0.0;
+    if (n == 1) {
+        const blas64_int inc = 1;
+        dgemv64()("N", &m, &k, &one, left->values.data(), &lda, right->values.data(), &inc,
+                  &zero, result->values.data(), &inc, 1);
+        return;
+    }
     dgemm64()("N", "N", &m, &n, &k, &one, left->values.data(), &lda, right->values.data(), &ldb,
               &zero, result->values.data(), &lda, 1, 1);
 }
@@ -102,3 +129,12 @@ template KALDOR_API void Minus<double, double, double>(double*, const double*, c
                                                        std::size_t);
 
 }  // namespace hostmath
+
+namespace kaldor::testing {
+
+const void* hostMatrixMultRoutine(bool singleColumn) {
+    return singleColumn ? reinterpret_cast<const void*>(dgemv64())
+                        : reinterpret_cast<const void*>(dgemm64());
+}
+
+}  // namespace kaldor::testing

@@ -3,8 +3,10 @@
 #include <gtest/gtest.h>
 
 #include <random>
+#include <string>
 #include <vector>
 
+#include "kaldor/hostmath_testing.hpp"
 #include "kaldor/testing.hpp"
 #include "solvutil/host/hostmath.hpp"
 #include "solvutil/host/kxarray.hpp"
@@ -42,14 +44,25 @@ void expectNaiveProduct(const kxArray* a, const kxArray* b, const kxArray* c) {
 
 }  // namespace
 
-// A 32-bit-integer dgemm handed our 64-bit integers would read m, n, k and the leading
-// dimensions wrongly (every second 32-bit word is 0), so non-square shapes with distinct
-// dimensions fail at once if the private 32-bit BLAS were called.
+// On a little-endian machine a 32-bit-integer BLAS reads small 64-bit integers correctly,
+// so the products alone cannot tell the two BLAS apart; the routine's origin can.
+TEST(HostMatrixMult, CallsTheSixtyFourBitIntegerBlas) {
+    for (bool singleColumn : {false, true}) {
+        const void* routine = kaldor::testing::hostMatrixMultRoutine(singleColumn);
+        ASSERT_NE(routine, nullptr);
+        Dl_info info{};
+        ASSERT_NE(dladdr(routine, &info), 0);
+        EXPECT_NE(std::string(info.dli_fname).find("libopenblas64"), std::string::npos)
+            << info.dli_fname;
+    }
+}
+
 TEST(HostMatrixMult, DenseProductMatchesNaiveProductForManyShapes) {
     HostLeakGuard guard;
     std::mt19937 rng(2024);
     const std::size_t shapes[][3] = {{1, 1, 1},  {2, 3, 4},   {7, 5, 1},  {13, 1, 9},
-                                     {31, 17, 3}, {64, 65, 33}, {5, 0, 4}, {0, 3, 2}};
+                                     {31, 17, 3}, {64, 65, 33}, {5, 0, 4}, {0, 3, 2},
+                                     {500, 1000, 1}, {5, 0, 1}, {1, 9, 1}};
     for (const auto& s : shapes) {
         kxArray* a = randomDense(rng, s[0], s[1]);
         kxArray* b = randomDense(rng, s[1], s[2]);

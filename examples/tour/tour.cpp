@@ -7,5 +7,6 @@
 int main() {
     std::printf("solvutil tour\n");
     tour::vectorKernels();
+    tour::constraints();
     return 0;
 }

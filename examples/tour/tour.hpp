@@ -7,5 +7,6 @@ namespace tour {
 inline void section(const char* title) { std::printf("\n== %s ==\n", title); }
 
 void vectorKernels();
+void constraints();
 
 }  // namespace tour

@@ -99,4 +99,4 @@ private:
     void assignNewArray_(const OPTMatrix& right);
 };
 
-extern template class OPTMatrix<double>;
+extern template class SOLVUTIL_API OPTMatrix<double>;

@@ -183,4 +183,4 @@ T OPTMatrix<T>::absmax(std::size_t& row, std::size_t& col) const {
     return found ? best : kNotFound;
 }
 
-template class SOLVUTIL_API OPTMatrix<double>;
+template class OPTMatrix<double>;

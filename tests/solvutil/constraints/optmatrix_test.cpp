@@ -211,6 +211,10 @@ TEST(OPTMatrix, AssignmentCopiesSameShapeAndReshapesEmptyTargets) {
     EXPECT_FALSE(empty._sparse);
     EXPECT_NE(empty._array, src._array);
     EXPECT_EQ(ctest::toDense(empty), v);
+    M noColumns(2, 0, false);  // rows but no elements: reshaped, not rejected
+    noColumns = src;
+    EXPECT_EQ(noColumns._rows, 3u);
+    EXPECT_EQ(ctest::toDense(noColumns), v);
     M emptyToSparse(0, 0, false);
     emptyToSparse = sparseSrc;
     EXPECT_TRUE(emptyToSparse._sparse);

@@ -24,6 +24,11 @@
 /// Instead of the last call a builder may fill the lists through the setters and set
 /// nFixed, nLB and nUB itself.
 ///
+/// Caller errors that are not checked: points with fewer than nVar rows (the size checks
+/// only reject longer ones), indices at or beyond a group's count in the operations
+/// without a check (bfixedAt, the synthesized deep copies), `col` beyond `out`'s columns,
+/// and stored-row or dense copies of a sparse A, Aeq or beq.
+///
 /// Each index list is null until its setter runs, then holds nVar entries from the host
 /// allocator (the all-ones value marks an unset entry); the destructor frees them.
 class SOLVUTIL_API LinearConstraint : public IoptLinearConstraint {
@@ -31,10 +36,12 @@ public:
     /// Adopts six host arrays (OPTMatrix's (array, borrowMode) constructor):
     /// A nIneq-by-nVar, b nIneq-by-1, Aeq nEq-by-nVar, beq nEq-by-1, lb and ub nVar-by-1,
     /// dense or sparse. `borrowMode` BORROW_KEEP leaves the arrays to the caller;
-    /// BORROW_DESTROY hands them over (they are destroyed with the object). A null
-    /// array stands for an empty group: that matrix gets a zero-filled dense array of its
-    /// own with the shape above taken from `counts`. `counts` is not owned and must
-    /// outlive the object. The index lists start null.
+    /// BORROW_DESTROY hands them over (they are destroyed with the object; if the
+    /// construction itself fails, the arrays adopted so far are destroyed and the rest
+    /// stay with the caller). A null array gets a dense array of its own with the shape
+    /// above taken from `counts`: zeros for A, b, Aeq and beq (an empty group when the
+    /// count is 0), -inf for lb and +inf for ub (no bounds). `counts` is not owned and
+    /// must outlive the object. The index lists start null.
     LinearConstraint(ConstraintCounts* counts, bool isSparse, kxArray* A, kxArray* b,
                      kxArray* Aeq, kxArray* beq, kxArray* lb, kxArray* ub,
                      std::int32_t borrowMode = OPTMatrix<double>::BORROW_KEEP);
@@ -49,7 +56,7 @@ public:
     void _setindexFixed(const std::size_t* idx);
     /// Rebuilds the lower- and upper-bound lists from the finite entries of lb and ub, in
     /// increasing variable order, and sets nLB, nUB and nFixed = 0. Lists that are still
-    /// null are allocated first.
+    /// null are allocated first; an lb or ub without elements gives no rows.
     void _createBoundAndFixedConstraints();
 
     bool isSparse() override;

@@ -1,5 +1,6 @@
 // LinearConstraint: construction, index lists, bound scan, summary, destruction and the
 // plain accessors.
+#include <algorithm>
 #include <cmath>
 #include <cstring>
 #include <limits>
@@ -11,10 +12,13 @@
 
 namespace {
 
+// The adopted array, or for a missing one an array of its own filled with `fill`.
 OPTMatrix<double> adoptOrCreate(kxArray* array, std::size_t rows, std::size_t cols,
-                                std::int32_t borrowMode) {
+                                std::int32_t borrowMode, double fill = 0.0) {
     if (array != nullptr) return OPTMatrix<double>(array, borrowMode);
-    return OPTMatrix<double>(rows, cols, false);
+    OPTMatrix<double> own(rows, cols, false);
+    std::fill(own._data, own._data + rows * cols, fill);
+    return own;
 }
 
 void setIndexList(std::size_t*& list, const std::size_t* idx, std::size_t n) {
@@ -26,6 +30,8 @@ void setIndexList(std::size_t*& list, const std::size_t* idx, std::size_t n) {
         std::memcpy(list, idx, n * sizeof(std::size_t));
     }
 }
+
+constexpr double kInfinity = std::numeric_limits<double>::infinity();
 
 // |v| <= largest finite double: false for +-infinity and NaN, which mean "no bound".
 bool isFiniteBound(double v) { return std::abs(v) <= std::numeric_limits<double>::max(); }
@@ -44,8 +50,8 @@ LinearConstraint::LinearConstraint(ConstraintCounts* counts, bool isSparse, kxAr
       _indexLB(nullptr),
       _indexUB(nullptr),
       _indexFixed(nullptr),
-      _lb(adoptOrCreate(lb, counts->nVar, 1, borrowMode)),
-      _ub(adoptOrCreate(ub, counts->nVar, 1, borrowMode)) {}
+      _lb(adoptOrCreate(lb, counts->nVar, 1, borrowMode, -kInfinity)),
+      _ub(adoptOrCreate(ub, counts->nVar, 1, borrowMode, kInfinity)) {}
 
 // The lists go first; the matrices are then released in reverse declaration order
 // (ub, lb, beq, Aeq, b, A), and the base last.
@@ -78,11 +84,14 @@ void LinearConstraint::_createBoundAndFixedConstraints() {
     }
     if (_indexLB == nullptr) _setindexLB(nullptr);
     if (_indexUB == nullptr) _setindexUB(nullptr);
+    // A bound vector without elements bounds nothing (it is not read).
+    const bool haveLB = _lb._rows * _lb._cols != 0;
+    const bool haveUB = _ub._rows * _ub._cols != 0;
     std::size_t nLB = 0;
     std::size_t nUB = 0;
     for (std::size_t j = 0; j < n; ++j) {
-        if (isFiniteBound(_lb(j, 0))) _indexLB[nLB++] = j;
-        if (isFiniteBound(_ub(j, 0))) _indexUB[nUB++] = j;
+        if (haveLB && isFiniteBound(_lb(j, 0))) _indexLB[nLB++] = j;
+        if (haveUB && isFiniteBound(_ub(j, 0))) _indexUB[nUB++] = j;
     }
     c.nLB = nLB;
     c.nUB = nUB;

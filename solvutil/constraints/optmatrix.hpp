@@ -70,8 +70,14 @@ public:
     /// Difference of equal-shaped matrices; *this must be dense. A sparse `right` is read
     /// as the dense matrix it represents. The result is pooled.
     OPTMatrix operator-(const OPTMatrix& right) const;
-    /// Copies the values of `right` (same shape), or gives an empty matrix a new array
-    /// of its own shaped like `right`.
+    /// Same shape: copies the values of `right` into the existing array (dense from
+    /// sparse writes the dense matrix `right` stands for; sparse from sparse copies the
+    /// stored entries when this array has room for them). A sparse left side without
+    /// room, or assigned a dense right side, gets a new array of its own when it owns
+    /// its array, and fails like a shape mismatch otherwise. Different shape: a matrix
+    /// without elements gets a new array of its own shaped like `right` (an adopted
+    /// BORROW_KEEP array is left to its owner, a pooled one goes back to the buffer);
+    /// one with elements prints both sizes on std::cout and fails.
     OPTMatrix& operator=(const OPTMatrix& right);
 
     static std::size_t& _getStaticCounterReference();

@@ -105,6 +105,27 @@ TEST(LinearConstraintModel, BoundScanMatchesIndependentFilterOnRandomBounds) {
     }
 }
 
+TEST(LinearConstraintModel, MissingOrEmptyBoundVectorsGiveNoRows) {
+    ctest::LeakGuard guard;
+    ConstraintCounts counts;
+    counts.nVar = 3;
+    {
+        LinearConstraint none(&counts, false, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr);
+        none._createBoundAndFixedConstraints();
+        EXPECT_EQ(counts.nLB, 0u);
+        EXPECT_EQ(counts.nUB, 0u);
+        EXPECT_EQ(none.lbAt(2), -kInf);
+        EXPECT_EQ(none.ubAt(2), kInf);
+    }
+    LinearConstraint onlyLower(&counts, false, nullptr, nullptr, nullptr, nullptr,
+                               ctest::denseArray(3, 1, {1, -kInf, 2}),
+                               kxCreateNumericMatrix(0, 0, kxDOUBLE_CLASS, kxREAL),
+                               OPTMatrix<double>::BORROW_DESTROY);
+    onlyLower._createBoundAndFixedConstraints();
+    EXPECT_EQ(counts.nLB, 2u);
+    EXPECT_EQ(counts.nUB, 0u);
+}
+
 TEST(LinearConstraintModel, PrintWritesTheSummary) {
     ConstraintCounts counts;
     counts.nVar = 3;

@@ -31,11 +31,12 @@ void setUnitColumn(OPTMatrix<double>& out, std::size_t col, std::size_t row, dou
     out(row, col) = value;
 }
 
-// A count-by-1 result with entry k = f(index[k]); a result of its own, zero-filled first.
+// A count-by-1 result with entry k = f(index[k]); a dense result of its own, so its
+// entries are written straight into the value storage.
 template <typename F>
 OPTMatrix<double> synthesize(std::size_t count, const std::size_t* index, F f) {
     OPTMatrix<double> result(count, 1, false);
-    for (std::size_t k = 0; k < count; ++k) result(k, 0) = f(index[k]);
+    for (std::size_t k = 0; k < count; ++k) result._data[k] = f(index[k]);
     return result;
 }
 

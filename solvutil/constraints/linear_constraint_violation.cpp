@@ -38,7 +38,8 @@ double LinearConstraint::maxConstrViolation(const OPTMatrix<double>& x) {
             t = r;
         }
         for (std::size_t k = 0; k < g.count; ++k) {
-            const double a = g.absolute ? std::abs(t(k, 0)) : t(k, 0);
+            const double r = t._data[k];  // t is dense and count-by-1
+            const double a = g.absolute ? std::abs(r) : r;
             if (v <= a) {  // false for NaN: such entries are skipped
                 v = a;
                 found = true;

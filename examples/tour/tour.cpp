@@ -12,5 +12,6 @@ int main() {
     tour::sparseLdl();
     tour::display();
     tour::presolve();
+    tour::constraints();
     return 0;
 }

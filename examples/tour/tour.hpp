@@ -12,5 +12,6 @@ void ldl();
 void sparseLdl();
 void display();
 void presolve();
+void constraints();
 
 }  // namespace tour

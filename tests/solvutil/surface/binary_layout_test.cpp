@@ -1,0 +1,92 @@
+// Binary layout the host relies on: the declared order of data members, and the order of
+// virtual operations as it appears in the vtable (Itanium ABI: the destructor takes the
+// first two slots when it is declared first).
+#include <gtest/gtest.h>
+
+#include <cstdint>
+#include <string>
+#include <type_traits>
+
+#include "solvutil/host/plain_exports.hpp"
+#include "solvutil/kernels/sparse_matrix.hpp"
+#include "solvutil/solvers/dynamic_reg_solver.hpp"
+#include "solvutil/solvers/eqn_solver_sparse_ldl.hpp"
+#include "tests/solvutil/surface/vtable_slot.hpp"
+
+TEST(BinaryLayout, SparseMatrixMembersFollowTheVtablePointer) {
+    SparseMatrix s;
+    EXPECT_EQ(MEMBER_OFFSET(s, rows), 8);
+    EXPECT_EQ(MEMBER_OFFSET(s, cols), 16);
+    EXPECT_EQ(MEMBER_OFFSET(s, nzmax), 24);  // the 64-bit member no kernel reads
+    EXPECT_EQ(MEMBER_OFFSET(s, jc), 32);
+    EXPECT_EQ(MEMBER_OFFSET(s, ir), 40);
+    static_assert(sizeof(s.rows) == 8 && sizeof(s.jc) == 8 && std::is_same_v<decltype(s.jc), long*>);
+    DenseMatrix d;
+    EXPECT_EQ(MEMBER_OFFSET(d, rows), 8);
+    EXPECT_EQ(MEMBER_OFFSET(d, cols), 16);
+}
+
+TEST(BinaryLayout, DataAccessorsReadOnlyFirst) {
+    using ConstData = const double* (DenseMatrix::*)() const;
+    using MutableData = double* (DenseMatrix::*)();
+    const auto c = vtableSlot(static_cast<ConstData>(&DenseMatrix::data));
+    const auto m = vtableSlot(static_cast<MutableData>(&DenseMatrix::data));
+    ASSERT_GE(c, 0);
+    EXPECT_EQ(m, c + 1);
+    using SConst = const double* (SparseMatrix::*)() const;
+    using SMutable = double* (SparseMatrix::*)();
+    EXPECT_EQ(vtableSlot(static_cast<SMutable>(&SparseMatrix::data)),
+              vtableSlot(static_cast<SConst>(&SparseMatrix::data)) + 1);
+}
+
+TEST(BinaryLayout, DynamicRegParamsMembersInDeclaredOrder) {
+    solvutil::DynamicRegParams p;
+    const std::ptrdiff_t offsets[] = {
+        MEMBER_OFFSET(p, rp),           MEMBER_OFFSET(p, rd),
+        MEMBER_OFFSET(p, nPrimal),      MEMBER_OFFSET(p, checkInertia),
+        MEMBER_OFFSET(p, regIndices),   MEMBER_OFFSET(p, pivotTol),
+        MEMBER_OFFSET(p, dim),          MEMBER_OFFSET(p, rank),
+        MEMBER_OFFSET(p, primalRank),   MEMBER_OFFSET(p, dualRank),
+        MEMBER_OFFSET(p, primalInertiaOK), MEMBER_OFFSET(p, dualInertiaOK),
+        MEMBER_OFFSET(p, dualFullRank), MEMBER_OFFSET(p, tinyPivot)};
+    EXPECT_EQ(offsets[0], 0);
+    for (std::size_t i = 1; i < std::size(offsets); ++i) EXPECT_LT(offsets[i - 1], offsets[i]) << i;
+    static_assert(!std::is_polymorphic_v<solvutil::DynamicRegParams>);
+}
+
+TEST(BinaryLayout, EqnSolverSparseLDLMembersAfterTheBase) {
+    EqnSolverSparseLDL s(0.01);
+    const std::ptrdiff_t offsets[] = {
+        MEMBER_OFFSET(s, status), MEMBER_OFFSET(s, name),   MEMBER_OFFSET(s, solveInfo),
+        MEMBER_OFFSET(s, factorObj), MEMBER_OFFSET(s, pr),  MEMBER_OFFSET(s, ir),
+        MEMBER_OFFSET(s, jc),     MEMBER_OFFSET(s, nnz),    MEMBER_OFFSET(s, m),
+        MEMBER_OFFSET(s, n)};
+    EXPECT_EQ(offsets[0], 8);  // right after the vtable pointer
+    for (std::size_t i = 1; i < std::size(offsets); ++i) EXPECT_LT(offsets[i - 1], offsets[i]) << i;
+    static_assert(sizeof(s.status) == 4 && std::is_same_v<decltype(s.name), std::string>);
+}
+
+TEST(BinaryLayout, IEqnSolverLDLVirtualOperationOrder) {
+    using S = IEqnSolverLDL;
+    using Factor = void (S::*)();
+    // Positions 2..14; the destructor holds slots 0 and 1.
+    const std::ptrdiff_t slots[] = {
+        vtableSlot(&S::init),      vtableSlot(&S::symfactor),
+        vtableSlot(&S::numfactor), vtableSlot(static_cast<Factor>(&S::factor)),
+        vtableSlot(&S::solve),     vtableSlot(&S::setApr),
+        vtableSlot(&S::setAir),    vtableSlot(&S::setAjc),
+        vtableSlot(&S::setNnz),    vtableSlot(&S::rank),
+        vtableSlot(&S::numNegEigenValues), vtableSlot(&S::getFlops),
+        vtableSlot(&S::getNnzL)};
+    for (std::size_t i = 0; i < std::size(slots); ++i) EXPECT_EQ(slots[i], static_cast<std::ptrdiff_t>(i + 2)) << "position " << i + 2;
+    // The concrete solver keeps the same slots.
+    EXPECT_EQ(vtableSlot(&EqnSolverSparseLDL::getNnzL), 14);
+    EXPECT_EQ(vtableSlot(static_cast<void (EqnSolverSparseLDL::*)()>(&EqnSolverSparseLDL::factor)), 5);
+}
+
+TEST(BinaryLayout, RngStateIsTheFixedRecord) {
+    static_assert(sizeof(RngState) == 2500);
+    RngState r{};
+    EXPECT_EQ(MEMBER_OFFSET(r, position), 2496);
+    EXPECT_EQ(MEMBER_OFFSET(r, state), 0);
+}

@@ -3,11 +3,11 @@
 #include <chrono>
 #include <cstdio>
 
+#include "examples/lpsolve/constraint_model.hpp"
 #include "examples/lpsolve/mps_reader.hpp"
 #include "examples/lpsolve/presolve.hpp"
 #include "examples/lpsolve/progress.hpp"
 #include "examples/lpsolve/standard_form.hpp"
-#include "examples/lpsolve/violation.hpp"
 #include "solvutil/host/hostio.hpp"
 
 namespace lpsolve {
@@ -44,7 +44,8 @@ SolveOutcome solveFile(const Options& options) {
     out.message = r.message;
     out.x = restoreColumns(pre, modelColumns(sf, r.x));
     out.objective = r.objective;
-    out.maxViolation = maxViolation(lp, out.x);
+    ConstraintModel constraints(lp);
+    out.maxViolation = constraints.maxViolation(out.x);
     out.seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
     return out;
 }

@@ -10,7 +10,7 @@
 #include "examples/lpsolve/solver.hpp"
 #include "tests/examples/lpsolve/clp_oracle.hpp"
 #include "kaldor/testing.hpp"
-#include "tests/support/host_guard.hpp"
+#include "tests/examples/lpsolve/leak_guard.hpp"
 
 namespace {
 
@@ -38,7 +38,7 @@ TEST_P(AgreesWithClp, SameVerdictAndObjective) {
     ASSERT_TRUE(clp.has_value());
     ASSERT_NE(clp->status, ClpVerdict::Status::Other) << clp->output;
 
-    HostLeakGuard guard;
+    lpsolve_test::SolveLeakGuard guard;
     lpsolve::Options options;
     options.file = file;
     options.quiet = true;

@@ -293,6 +293,8 @@ IpmResult Mehrotra::run(const IterationCallback& onIteration) {
         }
         info.corrections = step(info);
     }
+    result.refactorizations = newton_.refactorizations();
+    result.rankDeficientFactors = newton_.rankDeficientFactors();
     result.x = it_.x;
     result.y = it_.y;
     result.zl = it_.zl;

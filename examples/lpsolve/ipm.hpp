@@ -37,6 +37,8 @@ struct IpmResult {
     std::size_t iterations = 0;
     double objective = 0.0;  ///< primal objective with the constant
     std::string message;     ///< why the method stopped, for the user
+    std::size_t refactorizations = 0;      ///< factorizations repeated for a wrong inertia
+    std::size_t rankDeficientFactors = 0;  ///< factorizations that reported a rank deficiency
 };
 
 using IterationCallback = std::function<void(const IterationInfo&)>;

@@ -28,11 +28,22 @@ void NewtonSystem::factor(const std::vector<double>& d) {
     // slow down the ones after it.
     primalReg_ = kPrimalReg;
     dualReg_ = kDualReg;
+    bool rankRetried = false;
     for (int attempt = 0; attempt < kMaxAttempts; ++attempt) {
         d_.resize(d.size());
         for (std::size_t j = 0; j < d.size(); ++j) d_[j] = d[j] + primalReg_;
         const KktReport report = kkt_.factor(d_, dualReg_);
-        if (report.factored && report.inertiaOk) return;
+        if (report.factored && report.inertiaOk) {
+            const bool fullRank = report.rank == A_.rows + A_.cols;
+            if (fullRank || rankRetried) return;
+            // Dependent rows (or rows whose columns all sit at bounds): the factor shifted
+            // some pivots. Raise the dual regularization once so that the shift is applied
+            // consistently to the whole dual block, then accept what comes.
+            ++rankDeficient_;
+            rankRetried = true;
+            dualReg_ *= 100.0;
+            continue;
+        }
         ++refactorizations_;
         primalReg_ *= 100.0;
         dualReg_ *= 100.0;

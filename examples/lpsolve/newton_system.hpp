@@ -23,6 +23,7 @@ public:
                std::vector<double>& dx, std::vector<double>& dy);
 
     std::size_t refactorizations() const { return refactorizations_; }
+    std::size_t rankDeficientFactors() const { return rankDeficient_; }
     double primalRegularization() const { return primalReg_; }
 
 private:
@@ -35,6 +36,7 @@ private:
     double primalReg_;
     double dualReg_;
     std::size_t refactorizations_ = 0;
+    std::size_t rankDeficient_ = 0;
     std::vector<double> rhs_, sol_, res_;
 };
 

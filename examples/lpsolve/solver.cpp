@@ -42,6 +42,8 @@ SolveOutcome solveFile(const Options& options) {
     out.status = r.status;
     out.iterations = r.iterations;
     out.message = r.message;
+    out.refactorizations = r.refactorizations;
+    out.rankDeficientFactors = r.rankDeficientFactors;
     out.x = restoreColumns(pre, modelColumns(sf, r.x));
     out.objective = r.objective;
     ConstraintModel constraints(lp);
@@ -60,6 +62,10 @@ ExitCode runSolver(const Options& options) {
             hostPrintf("Max violation: %.3e\n", out.maxViolation);
             hostPrintf("Time:          %.3f s (%s linear algebra)\n", out.seconds,
                         out.linearAlgebra.c_str());
+            if (out.refactorizations + out.rankDeficientFactors > 0) {
+                hostPrintf("KKT:           %zu refactorizations for the inertia, %zu for the rank\n",
+                           out.refactorizations, out.rankDeficientFactors);
+            }
             ioFlush();
             return ExitCode::Optimal;
         case IpmStatus::Infeasible:

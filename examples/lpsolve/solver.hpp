@@ -20,6 +20,8 @@ struct SolveOutcome {
     std::vector<double> x;         ///< one value per column of the file
     std::string message;
     std::string linearAlgebra;     ///< back end used
+    std::size_t refactorizations = 0;      ///< see IpmResult
+    std::size_t rankDeficientFactors = 0;  ///< see IpmResult
 };
 
 /// Solves the problem in options.file; prints the progress table unless options.quiet.

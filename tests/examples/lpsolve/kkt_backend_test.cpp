@@ -168,7 +168,10 @@ INSTANTIATE_TEST_SUITE_P(Lpsolve, KktBackend,
 // A back end that fails a given number of times before it reports a good factor.
 class ScriptedKkt : public lpsolve::KktSolver {
 public:
-    explicit ScriptedKkt(int failures, bool factored) : failures_(failures), factored_(factored) {}
+    // Fails `failures` times (as a wrong inertia, or as no factor at all when `factored`
+    // is false), then succeeds with rank `rankWhenGood`.
+    ScriptedKkt(int failures, bool factored, std::size_t rankWhenGood = 2)
+        : failures_(failures), factored_(factored), rankWhenGood_(rankWhenGood) {}
     lpsolve::KktReport factor(const std::vector<double>& d, double dualReg) override {
         seenPrimal.push_back(d.empty() ? 0.0 : d[0]);
         seenDual.push_back(dualReg);
@@ -176,6 +179,7 @@ public:
         const bool good = calls_++ >= failures_;
         r.factored = good || factored_;
         r.inertiaOk = good;
+        r.rank = good ? rankWhenGood_ : 0;
         return r;
     }
     void solve(std::vector<double>&) override {}
@@ -185,6 +189,7 @@ public:
 private:
     int failures_;
     bool factored_;
+    std::size_t rankWhenGood_;
     int calls_ = 0;
 };
 
@@ -204,6 +209,23 @@ TEST(NewtonSystem, RaisesTheRegularizationUntilTheInertiaIsRight) {
     EXPECT_GT(kkt.seenDual[2], kkt.seenDual[1]);
     EXPECT_GT(kkt.seenPrimal[2], kkt.seenPrimal[1]);  // d = 0 + primal regularization
     EXPECT_GT(kkt.seenPrimal[0], 0.0);
+}
+
+TEST(NewtonSystem, RetriesARankDeficientFactorOnceWithMoreDualRegularization) {
+    CscMatrix A;
+    A.rows = 1;
+    A.cols = 1;
+    A.colStart = {0, 1};
+    A.rowIndex = {0};
+    A.value = {1.0};
+    ScriptedKkt kkt(0, true, 1);  // inertia right, one pivot short, every time
+    lpsolve::NewtonSystem newton(A, kkt);
+    newton.factor({1.0});
+    ASSERT_EQ(kkt.seenDual.size(), 2u);
+    EXPECT_DOUBLE_EQ(kkt.seenDual[1], 100.0 * kkt.seenDual[0]);
+    EXPECT_EQ(kkt.seenPrimal[1], kkt.seenPrimal[0]);
+    EXPECT_EQ(newton.rankDeficientFactors(), 1u);
+    EXPECT_EQ(newton.refactorizations(), 0u);
 }
 
 TEST(NewtonSystem, GivesUpWithANumericalFailureNamingTheBackEnd) {

@@ -53,7 +53,13 @@ SolveOutcome solveFile(const Options& options) {
 }
 
 ExitCode runSolver(const Options& options) {
-    const SolveOutcome out = solveFile(options);
+    SolveOutcome out;
+    try {
+        out = solveFile(options);
+    } catch (const LpError& e) {
+        if (e.code() == ExitCode::BadInput) throw;  // the reader's messages name the file
+        throw LpError(e.code(), options.file + ": " + e.what());
+    }
     switch (out.status) {
         case IpmStatus::Optimal:
             hostPrintf("\nStatus:        optimal\n");

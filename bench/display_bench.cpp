@@ -18,20 +18,8 @@
 #include "kaldor/catalog_testing.hpp"
 #include "kaldor/testing.hpp"
 #include "solvutil/display/iterative_display.hpp"
+#include "tests/support/counting_new.hpp"
 
-namespace {
-std::atomic<std::size_t> g_allocations{0};
-}  // namespace
-
-void* operator new(std::size_t n) {
-    g_allocations.fetch_add(1, std::memory_order_relaxed);
-    if (void* p = std::malloc(n == 0 ? 1 : n)) return p;
-    throw std::bad_alloc();
-}
-// Out of line so that the compiler does not pair an inlined delete with malloc's free.
-[[gnu::noinline]] static void releaseBlock(void* p) noexcept { std::free(p); }
-void operator delete(void* p) noexcept { releaseBlock(p); }
-void operator delete(void* p, std::size_t) noexcept { releaseBlock(p); }
 
 namespace {
 
@@ -70,10 +58,10 @@ void BM_DisplayRow(benchmark::State& state) {
     std::size_t allocations = 0;
     for (auto _ : state) {
         const Row& r = kRows[i % kRows.size()];
-        const std::size_t before = g_allocations.load(std::memory_order_relaxed);
+        const std::size_t before = countedAllocations();
         printIterativeDisplay(SolverName::InteriorPoint, false, false, 8UL, r.iter, r.v[0], r.v[1],
                               r.v[2], r.v[3], r.v[4], r.v[5], r.stepType);
-        allocations += g_allocations.load(std::memory_order_relaxed) - before;
+        allocations += countedAllocations() - before;
         if (++i % kClearEvery == 0) capture.clear();
     }
     state.counters["allocs_per_row"] =

@@ -1,21 +1,38 @@
-// Uses only the installed headers and libraries; exits 0 when the results are right.
+// A solver author's first program, built against the installed package only: assemble a
+// KKT matrix, factor it with pivot regularization, solve, and print one progress row.
+// Exits 0 when the solution satisfies the system.
+#include <cmath>
 #include <cstdio>
 
-#include "solvutil/host/kxerror.hpp"
-#include "solvutil/kernels/solv_assert.hpp"
+#include "solvutil/display/iterative_display.hpp"
+#include "solvutil/kernels/kkt_kernels.hpp"
+#include "solvutil/kernels/symmetric_kernels.hpp"
 #include "solvutil/kernels/vector_kernels.hpp"
+#include "solvutil/solvers/dynamic_reg_solver.hpp"
 
 int main() {
-    const AlignedVector x{3.0, -4.0};
-    AlignedVector y{1.0, 1.0};
-    axpy(2.0, x, y);
-    bool ok = y[0] == 7.0 && y[1] == -7.0 && norm2(x) == 5.0;
-    try {
-        solvAssert(false, "");
-        ok = false;
-    } catch (const hostcore::IUserException& e) {
-        ok = ok && e.getMessageId() == "solv:solvPlugError:unhandledError";
-    }
-    std::printf("consumer: %s\n", ok ? "ok" : "WRONG");
+    DenseMatrix H(2, 2), A(1, 2);                 // min 1/2 x'Hx  s.t.  A x = b
+    H(0, 0) = 4; H(1, 0) = 1; H(1, 1) = 3;        // lower triangle is enough
+    A(0, 0) = 1; A(0, 1) = 1;
+    DenseMatrix K(3, 3);
+    sym_kktcat(K, H, A, /*full=*/false);          // K = [H -A'; -A 0], lower triangle
+    const DenseMatrix K0 = K;                     // factor works in place
+
+    solvutil::DynamicRegParams p;                 // defaults: RP_DEFAULT, RD_DEFAULT
+    p.nPrimal = 2;
+    p.rp = -p.rp;                                 // H block is positive here
+    p.checkInertia = true;
+    solvutil::DynamicRegSolver ldl;
+    ldl.factor(K, 3, p);
+    AlignedVector rhs{1.0, 2.0, -1.0}, x = rhs;
+    ldl.solve(K, 3, x);
+
+    AlignedVector r(3);
+    sym_matvec(r.begin(), K0, x);                 // r = K0 x
+    axpy(-1.0, rhs, r);                           // r = K0 x - rhs
+    printIterativeDisplay(SolverName::PredictorCorrector, true, true, 8, 1UL, 0.5 * dotprod(x, rhs),
+                          norminf(r), 0.0, 0.0, 0.0, 1.0, 0UL);
+    const bool ok = norminf(r) < 1e-12 && p.rank == 3;
+    std::printf("consumer: rank %lu, residual %.1e: %s\n", p.rank, norminf(r), ok ? "ok" : "WRONG");
     return ok ? 0 : 1;
 }

@@ -12,19 +12,11 @@
 #include "solvutil/kernels/vector_kernels.hpp"
 #include "tests/support/host_guard.hpp"
 #include "tests/support/sparse_kkt.hpp"
+#include "tests/support/host_error.hpp"
 
 namespace {
 
 using testdata::Csc;
-
-std::string errorId(const std::function<void()>& f) {
-    try {
-        f();
-    } catch (const hostcore::IUserException& e) {
-        return e.getMessageId();
-    }
-    return "(no error)";
-}
 
 std::vector<double> randomRhs(std::mt19937& rng, long n) {
     std::uniform_real_distribution<double> d(-1, 1);
@@ -154,25 +146,25 @@ TEST(Ma57Factor, RejectsBadInputWithoutCallingTheFactorization) {
     auto sym = [&] { f.symbolicFactorization(ir.data(), jc.data(), 2, 3, nullptr, 0); };
 
     ir[1] = -1;
-    EXPECT_EQ(errorId(sym), "KALDOR:symIndefFactor:badRowIndex");
+    EXPECT_EQ(hostErrorId(sym), "KALDOR:symIndefFactor:badRowIndex");
     ir[1] = 2;
-    EXPECT_EQ(errorId(sym), "KALDOR:symIndefFactor:badRowIndex");
+    EXPECT_EQ(hostErrorId(sym), "KALDOR:symIndefFactor:badRowIndex");
     ir[1] = 1;
     jc[1] = 4;
-    EXPECT_EQ(errorId(sym), "KALDOR:symIndefFactor:badColumnStarts");
+    EXPECT_EQ(hostErrorId(sym), "KALDOR:symIndefFactor:badColumnStarts");
     jc[1] = 2;
     jc[2] = 2;
-    EXPECT_EQ(errorId(sym), "KALDOR:symIndefFactor:badColumnStarts");
+    EXPECT_EQ(hostErrorId(sym), "KALDOR:symIndefFactor:badColumnStarts");
     jc[2] = 3;
-    EXPECT_EQ(errorId([&] { f.symbolicFactorization(ir.data(), jc.data(), -1, 3, nullptr, 0); }),
+    EXPECT_EQ(hostErrorId([&] { f.symbolicFactorization(ir.data(), jc.data(), -1, 3, nullptr, 0); }),
               "KALDOR:symIndefFactor:badSize");
     const long badPerm[2] = {0, 0};
-    EXPECT_EQ(errorId([&] { f.symbolicFactorization(ir.data(), jc.data(), 2, 3, badPerm, 1); }),
+    EXPECT_EQ(hostErrorId([&] { f.symbolicFactorization(ir.data(), jc.data(), 2, 3, badPerm, 1); }),
               "KALDOR:symIndefFactor:badOrdering");
-    EXPECT_EQ(errorId([&] { f.numericFactorization(pr.data()); }),
+    EXPECT_EQ(hostErrorId([&] { f.numericFactorization(pr.data()); }),
               "KALDOR:symIndefFactor:notAnalysed");
     double b[2] = {1.0, 1.0}, x[2];
-    EXPECT_EQ(errorId([&] { f.solve(b, 1, x, true); }), "KALDOR:symIndefFactor:solveError");
+    EXPECT_EQ(hostErrorId([&] { f.solve(b, 1, x, true); }), "KALDOR:symIndefFactor:solveError");
     EXPECT_EQ(f.statusWord(), -3);
 
     sym();
@@ -185,10 +177,10 @@ TEST(Ma57Factor, RejectsBadInputWithoutCallingTheFactorization) {
         EXPECT_EQ(e.getMessageText(), "Sparse factor: value 2 (row 1, column 1) is infinite.");
     }
     pr[2] = NAN;
-    EXPECT_EQ(errorId([&] { f.numericFactorization(pr.data()); }),
+    EXPECT_EQ(hostErrorId([&] { f.numericFactorization(pr.data()); }),
               "KALDOR:symIndefFactor:nonFiniteValue");
     // Analysed but never factored: the factorization code reports the solve error itself.
-    EXPECT_EQ(errorId([&] { f.solve(b, 1, x, false); }), "KALDOR:symIndefFactor:solveError");
+    EXPECT_EQ(hostErrorId([&] { f.solve(b, 1, x, false); }), "KALDOR:symIndefFactor:solveError");
     EXPECT_LT(f.statusWord(), 0);
 
     // The object is still usable; a user ordering gives the same answer.
@@ -197,7 +189,7 @@ TEST(Ma57Factor, RejectsBadInputWithoutCallingTheFactorization) {
     f.symbolicFactorization(ir.data(), jc.data(), 2, 3, perm, 1);
     f.numericFactorization(pr.data());
     b[1] = NAN;
-    EXPECT_EQ(errorId([&] { f.solve(b, 1, x, true); }), "KALDOR:symIndefFactor:nonFiniteValue");
+    EXPECT_EQ(hostErrorId([&] { f.solve(b, 1, x, true); }), "KALDOR:symIndefFactor:nonFiniteValue");
     b[1] = 1.0;
     f.solve(b, 1, x, true);
     // x = A⁻¹·[1; 1] with A = [2 1; 1 -3]: det -7, x = [(-3-1)/-7, (2-1)/-7].
@@ -241,7 +233,7 @@ TEST(Ma57Factor, RetriesWithLargerWorkspaceUntilAttemptsRunOut) {
         EXPECT_EQ(kaldor::testing::lastFactorAttempts(), 1);
         EXPECT_TRUE(f.statusWord() == -8 || f.statusWord() == -9) << f.statusWord();
         std::vector<double> b(static_cast<std::size_t>(a.n), 1.0), x(b.size());
-        EXPECT_EQ(errorId([&] { f.solve(b.data(), 1, x.data(), true); }),
+        EXPECT_EQ(hostErrorId([&] { f.solve(b.data(), 1, x.data(), true); }),
                   "KALDOR:symIndefFactor:solveError");
     }
     {

@@ -8,21 +8,13 @@
 #include "kaldor/catalog_testing.hpp"
 #include "kaldor/user_error.hpp"
 #include "solvutil/host/hostmsg.hpp"
+#include "tests/support/host_error.hpp"
 
 namespace {
 
 std::u16string lookup(const std::string& key, std::vector<hostmsg::MsgArg> args = {}) {
     const hostmsg::BaseMsgID id(std::move(args), "solvlib:solvUtility", key);
     return hostmsg::MessageCatalog::get_message(id, hostmsg::KdLocale::global());
-}
-
-std::string messageIdOf(const std::function<void()>& f) {
-    try {
-        f();
-    } catch (const hostcore::IUserException& e) {
-        return e.getMessageId();
-    }
-    return "(nothing thrown)";
 }
 
 }  // namespace
@@ -41,8 +33,8 @@ TEST(MessageCatalog, EnglishSummaryAndUnknownNames) {
               u"LP preprocessing removed 3 inequalities, 2 equalities, 1 variables, and added 7 "
               u"nonzero elements.");
     EXPECT_EQ(lookup("added"), u"added");
-    EXPECT_EQ(messageIdOf([] { lookup("NoSuchKey"); }), "KALDOR:messageCatalog:unknownKey");
-    EXPECT_EQ(messageIdOf([] {
+    EXPECT_EQ(hostErrorId([] { lookup("NoSuchKey"); }), "KALDOR:messageCatalog:unknownKey");
+    EXPECT_EQ(hostErrorId([] {
                   hostmsg::MessageCatalog::get_message(hostmsg::BaseMsgID({}, "other:catalog", "Iter"),
                                                        hostmsg::KdLocale::global());
               }),
@@ -54,7 +46,7 @@ TEST(MessageCatalog, FailureHookAndLookupCounts) {
     const auto iter = kaldor::testing::catalogLookups("Iter");
     {
         kaldor::testing::ScopedCatalogFailure fail("Iter");
-        EXPECT_EQ(messageIdOf([] { lookup("Iter"); }), "KALDOR:messageCatalog:injectedFailure");
+        EXPECT_EQ(hostErrorId([] { lookup("Iter"); }), "KALDOR:messageCatalog:injectedFailure");
         EXPECT_EQ(lookup("Time"), u"Time");
     }
     EXPECT_EQ(lookup("Iter"), u"Iter");

@@ -12,24 +12,11 @@
 #include "kaldor/testing.hpp"
 #include "solvutil/display/iterative_display.hpp"
 #include "solvutil/display/preprocessor_display.hpp"
+#include "tests/support/counting_new.hpp"
 
 namespace {
 
 long lineCount(const std::string& text) { return std::count(text.begin(), text.end(), '\n'); }
-std::atomic<std::size_t> g_allocations{0};
-}  // namespace
-
-void* operator new(std::size_t n) {
-    g_allocations.fetch_add(1, std::memory_order_relaxed);
-    if (void* p = std::malloc(n == 0 ? 1 : n)) return p;
-    throw std::bad_alloc();
-}
-// Out of line so that the compiler does not pair an inlined delete with malloc's free.
-[[gnu::noinline]] static void releaseBlock(void* p) noexcept { std::free(p); }
-void operator delete(void* p) noexcept { releaseBlock(p); }
-void operator delete(void* p, std::size_t) noexcept { releaseBlock(p); }
-
-namespace {
 
 void rows(unsigned count) {
     const double inf = std::numeric_limits<double>::infinity();
@@ -49,16 +36,16 @@ TEST(DisplayRowAllocation, RowsAllocateNothing) {
     kaldor::testing::ConsoleCapture capture;
     rows(50);  // grows the capture's buffer once
     capture.clear();
-    const std::size_t before = g_allocations.load();
+    const std::size_t before = countedAllocations();
     rows(50);
-    EXPECT_EQ(g_allocations.load() - before, 0U);
+    EXPECT_EQ(countedAllocations() - before, 0U);
     EXPECT_EQ(lineCount(capture.text()), 200);
 
     // The counter does see what the display allocates: headers and the summary build strings.
     capture.clear();
-    const std::size_t beforeHeader = g_allocations.load();
+    const std::size_t beforeHeader = countedAllocations();
     printIterativeDisplay(SolverName::SequentialQP, true, false, 9UL, 1UL, 2UL, 1.0, 2.0, 3.0, 4.0,
                           5.0, 6.0, "x");
     printPreprocessorDisplay(SolverName::DualSimplex, 1, 2, 3, -4);
-    EXPECT_GT(g_allocations.load() - beforeHeader, 0U);
+    EXPECT_GT(countedAllocations() - beforeHeader, 0U);
 }

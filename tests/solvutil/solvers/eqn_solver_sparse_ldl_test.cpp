@@ -12,6 +12,7 @@
 #include "solvutil/solvers/eqn_solver_sparse_ldl.hpp"
 #include "tests/support/host_guard.hpp"
 #include "tests/support/sparse_kkt.hpp"
+#include "tests/support/host_error.hpp"
 
 namespace {
 
@@ -44,15 +45,6 @@ AlignedVector randomAligned(std::mt19937& rng, long n) {
     AlignedVector v(static_cast<std::size_t>(n));
     for (auto& x : v) x = d(rng);
     return v;
-}
-
-std::string idOf(const std::function<void()>& f) {
-    try {
-        f();
-    } catch (const hostcore::IUserException& e) {
-        return e.getMessageId();
-    }
-    return "(no error)";
 }
 
 }  // namespace
@@ -199,25 +191,25 @@ TEST(EqnSolverSparseLDL, OtherFailuresPassThroughWithStatusUnchanged) {
     // Solve before any numeric factorization: the factor's solve error, status 5.
     AlignedVector b(static_cast<std::size_t>(a.n), 1.0), x(b.size());
     s.symfactor();
-    EXPECT_EQ(idOf([&] { s.solve(x, b); }), "KALDOR:symIndefFactor:solveError");
+    EXPECT_EQ(hostErrorId([&] { s.solve(x, b); }), "KALDOR:symIndefFactor:solveError");
     EXPECT_EQ(s.status, 5);
 
     s.status = 2;
     a.pr[0] = std::nan("");
-    EXPECT_EQ(idOf([&] { s.numfactor(); }), "KALDOR:symIndefFactor:nonFiniteValue");
+    EXPECT_EQ(hostErrorId([&] { s.numfactor(); }), "KALDOR:symIndefFactor:nonFiniteValue");
     EXPECT_EQ(s.status, 2);
     a.pr[0] = 1e3;
     s.numfactor();
     EXPECT_EQ(s.status, 4);
     b[1] = INFINITY;
     const long before = s.solveInfo;
-    EXPECT_EQ(idOf([&] { s.solve(x, b); }), "KALDOR:symIndefFactor:nonFiniteValue");
+    EXPECT_EQ(hostErrorId([&] { s.solve(x, b); }), "KALDOR:symIndefFactor:nonFiniteValue");
     EXPECT_EQ(s.status, 4);
     EXPECT_EQ(s.solveInfo, before);
 
     a.ir[1] = -1;  // caught by the factor's own index check
     s.init(a.n, a.n, a.pr.data(), a.ir.data(), a.jc.data(), a.nnz());
-    EXPECT_EQ(idOf([&] { s.factor(); }), "KALDOR:symIndefFactor:badRowIndex");
+    EXPECT_EQ(hostErrorId([&] { s.factor(); }), "KALDOR:symIndefFactor:badRowIndex");
     EXPECT_EQ(s.status, 1);
 }
 

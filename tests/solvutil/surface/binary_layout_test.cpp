@@ -7,6 +7,7 @@
 #include <string>
 #include <type_traits>
 
+#include "solvutil/constraints/linear_constraint.hpp"
 #include "solvutil/host/plain_exports.hpp"
 #include "solvutil/kernels/sparse_matrix.hpp"
 #include "solvutil/solvers/dynamic_reg_solver.hpp"
@@ -89,4 +90,64 @@ TEST(BinaryLayout, RngStateIsTheFixedRecord) {
     RngState r{};
     EXPECT_EQ(MEMBER_OFFSET(r, position), 2496);
     EXPECT_EQ(MEMBER_OFFSET(r, state), 0);
+}
+
+TEST(BinaryLayout, ConstraintCountsAreEightCountsInOrder) {
+    static_assert(sizeof(ConstraintCounts) == 8 * 8);
+    ConstraintCounts c;
+    const std::ptrdiff_t offsets[] = {
+        MEMBER_OFFSET(c, nTotal), MEMBER_OFFSET(c, nIneq), MEMBER_OFFSET(c, nEq),
+        MEMBER_OFFSET(c, nFixed), MEMBER_OFFSET(c, nLB),   MEMBER_OFFSET(c, nUB),
+        MEMBER_OFFSET(c, nExtra), MEMBER_OFFSET(c, nVar)};
+    for (std::size_t i = 0; i < std::size(offsets); ++i) EXPECT_EQ(offsets[i], static_cast<std::ptrdiff_t>(8 * i));
+}
+
+TEST(BinaryLayout, OPTMatrixAndLinearConstraintMembersInDeclaredOrder) {
+    OPTMatrix<double> m(2, 1, false);
+    const std::ptrdiff_t om[] = {
+        MEMBER_OFFSET(m, _rows),     MEMBER_OFFSET(m, _cols),   MEMBER_OFFSET(m, _id),
+        MEMBER_OFFSET(m, _array),    MEMBER_OFFSET(m, _data),   MEMBER_OFFSET(m, _useCount),
+        MEMBER_OFFSET(m, _sparse),   MEMBER_OFFSET(m, _pooled), MEMBER_OFFSET(m, _borrowed),
+        MEMBER_OFFSET(m, _borrowMode)};
+    EXPECT_EQ(om[0], 0);  // no vtable pointer: the wrapper has no virtual operations
+    for (std::size_t i = 1; i < std::size(om); ++i) EXPECT_LT(om[i - 1], om[i]) << i;
+    static_assert(sizeof(m._borrowMode) == 4 && sizeof(m._id) == 8);
+
+    ConstraintCounts counts;
+    LinearConstraint lc(&counts, false, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr);
+    const std::ptrdiff_t lm[] = {
+        MEMBER_OFFSET(lc, _counts),  MEMBER_OFFSET(lc, _isSparse), MEMBER_OFFSET(lc, _A),
+        MEMBER_OFFSET(lc, _b),       MEMBER_OFFSET(lc, _Aeq),      MEMBER_OFFSET(lc, _beq),
+        MEMBER_OFFSET(lc, _indexLB), MEMBER_OFFSET(lc, _indexUB),  MEMBER_OFFSET(lc, _indexFixed),
+        MEMBER_OFFSET(lc, _lb),      MEMBER_OFFSET(lc, _ub)};
+    // The base holds the vtable pointer and its one string member.
+    EXPECT_EQ(lm[0], static_cast<std::ptrdiff_t>(sizeof(void*) + sizeof(std::string)));
+    for (std::size_t i = 1; i < std::size(lm); ++i) EXPECT_LT(lm[i - 1], lm[i]) << i;
+}
+
+TEST(BinaryLayout, IoptLinearConstraintVirtualOperationOrder) {
+    using I = IoptLinearConstraint;
+    // Positions 2..46 in declaration order; the destructor holds slots 0 and 1.
+    const std::ptrdiff_t slots[] = {
+        vtableSlot(&I::isSparse), vtableSlot(&I::print), vtableSlot(&I::maxConstrViolation),
+        vtableSlot(&I::Ax), vtableSlot(&I::Aconstr), vtableSlot(&I::deepCopyRowTranspose),
+        vtableSlot(&I::bAt), vtableSlot(&I::Aeqx), vtableSlot(&I::Aeqconstr),
+        vtableSlot(&I::deepCopyRowTransposeAeq), vtableSlot(&I::deepCopyAeq),
+        vtableSlot(&I::deepCopybeq), vtableSlot(&I::beqAt), vtableSlot(&I::deepCopyAfixed),
+        vtableSlot(&I::deepCopybfixed), vtableSlot(&I::Afixedx), vtableSlot(&I::bfixedAt),
+        vtableSlot(&I::Afixedconstr), vtableSlot(&I::deepCopyRowTransposeAfixed),
+        vtableSlot(&I::AfixedRow), vtableSlot(&I::Albx), vtableSlot(&I::Albconstr),
+        vtableSlot(&I::deepCopyRowTransposeAlb), vtableSlot(&I::deepCopyVarRowTransposeAlb),
+        vtableSlot(&I::AlbRow), vtableSlot(&I::lbAt), vtableSlot(&I::Aubx),
+        vtableSlot(&I::Aubconstr), vtableSlot(&I::deepCopyRowTransposeAub),
+        vtableSlot(&I::deepCopyVarRowTransposeAub), vtableSlot(&I::AubRow), vtableSlot(&I::ubAt),
+        vtableSlot(&I::absmaxA), vtableSlot(&I::absmaxAeq), vtableSlot(&I::absmaxb),
+        vtableSlot(&I::absmaxbeq), vtableSlot(&I::getA), vtableSlot(&I::getb),
+        vtableSlot(&I::getAeq), vtableSlot(&I::getbeq), vtableSlot(&I::getlb),
+        vtableSlot(&I::getub), vtableSlot(&I::getindexLB), vtableSlot(&I::getindexUB),
+        vtableSlot(&I::getindexFixed)};
+    static_assert(std::size(slots) == 45);
+    for (std::size_t k = 0; k < std::size(slots); ++k)
+        EXPECT_EQ(slots[k], static_cast<std::ptrdiff_t>(k + 2)) << "position " << k + 2;
+    EXPECT_EQ(vtableSlot(&LinearConstraint::getindexFixed), 46);
 }

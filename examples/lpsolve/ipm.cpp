@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cmath>
 #include <limits>
+#include <string>
 
 #include "examples/lpsolve/newton_system.hpp"
 #include "examples/lpsolve/sparse_ops.hpp"
@@ -13,6 +14,13 @@ namespace {
 constexpr double kStepFraction = 0.9995;  // stay this far inside the boundary
 constexpr double kRayThreshold = 1e8;     // iterate size at which rays are examined
 constexpr double kRayTolerance = 1e-6;
+// Rounding error of A x, relative to max|a_ij| * max|x_j|: a few hundred ulps.
+constexpr double kRoundingFactor = 1e-13;
+// Trouble without a ray: no 10 % progress on A x = b over this many iterations, or a
+// barrier parameter below this fraction of the tolerance (relative to the objective).
+constexpr std::size_t kStallWindow = 15;
+constexpr double kStallRatio = 0.9;
+constexpr double kCollapsedBarrier = 1e-3;
 
 // Largest alpha in [0, 1] with v + alpha dv >= 0 on the entries where `mask` is set.
 double maxStep(const std::vector<double>& v, const std::vector<double>& dv,
@@ -41,6 +49,7 @@ public:
         }
         bNorm_ = normInf(sf.b);
         cNorm_ = normInf(sf.c);
+        aNorm_ = normInf(sf.A.value);
     }
 
     IpmResult run(const IterationCallback& onIteration);
@@ -59,7 +68,7 @@ private:
     NewtonSystem newton_;
     std::size_t n_, m_, bounds_ = 0;
     std::vector<char> hasL_, hasU_;
-    double bNorm_ = 0.0, cNorm_ = 0.0;
+    double bNorm_ = 0.0, cNorm_ = 0.0, aNorm_ = 0.0;
     Iterate it_;
     std::vector<double> sl_, su_;  // x - l, u - x (0 where the bound is infinite)
     std::vector<double> rp_, rd_;  // b - A x, c - A'y - zl + zu
@@ -154,10 +163,15 @@ bool Mehrotra::primalInfeasibilityRay() const {
 }
 
 // A far-out x with A x ~ 0 (relative to its size) and c'x < 0 is a direction along
-// which the objective decreases without bound.
+// which the objective decreases without bound. It proves unboundedness only from a
+// feasible point, so the iterate itself must satisfy A x = b already, up to the rounding
+// error of A x at its size; a problem that is infeasible as well keeps an O(1) residual
+// and is left to the other test.
 bool Mehrotra::dualInfeasibilityRay() const {
     const double size = normInf(it_.x);
     if (!(size > kRayThreshold * (1.0 + bNorm_))) return false;
+    const double rounding = kRoundingFactor * aNorm_ * size;
+    if (!(normInf(rp_) <= kRayTolerance * (1.0 + bNorm_) + rounding)) return false;
     std::vector<double> ax;
     multiply(sf_.A, it_.x, ax);
     return normInf(ax) / size < kRayTolerance && dot(sf_.c, it_.x) / size < -kRayTolerance;
@@ -242,6 +256,7 @@ IpmResult Mehrotra::run(const IterationCallback& onIteration) {
     }
     startingPoint();
     IterationInfo info;
+    std::vector<double> primalHistory;
     for (std::size_t k = 0;; ++k) {
         slacks();
         residuals();
@@ -279,6 +294,25 @@ IpmResult Mehrotra::run(const IterationCallback& onIteration) {
         if (dualInfeasibilityRay()) {
             result.status = IpmStatus::Unbounded;
             result.message = "the problem is unbounded (the primal iterates diverge along a descent ray)";
+            break;
+        }
+        // Without a ray. When the complementarity has vanished while A x = b is still far
+        // off, the iterates sit at a point of least infeasibility: the problem is
+        // infeasible. When the primal infeasibility merely stops moving, the method has
+        // lost its way; say so rather than guess a verdict.
+        primalHistory.push_back(info.primalInfeasibility);
+        const double rounding = kRoundingFactor * aNorm_ * normInf(it_.x);
+        const bool farOff = info.primalInfeasibility > std::sqrt(opt_.tolerance) * (1.0 + bNorm_) + rounding;
+        if (!primalOk && farOff && mu <= kCollapsedBarrier * opt_.tolerance * (1.0 + std::fabs(pobj))) {
+            result.status = IpmStatus::Infeasible;
+            result.message = "the problem is infeasible (the complementarity vanished with A x = b unmet)";
+            break;
+        }
+        if (!primalOk && farOff && k >= kStallWindow &&
+            info.primalInfeasibility > kStallRatio * primalHistory[k - kStallWindow]) {
+            result.status = IpmStatus::NumericalFailure;
+            result.message = "no progress on A x = b for " + std::to_string(kStallWindow) +
+                             " iterations (the problem may be infeasible or unbounded)";
             break;
         }
         if (!std::isfinite(pobj) || !std::isfinite(dobj)) {

@@ -12,12 +12,14 @@ namespace {
 
 double tolerance(double bound) { return kPresolveTolerance * (1.0 + std::fabs(bound)); }
 
-// The value an empty column takes: the bound its cost pushes it to.
-double emptyColumnValue(const LpModel& lp, std::size_t j) {
+// The value an empty column takes: the bound its cost pushes it to. When that bound is
+// infinite the value is the finite bound, or 0, and `unbounded` is set.
+double emptyColumnValue(const LpModel& lp, std::size_t j, bool& unbounded) {
     const double c = lp.objective[j], lo = lp.colLower[j], up = lp.colUpper[j];
-    if (c > 0.0) return lo;
-    if (c < 0.0) return up;
-    return std::clamp(0.0, lo, up);
+    const double preferred = c > 0.0 ? lo : c < 0.0 ? up : std::clamp(0.0, lo, up);
+    unbounded = !std::isfinite(preferred);
+    if (!unbounded) return preferred;
+    return std::isfinite(lo) ? lo : std::isfinite(up) ? up : 0.0;
 }
 
 // The model restricted to the marked rows and columns.
@@ -91,11 +93,9 @@ bool presolvePass(PresolveResult& p) {
     }
     for (std::size_t j = 0; j < lp.numCols(); ++j) {
         if (counts.perColumn[j] != 0.0) continue;
-        const double v = emptyColumnValue(lp, j);
-        if (!std::isfinite(v)) {
-            throw LpError(ExitCode::Unbounded, "column " + std::to_string(p.keptColumns[j]) +
-                                                   " appears in no row and its cost decreases without bound");
-        }
+        bool unbounded = false;
+        const double v = emptyColumnValue(lp, j, unbounded);
+        if (unbounded && p.unboundedColumn == PresolveResult::kNone) p.unboundedColumn = p.keptColumns[j];
         keepCol[j] = 0;
         changed = true;
         ++p.columnsRemoved;

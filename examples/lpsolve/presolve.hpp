@@ -1,7 +1,9 @@
 #pragma once
 // A small presolve: removes empty rows, empty columns and rows that no point within the
-// column bounds can violate, repeating until nothing changes. Infeasibility and
-// unboundedness that show up on the way are reported as LpError.
+// column bounds can violate, repeating until nothing changes. A row that can never be
+// satisfied is reported as LpError(Infeasible). An empty column whose cost improves
+// without bound makes the problem unbounded only if the rest is feasible, so it is
+// recorded (and removed at a finite value) and the verdict waits for the solve.
 #include <cstddef>
 #include <vector>
 
@@ -18,6 +20,10 @@ struct PresolveResult {
     std::size_t equalitiesRemoved = 0;
     std::size_t columnsRemoved = 0;
     long nonzerosRemoved = 0;  ///< signed: a presolve that adds entries makes it negative
+    /// First model column found empty with a cost that decreases without bound, or kNone.
+    std::size_t unboundedColumn = kNone;
+
+    static constexpr std::size_t kNone = static_cast<std::size_t>(-1);
 };
 
 /// Feasibility tolerance of the presolve's own decisions (empty rows, implied bounds).

@@ -42,6 +42,11 @@ SolveOutcome solveFile(const Options& options) {
     out.status = r.status;
     out.iterations = r.iterations;
     out.message = r.message;
+    if (pre.unboundedColumn != PresolveResult::kNone && r.status == IpmStatus::Optimal) {
+        out.status = IpmStatus::Unbounded;
+        out.message = "the problem is unbounded (column " + std::to_string(pre.unboundedColumn) +
+                      " appears in no row and its cost decreases without bound)";
+    }
     out.refactorizations = r.refactorizations;
     out.rankDeficientFactors = r.rankDeficientFactors;
     out.x = restoreColumns(pre, modelColumns(sf, r.x));

@@ -24,8 +24,10 @@ using lpsolve_test::ClpVerdict;
 const char* const kSamples[] = {"afiro.mps",   "brandy.mps",      "e226.mps",
                                 "finnis.mps",  "galenet.mps",     "galenetbnds.mps",
                                 "hello.mps",   "atm_5_10_1.mps"};
-const char* const kOwnFiles[] = {"ranges_free.mps", "ranges_free_freeformat.mps",
-                                 "unbounded.mps", "infeasible.mps"};
+// infeasible_free_ray.mps: infeasible rows plus an empty column whose cost falls without
+// bound; the presolve once called that unbounded.
+const char* const kOwnFiles[] = {"ranges_free.mps", "ranges_free_freeformat.mps", "unbounded.mps",
+                                 "infeasible.mps", "infeasible_free_ray.mps"};
 
 using Param = std::tuple<std::string, LinearAlgebra>;
 

@@ -12,7 +12,7 @@ namespace {
 // Small enough not to disturb the step, large enough to make free columns and dependent
 // rows factorable. Raised by a factor of 100 per failed attempt.
 constexpr double kPrimalReg = 1e-12;
-constexpr double kDualReg = 1e-14;
+constexpr double kDualReg = 1e-12;
 constexpr int kMaxAttempts = 6;
 constexpr int kRefinementSteps = 4;
 // Refinement stops once the residual is this small relative to the right-hand side.

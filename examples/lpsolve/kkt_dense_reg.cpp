@@ -65,6 +65,8 @@ public:
     }
 
     std::string name() const override { return "dense"; }
+    // No pivoting: with a smaller delta the quasi-definite LDL' lost A x = b on random LPs.
+    double baseDualRegularization() const override { return 1e-12; }
 
 private:
     const CscMatrix& A_;

@@ -35,6 +35,9 @@ public:
     virtual void solve(std::vector<double>& rhs) = 0;
     /// Short name for the log ("dense", "sparse").
     virtual std::string name() const = 0;
+    /// The dual regularization a factorization starts from. A back end that factors
+    /// without pivoting needs more of it to stay stable than one that pivots.
+    virtual double baseDualRegularization() const { return 1e-14; }
 };
 
 enum class LinearAlgebra { Automatic, Dense, Sparse };

@@ -9,10 +9,10 @@
 namespace lpsolve {
 namespace {
 
-// Small enough not to disturb the step, large enough to make free columns and dependent
-// rows factorable. Raised by a factor of 100 per failed attempt.
+// Small enough not to disturb the step, large enough to make free columns factorable.
+// The dual regularization starts where the back end asks. Both are raised by a factor of
+// 100 per failed attempt.
 constexpr double kPrimalReg = 1e-12;
-constexpr double kDualReg = 1e-12;
 constexpr int kMaxAttempts = 6;
 constexpr int kRefinementSteps = 4;
 // Refinement stops once the residual is this small relative to the right-hand side.
@@ -21,13 +21,13 @@ constexpr double kRefinementTarget = 1e-13;
 }  // namespace
 
 NewtonSystem::NewtonSystem(const CscMatrix& A, KktSolver& kkt)
-    : A_(A), kkt_(kkt), primalReg_(kPrimalReg), dualReg_(kDualReg) {}
+    : A_(A), kkt_(kkt), primalReg_(kPrimalReg), dualReg_(kkt.baseDualRegularization()) {}
 
 void NewtonSystem::factor(const std::vector<double>& d) {
     // Start each iteration from the base values again: a hard iteration should not
     // slow down the ones after it.
     primalReg_ = kPrimalReg;
-    dualReg_ = kDualReg;
+    dualReg_ = kkt_.baseDualRegularization();
     bool rankRetried = false;
     for (int attempt = 0; attempt < kMaxAttempts; ++attempt) {
         d_.resize(d.size());

@@ -62,6 +62,7 @@ private:
     bool primalInfeasibilityRay() const;
     bool dualInfeasibilityRay() const;
     std::size_t step(IterationInfo& info);
+    bool finished(std::size_t k, const IterationInfo& info, double pobj, double dobj, IpmResult& result);
 
     const StandardForm& sf_;
     const IpmOptions& opt_;
@@ -72,6 +73,7 @@ private:
     Iterate it_;
     std::vector<double> sl_, su_;  // x - l, u - x (0 where the bound is infinite)
     std::vector<double> rp_, rd_;  // b - A x, c - A'y - zl + zu
+    std::vector<double> primalHistory_;  // ||b - A x|| of every iteration so far
 };
 
 void Mehrotra::slacks() {
@@ -243,6 +245,61 @@ std::size_t Mehrotra::step(IterationInfo& info) {
     return 1;
 }
 
+// The stopping tests, in order: optimal, infeasible or unbounded by a ray, infeasible by
+// a vanished complementarity, no progress, not finite, iteration limit. Fills `result`
+// and returns true when the method should stop.
+bool Mehrotra::finished(std::size_t k, const IterationInfo& info, double pobj, double dobj,
+                        IpmResult& result) {
+    const bool primalOk = info.primalInfeasibility <= opt_.tolerance * (1.0 + bNorm_);
+    const bool dualOk = info.dualInfeasibility <= opt_.tolerance * (1.0 + cNorm_);
+    const bool gapOk = std::fabs(pobj - dobj) <= opt_.tolerance * (1.0 + std::fabs(pobj));
+    if (primalOk && dualOk && gapOk) {
+        result.status = IpmStatus::Optimal;
+        result.message = "optimal solution found";
+        return true;
+    }
+    if (primalInfeasibilityRay()) {
+        result.status = IpmStatus::Infeasible;
+        result.message = "the problem is infeasible (the dual iterates diverge along a Farkas ray)";
+        return true;
+    }
+    if (dualInfeasibilityRay()) {
+        result.status = IpmStatus::Unbounded;
+        result.message = "the problem is unbounded (the primal iterates diverge along a descent ray)";
+        return true;
+    }
+    // Without a ray. When the complementarity has vanished while A x = b is still far
+    // off, the iterates sit at a point of least infeasibility: the problem is
+    // infeasible. When the primal infeasibility merely stops moving, the method has
+    // lost its way; say so rather than guess a verdict.
+    primalHistory_.push_back(info.primalInfeasibility);
+    const double rounding = kRoundingFactor * aNorm_ * normInf(it_.x);
+    const bool farOff = info.primalInfeasibility > std::sqrt(opt_.tolerance) * (1.0 + bNorm_) + rounding;
+    if (!primalOk && farOff && info.barrier <= kCollapsedBarrier * opt_.tolerance * (1.0 + std::fabs(pobj))) {
+        result.status = IpmStatus::Infeasible;
+        result.message = "the problem is infeasible (the complementarity vanished with A x = b unmet)";
+        return true;
+    }
+    if (!primalOk && farOff && k >= kStallWindow &&
+        info.primalInfeasibility > kStallRatio * primalHistory_[k - kStallWindow]) {
+        result.status = IpmStatus::NumericalFailure;
+        result.message = "no progress on A x = b for " + std::to_string(kStallWindow) +
+                         " iterations (the problem may be infeasible or unbounded)";
+        return true;
+    }
+    if (!std::isfinite(pobj) || !std::isfinite(dobj)) {
+        result.status = IpmStatus::NumericalFailure;
+        result.message = "the iterates are no longer finite";
+        return true;
+    }
+    if (k >= opt_.maxIterations) {
+        result.status = IpmStatus::IterationLimit;
+        result.message = "iteration limit reached";
+        return true;
+    }
+    return false;
+}
+
 IpmResult Mehrotra::run(const IterationCallback& onIteration) {
     IpmResult result;
     if (n_ == 0) {  // nothing left after presolve: only the constant and b = 0 remain
@@ -256,7 +313,6 @@ IpmResult Mehrotra::run(const IterationCallback& onIteration) {
     }
     startingPoint();
     IterationInfo info;
-    std::vector<double> primalHistory;
     for (std::size_t k = 0;; ++k) {
         slacks();
         residuals();
@@ -278,53 +334,7 @@ IpmResult Mehrotra::run(const IterationCallback& onIteration) {
 
         result.iterations = k;
         result.objective = info.objective;
-        const bool primalOk = info.primalInfeasibility <= opt_.tolerance * (1.0 + bNorm_);
-        const bool dualOk = info.dualInfeasibility <= opt_.tolerance * (1.0 + cNorm_);
-        const bool gapOk = std::fabs(pobj - dobj) <= opt_.tolerance * (1.0 + std::fabs(pobj));
-        if (primalOk && dualOk && gapOk) {
-            result.status = IpmStatus::Optimal;
-            result.message = "optimal solution found";
-            break;
-        }
-        if (primalInfeasibilityRay()) {
-            result.status = IpmStatus::Infeasible;
-            result.message = "the problem is infeasible (the dual iterates diverge along a Farkas ray)";
-            break;
-        }
-        if (dualInfeasibilityRay()) {
-            result.status = IpmStatus::Unbounded;
-            result.message = "the problem is unbounded (the primal iterates diverge along a descent ray)";
-            break;
-        }
-        // Without a ray. When the complementarity has vanished while A x = b is still far
-        // off, the iterates sit at a point of least infeasibility: the problem is
-        // infeasible. When the primal infeasibility merely stops moving, the method has
-        // lost its way; say so rather than guess a verdict.
-        primalHistory.push_back(info.primalInfeasibility);
-        const double rounding = kRoundingFactor * aNorm_ * normInf(it_.x);
-        const bool farOff = info.primalInfeasibility > std::sqrt(opt_.tolerance) * (1.0 + bNorm_) + rounding;
-        if (!primalOk && farOff && mu <= kCollapsedBarrier * opt_.tolerance * (1.0 + std::fabs(pobj))) {
-            result.status = IpmStatus::Infeasible;
-            result.message = "the problem is infeasible (the complementarity vanished with A x = b unmet)";
-            break;
-        }
-        if (!primalOk && farOff && k >= kStallWindow &&
-            info.primalInfeasibility > kStallRatio * primalHistory[k - kStallWindow]) {
-            result.status = IpmStatus::NumericalFailure;
-            result.message = "no progress on A x = b for " + std::to_string(kStallWindow) +
-                             " iterations (the problem may be infeasible or unbounded)";
-            break;
-        }
-        if (!std::isfinite(pobj) || !std::isfinite(dobj)) {
-            result.status = IpmStatus::NumericalFailure;
-            result.message = "the iterates are no longer finite";
-            break;
-        }
-        if (k >= opt_.maxIterations) {
-            result.status = IpmStatus::IterationLimit;
-            result.message = "iteration limit reached";
-            break;
-        }
+        if (finished(k, info, pobj, dobj, result)) break;
         info.corrections = step(info);
     }
     result.refactorizations = newton_.refactorizations();

@@ -144,8 +144,10 @@ int main(int argc, char** argv) {
         std::printf("%-12s %12.2f %8ld %14.2f %8ld\n", "total", 1e3 * ours.seconds, ours.iterations,
                     1e3 * peer.seconds, peer.iterations);
         std::printf("ratio lpsolve / clp -barrier (time): %.2f\n", ours.seconds / peer.seconds);
-        std::printf("clp start-up %.2f ms per run; without it the ratio is %.2f\n", 1e3 * g_startupSeconds,
-                    ours.seconds / (peer.seconds - static_cast<double>(count) * g_startupSeconds));
+        const double peerWork = peer.seconds - static_cast<double>(count) * g_startupSeconds;
+        std::printf("clp start-up %.2f ms per run", 1e3 * g_startupSeconds);
+        if (peerWork > 0.0) std::printf("; without it the ratio is %.2f", ours.seconds / peerWork);
+        std::printf("\n");
     }
     return 0;
 }

@@ -15,7 +15,9 @@ struct SolveOutcome {
     std::string problem;           ///< problem name from the file
     double objective = 0.0;        ///< with the objective constant
     std::size_t iterations = 0;
-    double maxViolation = 0.0;     ///< largest constraint violation of the final point
+    /// LinearConstraint::maxConstrViolation of the final point on the model's constraints:
+    /// negative when there are no equalities and every other row holds strictly.
+    double maxViolation = 0.0;
     double seconds = 0.0;
     std::vector<double> x;         ///< one value per column of the file
     std::string message;

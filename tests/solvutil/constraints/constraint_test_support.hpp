@@ -14,6 +14,7 @@
 #include "kaldor/testing.hpp"
 #include "solvutil/constraints/optmatrix.hpp"
 #include "solvutil/host/kxarray.hpp"
+#include "tests/support/scratch_leak_guard.hpp"
 
 namespace ctest {
 
@@ -70,10 +71,7 @@ inline Dense toDense(const OPTMatrix<double>& a) {
     return out;
 }
 
-inline std::size_t bufferCount() {
-    const OPTMatrixBuffer* buffer = OPTMatrix<double>::_getBufferAddress();
-    return buffer == nullptr ? 0 : buffer->count;
-}
+inline std::size_t bufferCount() { return scratchBufferEntries(); }
 
 /// Largest current element count of any scratch-buffer entry (0 without a buffer).
 inline std::size_t largestBufferEntry() {
@@ -85,27 +83,7 @@ inline std::size_t largestBufferEntry() {
     return largest;
 }
 
-/// Like HostLeakGuard, but host arrays that became new scratch-buffer entries in the
-/// meantime (they live until the process ends) are not counted as leaked.
-class LeakGuard {
-public:
-    LeakGuard()
-        : memory_(kaldor::testing::allocationStats()),
-          arrays_(kaldor::testing::arrayStats()),
-          entries_(bufferCount()) {}
-    ~LeakGuard() {
-        const auto memory = kaldor::testing::allocationStats();
-        const auto arrays = kaldor::testing::arrayStats();
-        EXPECT_EQ(memory.liveBlocks, memory_.liveBlocks) << "host memory blocks leaked";
-        EXPECT_EQ(memory.liveBytes, memory_.liveBytes) << "host memory bytes leaked";
-        EXPECT_EQ(arrays.live - arrays_.live, bufferCount() - entries_) << "host arrays leaked";
-    }
-
-private:
-    kaldor::testing::AllocationStats memory_;
-    kaldor::testing::ArrayStats arrays_;
-    std::size_t entries_;
-};
+using LeakGuard = ScratchAwareLeakGuard;
 
 /// Runs `f`, expecting the OPTMatrix failure form: `message` on the host console and a
 /// thrown std::exception*. Returns what reached standard output meanwhile.

@@ -100,18 +100,16 @@ TEST(HostArray, DenseReshapeSparseDuplicateAndOwningHandle) {
     EXPECT_EQ(arrayStats().live, before.live + 3);
     for (kxArray* p : {a, s, d}) kxarray::destroyArray(p);
 
-    {
-        kxarray::kxArrayPtr col = kxarray::do_create_numeric({5, 1}, kxDOUBLE_CLASS, kxREAL);
-        EXPECT_EQ(kxGetM(col.get()), 5u);
-        col = kxarray::do_create_numeric({0, 1}, kxDOUBLE_CLASS, kxREAL);  // releases the first
-        EXPECT_EQ(arrayStats().live, before.live + 1);
-        EXPECT_TRUE(std::isnan(kxGetScalar(col.get())));
-    }
+    kxarray::kxArrayPtr col = kxarray::do_create_numeric({5, 1}, kxDOUBLE_CLASS, kxREAL);
+    EXPECT_EQ(kxGetM(col.get()), 5u);
+    col = kxarray::do_create_numeric({0, 1}, kxDOUBLE_CLASS, kxREAL);  // releases the first
+    EXPECT_TRUE(std::isnan(kxGetScalar(col.get())));
+    col.reset();
     EXPECT_EQ(arrayStats().live, before.live);
     EXPECT_EQ(arrayStats().created, before.created + 5);
 }
 
-TEST(HostConsole, OneOrderedSinkAndWidthForOneWrite) {
+TEST(HostConsole, OneOrderedUtf8SinkAndCountedFlushes) {
     ConsoleCapture capture;
     hostPrintf("a%d", 1);
     {
@@ -119,16 +117,7 @@ TEST(HostConsole, OneOrderedSinkAndWidthForOneWrite) {
         os << "b" << std::u16string(u"\u00e9\u20ac\U0001F600");
     }
     hostPrintf("|");
-    hostio::uostream os = hostio::uout();
-    os.width(5);
-    os << 123456UL;  // longer than the field: not truncated
-    os << "  ";      // the width is gone: exactly two spaces
-    os.width(8);
-    os << "";
-    os.width(4);
-    os << std::u16string(u"ab") << 7UL;
-    EXPECT_EQ(capture.text(), "a1b\xC3\xA9\xE2\x82\xAC\xF0\x9F\x98\x80|123456" +
-                                  std::string(2 + 8 + 2, ' ') + "ab7");
+    EXPECT_EQ(capture.text(), "a1b\xC3\xA9\xE2\x82\xAC\xF0\x9F\x98\x80|");
     const auto flushes = kaldor::testing::flushCount();
     ioFlush();
     EXPECT_EQ(kaldor::testing::flushCount(), flushes + 1);

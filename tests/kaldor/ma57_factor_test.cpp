@@ -75,9 +75,7 @@ TEST(Ma57Factor, MatchesDenseLapackOnRandomKkt) {
             EXPECT_EQ(f.statusWord(), 0);
             const std::vector<double> dense = testdata::toDense(a), w = testdata::eigenvalues(dense, n);
             EXPECT_EQ(f.numNegEigenValues(), std::count_if(w.begin(), w.end(), [](double v) { return v < 0; }));
-            EXPECT_EQ(f.numNegEigenValues(), nc);
             EXPECT_EQ(f.rank(), n);
-            EXPECT_GE(f.nnzL(), n);
 
             // Two right-hand sides at once, and one solved in place.
             const std::vector<double> b = randomVector(rng, 2 * n);
@@ -135,11 +133,12 @@ TEST(Ma57Factor, RejectsBadInputWithoutCallingTheFactorization) {
         EXPECT_EQ(hostErrorId(sym), prefix + c.id) << c.bad;
         *c.slot = good;
     }
-    EXPECT_EQ(hostErrorId([&] { f.symbolicFactorization(ir.data(), jc.data(), -1, 3, nullptr, 0); }),
-              prefix + "badSize");
     const long badPerm[2] = {0, 0};
-    EXPECT_EQ(hostErrorId([&] { f.symbolicFactorization(ir.data(), jc.data(), 2, 3, badPerm, 1); }),
-              prefix + "badOrdering");
+    auto symWith = [&](long n, const long* perm) {
+        f.symbolicFactorization(ir.data(), jc.data(), n, 3, perm, perm ? 1 : 0);
+    };
+    EXPECT_EQ(hostErrorId([&] { symWith(-1, nullptr); }), prefix + "badSize");
+    EXPECT_EQ(hostErrorId([&] { symWith(2, badPerm); }), prefix + "badOrdering");
     EXPECT_EQ(hostErrorId([&] { f.numericFactorization(pr.data()); }), prefix + "notAnalysed");
     double b[2] = {1.0, 1.0}, x[2];
     EXPECT_EQ(hostErrorId([&] { f.solve(b, 1, x, true); }), prefix + "solveError");
@@ -163,7 +162,7 @@ TEST(Ma57Factor, RejectsBadInputWithoutCallingTheFactorization) {
     // The object is still usable; a user ordering gives the same answer.
     pr[2] = -3.0;
     const long perm[2] = {1, 0};
-    f.symbolicFactorization(ir.data(), jc.data(), 2, 3, perm, 1);
+    symWith(2, perm);
     f.numericFactorization(pr.data());
     b[1] = NAN;
     EXPECT_EQ(hostErrorId([&] { f.solve(b, 1, x, true); }), prefix + "nonFiniteValue");

@@ -2,6 +2,7 @@
 // retries and its coexistence with the 64-bit-integer BLAS of libsolvutil.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <random>
 
@@ -60,7 +61,8 @@ Csc laplacianKkt(long g, long nc) {
 TEST(Ma57Factor, MatchesDenseLapackOnRandomKkt) {
     HostLeakGuard guard;
     std::mt19937 rng(20261205);
-    for (const auto& [nx, nc] : {std::pair{7L, 3L}, {30L, 17L}, {150L, 50L}, {700L, 300L}, {1500L, 500L}}) {
+    const std::pair<long, long> sizes[] = {{7, 3}, {30, 17}, {150, 50}, {700, 300}, {1500, 500}};
+    for (const auto& [nx, nc] : sizes) {
         const long n = nx + nc;
         SCOPED_TRACE(n);
         for (const bool both : {false, true}) {
@@ -73,8 +75,9 @@ TEST(Ma57Factor, MatchesDenseLapackOnRandomKkt) {
             f.setPivotTolerance(0.01);
             factor(f, a);
             EXPECT_EQ(f.statusWord(), 0);
-            const std::vector<double> dense = testdata::toDense(a), w = testdata::eigenvalues(dense, n);
-            EXPECT_EQ(f.numNegEigenValues(), std::count_if(w.begin(), w.end(), [](double v) { return v < 0; }));
+            const std::vector<double> dense = testdata::toDense(a);
+            const std::vector<double> w = testdata::eigenvalues(dense, n);
+            EXPECT_EQ(f.numNegEigenValues(), std::ranges::count_if(w, [](double v) { return v < 0; }));
             EXPECT_EQ(f.rank(), n);
 
             // Two right-hand sides at once, and one solved in place.

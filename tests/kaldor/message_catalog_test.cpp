@@ -25,7 +25,8 @@ TEST(MessageCatalog, FillsArgumentsAndRejectsUnknownNames) {
               u"LP preprocessing removed 3 inequalities, 2 equalities, 1 variables, and added 7 "
               u"nonzero elements.");
     {
-        kaldor::testing::ScopedCatalogText text("LPPreprocessorDisplay", u"{4}/{3}/{2}/{1}/{0}/{5}/{x}");
+        kaldor::testing::ScopedCatalogText text("LPPreprocessorDisplay",
+                                                u"{4}/{3}/{2}/{1}/{0}/{5}/{x}");
         EXPECT_EQ(lookup("LPPreprocessorDisplay",
                          {std::int64_t{-3}, std::uint64_t{18446744073709551615UL},
                           std::string("n\xC3\xA9"), std::u16string(u"\u20ac"), std::int64_t{0}}),

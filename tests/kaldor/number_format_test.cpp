@@ -53,7 +53,8 @@ struct LimitedBuffer : std::basic_streambuf<char16_t> {
     std::u16string written;
     std::streamsize xsputn(const char16_t* s, std::streamsize n) override {
         if (throws) throw std::runtime_error("console gone");
-        const auto k = std::min<std::streamsize>(n, static_cast<std::streamsize>(room - written.size()));
+        const auto k =
+            std::min<std::streamsize>(n, static_cast<std::streamsize>(room - written.size()));
         written.append(s, static_cast<std::size_t>(k));
         return k;
     }

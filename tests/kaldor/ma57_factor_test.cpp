@@ -1,5 +1,4 @@
-// The stand-in sparse factor against dense LAPACK, its input checks, its workspace
-// retries and its coexistence with the 64-bit-integer BLAS of libsolvutil.
+// The stand-in sparse factor against dense LAPACK, its input checks and workspace retries.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -39,8 +38,7 @@ std::vector<double> expectSolves(MA57_RealLDLFactor& f, const Csc& a, const std:
     return x;
 }
 
-// 2D 5-point Laplacian on a g×g grid plus `nc` constraint rows: with no workspace margin
-// its factorization runs out of workspace on the first try.
+// 2D Laplacian on a g×g grid plus `nc` constraint rows: runs out of workspace without a margin.
 Csc laplacianKkt(long g, long nc) {
     Entries e;
     const long nx = g * g;
@@ -106,8 +104,7 @@ TEST(Ma57Factor, DenseCountsAndReproducibleOrdering) {
     EXPECT_NEAR(f.flops() / (n * n * n / 3.0), 1.0, 0.1);
     EXPECT_EQ(f.numNegEigenValues(), 0);
 
-    // Large enough for the automatic choice to pick SCOTCH, whose random generator is
-    // process-wide: every analysis must still give the same ordering.
+    // Large enough for SCOTCH, whose process-wide random generator must not change the ordering.
     const Csc k = laplacianKkt(130, 2000);
     MA57_RealLDLFactor first;
     factor(first, k);

@@ -87,14 +87,14 @@ TEST(NumberFormat, EveryNotationAndPrecisionMatchesSnprintf) {
         hostio::uostream os = hostio::uout();
         os.setf(mode.notation, std::ios_base::floatfield);
         os.precision(mode.precision);
-        const char spec[] = {'%', '*', '.', '*', mode.conversion, '\0'};
+        const char fmt[] = {'%', '*', '.', '*', mode.conversion, '\0'};
         for (std::size_t i = 0, failures = 0; i < mode.count && failures < 10; ++i) {
             const int width = static_cast<int>(i % 30);
             capture.clear();
             os.width(width);
             os << values[i];
             char expected[512];
-            std::snprintf(expected, sizeof expected, spec, width, mode.precision, values[i]);
+            std::snprintf(expected, sizeof expected, fmt, width, mode.precision, values[i]);
             if (capture.text() != expected) {
                 ++failures;
                 ADD_FAILURE() << std::hexfloat << values[i] << " as %." << mode.precision

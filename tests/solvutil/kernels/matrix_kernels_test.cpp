@@ -126,9 +126,8 @@ using ref::kEps;
 using ref::kKeep;
 using ref::kNaN;
 
-// gaxpy with beta = 0 and the three-argument matvecs must not read y; alpha = 0 with
-// beta = 1, and an empty product (BLAS quick return), leave y exactly as it was; the
-// matvecs write exactly their range.
+// Matvecs write exactly their range; they and gaxpy with beta = 0 do not read y, which
+// alpha = 0 with beta = 1 and an empty product (BLAS quick return) leave exactly as it was.
 TEST(DenseKernels, GaxpyAndMatvecFormsAgainstPlainLoops) {
     HostLeakGuard guard;
     std::mt19937 rng(101);
@@ -169,7 +168,7 @@ TEST(DenseKernels, GaxpyAndMatvecFormsAgainstPlainLoops) {
 TEST(SymmetricKernels, ProductsReadOnlyTheTrustedTriangle) {
     HostLeakGuard guard;
     std::mt19937 rng(21);
-    for (auto [n, unused] : ref::kShapes)
+    for (auto [n, ignored] : ref::kShapes)  // orders 0 to 33
         for (bool upper : {false, true}) {
             SCOPED_TRACE(testing::Message() << "n=" << n << " upper=" << upper);
             DenseMatrix A = testdata::randomMatrix(rng, n, n);

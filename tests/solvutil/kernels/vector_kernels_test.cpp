@@ -14,7 +14,7 @@ namespace {
 constexpr double kEps = std::numeric_limits<double>::epsilon();
 }
 
-// y is longer than x: axpy and dotprod stop at the shorter length, n = 0 calls no BLAS.
+// y is longer than x: axpy and dotprod stop at the shorter length; an empty x has norm 0.
 TEST(VectorKernels, AgreeWithPlainLoopsUpToTheShorterLength) {
     HostLeakGuard guard;
     std::mt19937 rng(11);

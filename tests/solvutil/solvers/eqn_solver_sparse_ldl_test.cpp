@@ -129,6 +129,7 @@ TEST(EqnSolverSparseLDL, StatusMachineThroughANormalSequence) {
     EXPECT_EQ(s.symbolic, 4);
 }
 
+// One attempt without workspace margin is too little for this KKT matrix: status 3, then 5.
 TEST(EqnSolverSparseLDL, TooManyAttemptsIsAbsorbedAndSolveErrorIsRethrown) {
     HostLeakGuard guard;
     std::mt19937 rng(3);

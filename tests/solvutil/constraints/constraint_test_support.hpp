@@ -6,8 +6,6 @@
 #include <algorithm>
 #include <bit>
 #include <cmath>
-#include <cstdint>
-#include <exception>
 #include <functional>
 #include <limits>
 #include <memory>

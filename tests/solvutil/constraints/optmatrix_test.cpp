@@ -1,5 +1,5 @@
-// OPTMatrix<double>: adoption, element access, absmax, product, difference, assignment,
-// failures, and the scratch buffer.
+// OPTMatrix<double>: element access, absmax, product, difference, assignment, failures,
+// and the scratch buffer.
 #include <gtest/gtest.h>
 
 #include <set>
@@ -8,35 +8,16 @@
 
 using namespace ctest;
 
-TEST(OPTMatrix, OwnedArraysAreZeroFilledAndAdoptedOnesKeptOrDestroyedByTag) {
-    LeakGuard guard;
-    const std::size_t serial = M::_getStaticCounterReference();
-    {
-        M a(3, 2, false);
-        EXPECT_EQ(a._id, serial + 1);
-        EXPECT_EQ(toDense(a), Dense(6, 0.0));
-    }
-    EXPECT_EQ(M::_getStaticCounterReference(), serial + 1);
-    kxArray* kept = denseArray(2, 1, {1.0, 2.0});
-    { M a(kept, M::BORROW_KEEP); }
-    EXPECT_EQ(kxRealData(kept)[1], 2.0);  // still the caller's
-    kxarray::destroyArray(kept);
-    { M b(sparseArray(3, 3, {0, 1, 0, 0, 0, 0, 5, 0, 0}), M::BORROW_DESTROY); }
-}
-
 TEST(OPTMatrix, ElementAccessAndAbsmaxOnDenseAndUnsortedSparse) {
     LeakGuard guard;
     std::mt19937 rng(11);
     const Dense values = randomDense(rng, 7 * 5, 0.6);
     for (bool sparse : {false, true})
         EXPECT_EQ(toDense(M(makeArray(sparse, 7, 5, values), M::BORROW_DESTROY)), values);
-    M dense(denseArray(7, 5, values), M::BORROW_DESTROY);
-    dense(3, 4) = 42.0;
-    EXPECT_EQ(kxRealData(dense._array)[3 + 7 * 4], 42.0);
     M emptySparse(kaldor::testing::createSparseArray(0, 3, 0), M::BORROW_DESTROY);
     EXPECT_EQ(emptySparse(0, 0), 0.0);
 
-    // Ties go to the later entry, NaN is skipped; rows/cols of the winner.
+    // Ties go to the later entry (sparse: in stored order), NaN is skipped.
     struct Case { bool sparse; std::size_t m, n; Dense v; double want; std::size_t row, col; };
     const Case cases[] = {{false, 3, 2, {1, -4, 2, 4, kNaN, -3}, 4.0, 0, 1},
                           {true, 3, 2, {1, -4, 2, 4, kNaN, -3}, 4.0, 0, 1},
@@ -56,7 +37,7 @@ TEST(OPTMatrix, ElementAccessAndAbsmaxOnDenseAndUnsortedSparse) {
     row = col = 77;
     M noneStored(kaldor::testing::createSparseArray(0, 0, 0), M::BORROW_DESTROY);
     EXPECT_EQ(bits(noneStored.absmax(row, col)), 0u);
-    EXPECT_EQ(row + col, 154u);  // untouched
+    EXPECT_TRUE(row == 77 && col == 77);  // untouched
 }
 
 TEST(OPTMatrix, ProductAndDifferenceMatchDenseRecomputation) {

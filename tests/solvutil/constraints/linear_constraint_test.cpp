@@ -212,7 +212,8 @@ TEST(LinearConstraintProducts, DeepCopiesWriteExactlyTheirTarget) {
             copy(out);
             if (zeroRest) want.resize(rows, 0.0);
             for (std::size_t k = 0; k < rows * cols; ++k) {
-                const double w = k / rows == col && k % rows < want.size() ? want[k % rows] : -777.0;
+                const std::size_t i = k % rows;
+                const double w = k / rows == col && i < want.size() ? want[i] : -777.0;
                 EXPECT_EQ(out._data[k], w) << "trial " << trial << " at " << k;
             }
         };

@@ -21,17 +21,10 @@ void expectSame(const Dense& got, const Dense& want, const char* what, double to
             << what << " at " << k << ": " << got[k] << " vs " << want[k];
 }
 
-// Row i of the m-by-n column-major A.
-Dense row(const Dense& A, std::size_t m, std::size_t n, std::size_t i) {
-    Dense r(n);
-    for (std::size_t j = 0; j < n; ++j) r[j] = A[i + m * j];
-    return r;
-}
-
-// The n-by-m transpose of A, column-major (A's rows one after another).
-Dense transpose(const Dense& A, std::size_t m, std::size_t n) {
+// Rows first..last-1 of the m-by-n A, one after another (all rows: the transpose).
+Dense rowsOf(const Dense& A, std::size_t m, std::size_t n, std::size_t first, std::size_t last) {
     Dense t;
-    for (std::size_t i = 0; i < m; ++i)
+    for (std::size_t i = first; i < last; ++i)
         for (std::size_t j = 0; j < n; ++j) t.push_back(A[i + m * j]);
     return t;
 }
@@ -106,7 +99,7 @@ TEST(LinearConstraintModel, IndexListsNullArraysAndBorrowedArrays) {
     EXPECT_EQ(empty.getindexLB(), nullptr);
 }
 
-TEST(LinearConstraintModel, BoundScanKeepsFiniteEntriesInOrderAndPrintsTheCounts) {
+TEST(LinearConstraintModel, BoundScanKeepsFiniteEntriesInOrderPrintsCountsAndSizesRows) {
     LeakGuard guard;
     const Dense lb = {0, -kInf, 1, kNaN}, ub = {kInf, 5, 1, kNaN};
     for (bool sparse : {false, true}) {
@@ -140,6 +133,14 @@ TEST(LinearConstraintModel, BoundScanKeepsFiniteEntriesInOrderAndPrintsTheCounts
     onlyLower._createBoundAndFixedConstraints();  // an empty ub gives no rows
     EXPECT_EQ(c.nLB, 2u);
     EXPECT_EQ(c.nUB, 0u);
+    M x(denseArray(3, 1, {0, 5, 1}), M::BORROW_DESTROY);
+    EXPECT_EQ(toDense(onlyLower.Albconstr(x)), (Dense{1.0, 1.0}));
+    const Dense albx = toDense(onlyLower.Albx(x));
+    EXPECT_TRUE(albx.size() == 2 && albx[0] == 0.0 && std::signbit(albx[0]));  // -x(0): -0.0
+    M empty(0, 0, false);  // an empty group reads nothing of x
+    M aub = onlyLower.Aubx(empty);
+    EXPECT_EQ(aub._rows, 0u);
+    EXPECT_EQ(aub._cols, 1u);
 }
 
 TEST(LinearConstraintProducts, BoundListsProductsResidualsRowsAndAccessorsOnRandomProblems) {
@@ -223,10 +224,11 @@ TEST(LinearConstraintProducts, DeepCopiesWriteExactlyTheirTarget) {
             return e;
         };
         for (std::size_t i = 0; i < p.mi; ++i)
-            check([&](M& o) { lc.deepCopyRowTranspose(i, col, o); }, row(p.A, p.mi, n, i), false);
+            check([&](M& o) { lc.deepCopyRowTranspose(i, col, o); },
+                  rowsOf(p.A, p.mi, n, i, i + 1), false);
         for (std::size_t i = 0; i < me; ++i)
-            check([&](M& o) { lc.deepCopyRowTransposeAeq(i, col, o); }, row(p.Aeq, me, n, i),
-                  false);
+            check([&](M& o) { lc.deepCopyRowTransposeAeq(i, col, o); },
+                  rowsOf(p.Aeq, me, n, i, i + 1), false);
         const std::size_t *LB = lc.getindexLB(), *UB = lc.getindexUB();
         for (std::size_t k = 0; k < built->c.nLB; ++k)
             check([&](M& o) { lc.deepCopyRowTransposeAlb(k, col, o); }, unit(LB[k], -1), true);
@@ -255,11 +257,11 @@ TEST(LinearConstraintProducts, DeepCopiesWriteExactlyTheirTarget) {
         }
         EXPECT_EQ(copied(me * n, [&](double* o) { lc.deepCopyAeq(o, false); }), p.Aeq);
         EXPECT_EQ(copied(me * n, [&](double* o) { lc.deepCopyAeq(o, true); }),
-                  transpose(p.Aeq, me, n));
+                  rowsOf(p.Aeq, me, n, 0, me));
         EXPECT_EQ(copied(me, [&](double* o) { lc.deepCopybeq(o); }), p.beq);
         EXPECT_EQ(copied(nf * n, [&](double* o) { lc.deepCopyAfixed(o, false); }), af);
         EXPECT_EQ(copied(nf * n, [&](double* o) { lc.deepCopyAfixed(o, true); }),
-                  transpose(af, nf, n));
+                  rowsOf(af, nf, n, 0, nf));
         EXPECT_EQ(copied(nf, [&](double* o) { lc.deepCopybfixed(o); }), bf);
     }
 }
@@ -305,24 +307,6 @@ TEST(LinearConstraintProducts, ChecksFailWithTheirMessagesAndLeakNothing) {
     EXPECT_EQ(lc.bAt(1), 1.0);  // the last element is in range
     longX(1, 0) = 5.0;          // Afixedconstr has no size check: extra rows are ignored
     EXPECT_EQ(toDense(lc.Afixedconstr(longX)), Dense{4.0});
-}
-
-TEST(LinearConstraintProducts, OneOrNoBoundRowsDoNotReadPastThem) {
-    LeakGuard guard;
-    ConstraintCounts c;
-    c.nVar = 2;
-    LinearConstraint lc(&c, false, nullptr, nullptr, nullptr, nullptr, denseArray(2, 1, {1, -kInf}),
-                        denseArray(2, 1, {kInf, kInf}), M::BORROW_DESTROY);
-    lc._createBoundAndFixedConstraints();
-    M x(denseArray(2, 1, {0, 5}), M::BORROW_DESTROY);
-    EXPECT_EQ(toDense(lc.Albconstr(x)), Dense{1.0});
-    const Dense albx = toDense(lc.Albx(x));
-    ASSERT_EQ(albx.size(), 1u);
-    EXPECT_TRUE(albx[0] == 0.0 && std::signbit(albx[0]));  // -x(0) is -0.0
-    M empty(0, 0, false);  // reading it would fail
-    M aub = lc.Aubx(empty);
-    EXPECT_EQ(aub._rows, 0u);
-    EXPECT_EQ(aub._cols, 1u);
 }
 
 // |r| for fixed and equality rows, r for inequality and bound rows, in that group order;

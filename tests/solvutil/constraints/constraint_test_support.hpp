@@ -122,7 +122,7 @@ inline Problem randomProblem(std::mt19937& rng, std::size_t n, std::size_t mi, s
 }
 
 /// A LinearConstraint owning arrays made from `p`, bound lists from the bound scan and
-/// the fixed list set by hand.
+/// the fixed list (nVar entries, unused ones unset) set by hand.
 struct Built {
     ConstraintCounts c;
     std::unique_ptr<LinearConstraint> lc;
@@ -138,10 +138,7 @@ inline std::unique_ptr<Built> build(const Problem& p, bool sparseVectors = false
         denseArray(p.me, p.n, p.Aeq), denseArray(p.me, 1, p.beq),
         makeArray(sparseVectors, p.n, 1, p.lb), makeArray(sparseVectors, p.n, 1, p.ub),
         M::BORROW_DESTROY);
-    out->lc->_setindexLB(nullptr);
-    out->lc->_setindexUB(nullptr);
-    out->lc->_setindexFixed(nullptr);
-    out->lc->_createBoundAndFixedConstraints();
+    out->lc->_createBoundAndFixedConstraints();  // allocates the bound lists
     if (!p.fixed.empty()) {
         std::vector<std::size_t> list(p.n, ~std::size_t{0});
         std::copy(p.fixed.begin(), p.fixed.end(), list.begin());

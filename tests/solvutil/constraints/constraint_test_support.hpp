@@ -1,61 +1,58 @@
 #pragma once
-// Helpers for the constraint tests: host arrays from plain data, dense read-back, and a
-// leak guard that allows for scratch-buffer entries created while it was alive.
+// Helpers for the constraint tests: host arrays from plain data, dense read-back, the
+// OPTMatrix failure form, and random constraint problems kept as plain column-major data.
 #include <gtest/gtest.h>
 
-#include <cstddef>
-#include <cstdint>
+#include <algorithm>
 #include <bit>
-#include <exception>
+#include <cmath>
 #include <functional>
+#include <limits>
+#include <memory>
+#include <random>
 #include <string>
 #include <vector>
 
 #include "kaldor/testing.hpp"
-#include "solvutil/constraints/optmatrix.hpp"
+#include "solvutil/constraints/linear_constraint.hpp"
 #include "solvutil/host/kxarray.hpp"
 #include "tests/support/scratch_leak_guard.hpp"
 
 namespace ctest {
 
 using Dense = std::vector<double>;  // column-major
-
+using M = OPTMatrix<double>;
+using LeakGuard = ScratchAwareLeakGuard;
+inline constexpr double kInf = std::numeric_limits<double>::infinity();
+inline constexpr double kNaN = std::numeric_limits<double>::quiet_NaN();
 inline constexpr std::uint64_t kNotFoundBits = 0xFFF8000000000000ULL;
 
 inline std::uint64_t bits(double v) { return std::bit_cast<std::uint64_t>(v); }
+inline bool isFinite(double v) { return std::abs(v) <= std::numeric_limits<double>::max(); }
 
-/// m-by-n dense host array holding `values` (column-major).
 inline kxArray* denseArray(std::size_t m, std::size_t n, const Dense& values) {
     kxArray* a = kxCreateNumericMatrix(m, n, kxDOUBLE_CLASS, kxREAL);
-    double* data = kxRealData(a);
-    for (std::size_t k = 0; k < m * n; ++k) data[k] = values[k];
+    std::copy(values.begin(), values.begin() + static_cast<std::ptrdiff_t>(m * n), kxRealData(a));
     return a;
 }
 
-/// m-by-n sparse host array storing the nonzero (or NaN) entries of `values`; within
-/// each column the entries are stored in decreasing row order, so nothing may rely on
-/// sorted row indices. `extraRoom` adds unused stored-entry slots.
+/// Sparse array of the nonzero (or NaN) entries, stored in decreasing row order per
+/// column so that nothing may rely on sorted rows; `extraRoom` adds unused slots.
 inline kxArray* sparseArray(std::size_t m, std::size_t n, const Dense& values,
                             std::size_t extraRoom = 0) {
-    std::size_t nnz = 0;
-    for (double v : values) nnz += (v != 0.0) ? 1 : 0;
+    const auto nnz = static_cast<std::size_t>(
+        std::count_if(values.begin(), values.end(), [](double v) { return v != 0.0; }));
     kxArray* a = kaldor::testing::createSparseArray(m, n, nnz + extraRoom);
-    std::size_t* starts = kxColumnStarts(a);
-    std::size_t* rows = kxRowIndices(a);
-    double* data = kxRealData(a);
     std::size_t p = 0;
     for (std::size_t j = 0; j < n; ++j) {
-        starts[j] = p;
-        for (std::size_t i = m; i-- > 0;) {
-            const double v = values[i + m * j];
-            if (v != 0.0) {
-                rows[p] = i;
-                data[p] = v;
-                ++p;
+        kxColumnStarts(a)[j] = p;
+        for (std::size_t i = m; i-- > 0;)
+            if (values[i + m * j] != 0.0) {
+                kxRowIndices(a)[p] = i;
+                kxRealData(a)[p++] = values[i + m * j];
             }
-        }
     }
-    starts[n] = p;
+    kxColumnStarts(a)[n] = p;
     return a;
 }
 
@@ -63,30 +60,22 @@ inline kxArray* makeArray(bool sparse, std::size_t m, std::size_t n, const Dense
     return sparse ? sparseArray(m, n, values) : denseArray(m, n, values);
 }
 
-/// The dense values of `a` read through element access.
-inline Dense toDense(const OPTMatrix<double>& a) {
+inline Dense toDense(const M& a) {
     Dense out(a._rows * a._cols);
     for (std::size_t j = 0; j < a._cols; ++j)
         for (std::size_t i = 0; i < a._rows; ++i) out[i + a._rows * j] = a(i, j);
     return out;
 }
 
-inline std::size_t bufferCount() { return scratchBufferEntries(); }
-
-/// Largest current element count of any scratch-buffer entry (0 without a buffer).
-inline std::size_t largestBufferEntry() {
-    const OPTMatrixBuffer* buffer = OPTMatrix<double>::_getBufferAddress();
-    std::size_t largest = 0;
-    if (buffer == nullptr || buffer->entries == nullptr) return 0;
-    for (const OPTMatrix<double>* e : *buffer->entries)
-        largest = std::max(largest, e->_rows * e->_cols);
-    return largest;
+inline Dense randomDense(std::mt19937& rng, std::size_t count, double zeroShare = 0.0) {
+    std::uniform_real_distribution<double> dist(-3.0, 3.0), unit(0.0, 1.0);
+    Dense v(count);
+    for (auto& x : v) x = unit(rng) < zeroShare ? 0.0 : dist(rng);
+    return v;
 }
 
-using LeakGuard = ScratchAwareLeakGuard;
-
-/// Runs `f`, expecting the OPTMatrix failure form: `message` on the host console and a
-/// thrown std::exception*. Returns what reached standard output meanwhile.
+/// Runs `f` expecting `message` on the host console and a thrown std::exception*;
+/// returns what reached standard output meanwhile.
 inline std::string expectOptMatrixFailure(const std::function<void()>& f,
                                           const std::string& message) {
     kaldor::testing::ConsoleCapture console;
@@ -99,8 +88,63 @@ inline std::string expectOptMatrixFailure(const std::function<void()>& f,
         delete e;
     }
     const std::string out = ::testing::internal::GetCapturedStdout();
-    EXPECT_TRUE(thrown) << "expected a thrown std::exception* for: " << message;
+    EXPECT_TRUE(thrown) << message;
     EXPECT_EQ(console.text(), message);
+    return out;
+}
+
+struct Problem {
+    std::size_t n = 0, mi = 0, me = 0;
+    Dense A, b, Aeq, beq, lb, ub;
+    std::vector<std::size_t> fixed;  // fixed variables (value ub)
+};
+
+/// About a third of the bounds infinite or NaN, some equal finite bounds, `nFixed` fixed.
+inline Problem randomProblem(std::mt19937& rng, std::size_t n, std::size_t mi, std::size_t me,
+                             std::size_t nFixed = 0) {
+    std::uniform_real_distribution<double> dist(-3.0, 3.0);
+    std::uniform_int_distribution<int> kind(0, 5);
+    Problem p{n, mi, me, randomDense(rng, mi * n), randomDense(rng, mi),
+              randomDense(rng, me * n), randomDense(rng, me), Dense(n), Dense(n), {}};
+    for (std::size_t j = 0; j < n; ++j) {
+        const double lo = dist(rng);
+        const int k = kind(rng);
+        p.lb[j] = k == 0 ? -kInf : k == 2 ? kNaN : lo;
+        p.ub[j] = k == 1 ? kInf : k == 2 ? -kInf : k == 3 ? lo : lo + 2.0;
+    }
+    for (std::size_t k = 0; k < nFixed && k < n; ++k) {
+        const std::size_t j = (k * 7 + 3) % n;
+        if (std::find(p.fixed.begin(), p.fixed.end(), j) != p.fixed.end()) continue;
+        p.fixed.push_back(j);
+        p.lb[j] = p.ub[j] = dist(rng);
+    }
+    return p;
+}
+
+/// A LinearConstraint owning arrays made from `p`, bound lists from the bound scan and
+/// the fixed list (nVar entries, unused ones unset) set by hand.
+struct Built {
+    ConstraintCounts c;
+    std::unique_ptr<LinearConstraint> lc;
+};
+
+inline std::unique_ptr<Built> build(const Problem& p, bool sparseVectors = false) {
+    auto out = std::make_unique<Built>();
+    out->c.nVar = p.n;
+    out->c.nIneq = p.mi;
+    out->c.nEq = p.me;
+    out->lc = std::make_unique<LinearConstraint>(
+        &out->c, false, denseArray(p.mi, p.n, p.A), makeArray(sparseVectors, p.mi, 1, p.b),
+        denseArray(p.me, p.n, p.Aeq), denseArray(p.me, 1, p.beq),
+        makeArray(sparseVectors, p.n, 1, p.lb), makeArray(sparseVectors, p.n, 1, p.ub),
+        M::BORROW_DESTROY);
+    out->lc->_createBoundAndFixedConstraints();  // allocates the bound lists
+    if (!p.fixed.empty()) {
+        std::vector<std::size_t> list(p.n, ~std::size_t{0});
+        std::copy(p.fixed.begin(), p.fixed.end(), list.begin());
+        out->lc->_setindexFixed(list.data());
+        out->c.nFixed = p.fixed.size();
+    }
     return out;
 }
 

@@ -1,0 +1,406 @@
+// LinearConstraint: set-up, bound scan, products, residuals, rows, deep copies, checks and
+// the violation measure, against dense recomputation on random problems.
+#include <gtest/gtest.h>
+
+#include "constraint_test_support.hpp"
+#include "solvutil/host/kxerror.hpp"
+
+using namespace ctest;
+using Index = std::vector<std::size_t>;
+
+namespace {
+
+constexpr std::size_t kUnset = ~std::size_t{0};
+
+bool same(double a, double b) { return a == b || (std::isnan(a) && std::isnan(b)); }
+
+void expectSame(const Dense& got, const Dense& want, const char* what, double tol = 0.0) {
+    ASSERT_EQ(got.size(), want.size()) << what;
+    for (std::size_t k = 0; k < got.size(); ++k)
+        EXPECT_TRUE(same(got[k], want[k]) || std::abs(got[k] - want[k]) <= tol)
+            << what << " at " << k << ": " << got[k] << " vs " << want[k];
+}
+
+// Rows first..last-1 of the m-by-n A, one after another (all rows: the transpose).
+Dense rowsOf(const Dense& A, std::size_t m, std::size_t n, std::size_t first, std::size_t last) {
+    Dense t;
+    for (std::size_t i = first; i < last; ++i)
+        for (std::size_t j = 0; j < n; ++j) t.push_back(A[i + m * j]);
+    return t;
+}
+
+Dense residual(const Dense& A, const Dense& b, std::size_t n, const Dense& x) {
+    Dense r(b.size());
+    for (std::size_t i = 0; i < b.size(); ++i) {
+        r[i] = -b[i];
+        for (std::size_t j = 0; j < n; ++j) r[i] += A[i + b.size() * j] * x[j];
+    }
+    return r;
+}
+
+// Largest |v|, ties to the later, NaN skipped; the not-found NaN when nothing counts.
+double absmaxOf(const Dense& v) {
+    double best = std::bit_cast<double>(kNotFoundBits);
+    for (double x : v)
+        if (!std::isnan(x) && !(std::abs(x) < best)) best = std::abs(x);
+    return best;
+}
+
+Index finiteEntries(const Dense& v) {
+    Index out;
+    for (std::size_t j = 0; j < v.size(); ++j)
+        if (isFinite(v[j])) out.push_back(j);
+    return out;
+}
+
+// A problem without equalities; n is the number of bounds.
+Problem small(std::size_t mi, Dense A, Dense b, Dense lb, Dense ub, Index fixed = {}) {
+    const std::size_t n = lb.size();
+    return {n, mi, 0, std::move(A), std::move(b), {}, {}, std::move(lb), std::move(ub), fixed};
+}
+
+double violationAt(LinearConstraint& lc, const Dense& x, bool sparseX = false) {
+    M xm(makeArray(sparseX, x.size(), 1, x), M::BORROW_DESTROY);
+    return lc.maxConstrViolation(xm);
+}
+
+}  // namespace
+
+TEST(LinearConstraintModel, IndexListsNullArraysAndBorrowedArrays) {
+    LeakGuard guard;
+    ConstraintCounts counts;
+    counts.nVar = 4;
+    counts.nIneq = 1;
+    kxArray* A = denseArray(1, 4, {1, 2, 3, 4});
+    {
+        LinearConstraint lc(&counts, false, A, nullptr, nullptr, nullptr, nullptr, nullptr);
+        EXPECT_EQ(lc.getindexFixed(), nullptr);
+        lc._setindexFixed(nullptr);
+        const std::size_t* fixed = lc.getindexFixed();
+        EXPECT_EQ(Index(fixed, fixed + 4), Index(4, kUnset));
+        const std::size_t idx[] = {3, 1, 2, 0};
+        lc._setindexFixed(idx);
+        lc._setindexLB(idx);
+        lc._setindexUB(nullptr);
+        EXPECT_EQ(lc.getindexFixed(), fixed);  // reused, not reallocated
+        EXPECT_EQ(Index(fixed, fixed + 4), Index(idx, idx + 4));
+        EXPECT_EQ(Index(lc.getindexLB(), lc.getindexLB() + 4), Index(idx, idx + 4));
+        // Null arrays: zero b of nIneq rows, empty Aeq of nVar columns, no bounds.
+        EXPECT_EQ(lc.bAt(0), 0.0);
+        EXPECT_EQ(lc.getAeq()._cols, 4u);
+        EXPECT_EQ(lc.lbAt(3), -kInf);
+        EXPECT_EQ(lc.ubAt(3), kInf);
+    }
+    EXPECT_EQ(kxRealData(A)[3], 4.0);  // BORROW_KEEP left A to the caller
+    kxarray::destroyArray(A);
+    ConstraintCounts none;  // no variables: nothing allocated
+    LinearConstraint empty(&none, true, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr);
+    empty._setindexLB(nullptr);
+    EXPECT_EQ(empty.getindexLB(), nullptr);
+}
+
+TEST(LinearConstraintModel, BoundScanKeepsFiniteEntriesInOrderPrintsCountsAndSizesRows) {
+    LeakGuard guard;
+    const Dense lb = {0, -kInf, 1, kNaN}, ub = {kInf, 5, 1, kNaN};
+    for (bool sparse : {false, true}) {
+        ConstraintCounts c;
+        c.nVar = 4;
+        c.nEq = 1;
+        c.nFixed = 9;
+        c.nTotal = 17;
+        LinearConstraint lc(&c, sparse, nullptr, nullptr, nullptr, nullptr,
+                            makeArray(sparse, 4, 1, lb), makeArray(sparse, 4, 1, ub),
+                            M::BORROW_DESTROY);
+        lc._createBoundAndFixedConstraints();  // allocates the lists itself
+        // A sparse lb(0) = 0 is absent and reads 0, which is finite.
+        EXPECT_EQ(Index(lc.getindexLB(), lc.getindexLB() + 4), (Index{0, 2, kUnset, kUnset}));
+        EXPECT_EQ(Index(lc.getindexUB(), lc.getindexUB() + 2), (Index{1, 2}));
+        kaldor::testing::ConsoleCapture console;
+        lc.print();
+        EXPECT_EQ(console.text(), std::string("\nLinear constraints:\n #variables: 4\n"
+                                              " #inequalities: 0\n #equalities: 1\n"
+                                              " #lower bounds: 2\n #upper bounds: 2\n"
+                                              " #Fixed variables: 0\n#Total constraints: 17\n") +
+                                      (sparse ? "Constraints are sparse\n"
+                                              : "Constraints are dense\n"));
+    }
+    ConstraintCounts c;
+    c.nVar = 3;
+    LinearConstraint onlyLower(&c, false, nullptr, nullptr, nullptr, nullptr,
+                               denseArray(3, 1, {1, -kInf, 2}),
+                               kxCreateNumericMatrix(0, 0, kxDOUBLE_CLASS, kxREAL),
+                               M::BORROW_DESTROY);
+    onlyLower._createBoundAndFixedConstraints();  // an empty ub gives no rows
+    EXPECT_EQ(c.nLB, 2u);
+    EXPECT_EQ(c.nUB, 0u);
+    M x(denseArray(3, 1, {0, 5, 1}), M::BORROW_DESTROY);
+    EXPECT_EQ(toDense(onlyLower.Albconstr(x)), (Dense{1.0, 1.0}));
+    const Dense albx = toDense(onlyLower.Albx(x));
+    EXPECT_TRUE(albx.size() == 2 && albx[0] == 0.0 && std::signbit(albx[0]));  // -x(0): -0.0
+    M empty(0, 0, false);  // an empty group reads nothing of x
+    M aub = onlyLower.Aubx(empty);
+    EXPECT_EQ(aub._rows, 0u);
+    EXPECT_EQ(aub._cols, 1u);
+}
+
+TEST(LinearConstraintProducts, BoundListsProductsResidualsRowsAndAccessorsOnRandomProblems) {
+    LeakGuard guard;
+    std::mt19937 rng(1234);
+    for (int trial = 0; trial < 24; ++trial) {
+        const std::size_t n = 1 + static_cast<std::size_t>(trial) * 2;
+        const Problem p = randomProblem(rng, n, trial % 5, (trial + 2) % 4, trial % 3);
+        const bool sparseVectors = trial % 2 == 1;
+        auto built = build(p, sparseVectors);
+        LinearConstraint& lc = *built->lc;
+        const Index LB = finiteEntries(p.lb), UB = finiteEntries(p.ub), &FX = p.fixed;
+        ASSERT_EQ(Index(lc.getindexLB(), lc.getindexLB() + built->c.nLB), LB);
+        ASSERT_EQ(Index(lc.getindexUB(), lc.getindexUB() + built->c.nUB), UB);
+        const Dense xv = randomDense(rng, n, 0.3);
+        M x(makeArray((trial / 2) % 2 == 1, n, 1, xv), M::BORROW_DESTROY);
+
+        expectSame(toDense(lc.Ax(x)), residual(p.A, Dense(p.mi, 0.0), n, xv), "Ax", 1e-12);
+        expectSame(toDense(lc.Aconstr(x)), residual(p.A, p.b, n, xv), "Aconstr", 1e-12);
+        expectSame(toDense(lc.Aeqx(x)), residual(p.Aeq, Dense(p.me, 0.0), n, xv), "Aeqx", 1e-12);
+        expectSame(toDense(lc.Aeqconstr(x)), residual(p.Aeq, p.beq, n, xv), "Aeqconstr", 1e-12);
+        // Group g of the bound-like rows: sign times x(j), minus sign times the bound.
+        struct Group { const Index& list; double sign; const Dense& bound; };
+        const Group groups[] = {{FX, 1.0, p.ub}, {LB, -1.0, p.lb}, {UB, 1.0, p.ub}};
+        const M rowsX[] = {lc.Afixedx(x), lc.Albx(x), lc.Aubx(x)};
+        const M rowsR[] = {lc.Afixedconstr(x), lc.Albconstr(x), lc.Aubconstr(x)};
+        for (int g = 0; g < 3; ++g) {
+            Dense wantX, wantR;
+            for (std::size_t j : groups[g].list) {
+                wantX.push_back(groups[g].sign * xv[j]);
+                wantR.push_back(groups[g].sign * (xv[j] - groups[g].bound[j]));
+            }
+            expectSame(toDense(rowsX[g]), wantX, "group products");
+            expectSame(toDense(rowsR[g]), wantR, "group residuals");
+            for (std::size_t k = 0; k < groups[g].list.size(); ++k) {
+                const M r = g == 0 ? lc.AfixedRow(k) : g == 1 ? lc.AlbRow(k) : lc.AubRow(k);
+                Dense want(n, 0.0);
+                want[groups[g].list[k]] = groups[g].sign;
+                EXPECT_EQ(r._rows, 1u);
+                expectSame(toDense(r), want, "single row");
+            }
+        }
+        for (std::size_t i = 0; i < p.mi; ++i) EXPECT_TRUE(same(lc.bAt(i), p.b[i]));
+        for (std::size_t i = 0; i < p.me; ++i) EXPECT_TRUE(same(lc.beqAt(i), p.beq[i]));
+        for (std::size_t j = 0; j < n; ++j)
+            EXPECT_TRUE(same(lc.lbAt(j), p.lb[j]) && same(lc.ubAt(j), p.ub[j]));
+        for (std::size_t k = 0; k < FX.size(); ++k) EXPECT_TRUE(same(lc.bfixedAt(k), p.ub[FX[k]]));
+        // Empty dense groups give the not-found NaN, an empty sparse b gives 0.0.
+        EXPECT_TRUE(same(lc.absmaxA(), absmaxOf(p.A)));
+        EXPECT_TRUE(same(lc.absmaxAeq(), absmaxOf(p.Aeq)));
+        EXPECT_TRUE(same(lc.absmaxb(), (sparseVectors && p.mi == 0) ? 0.0 : absmaxOf(p.b)));
+        EXPECT_TRUE(same(lc.absmaxbeq(), absmaxOf(p.beq)));
+    }
+}
+
+TEST(LinearConstraintProducts, DeepCopiesWriteExactlyTheirTarget) {
+    LeakGuard guard;
+    std::mt19937 rng(77);
+    for (std::size_t trial = 0; trial < 12; ++trial) {
+        const std::size_t n = 2 + trial, rows = n + 2, cols = 3, col = trial % cols;
+        const Problem p = randomProblem(rng, n, 1 + trial % 4, 1 + trial % 3, 2);
+        const std::size_t me = p.me, nf = p.fixed.size();
+        auto built = build(p);
+        LinearConstraint& lc = *built->lc;
+        // Column `col` of a sentinel-filled out becomes `want` (the rows past it zero when
+        // `zeroRest`); every other entry keeps the sentinel.
+        auto check = [&](auto copy, Dense want, bool zeroRest) {
+            M out(rows, cols, false);
+            std::fill(out._data, out._data + rows * cols, -777.0);
+            copy(out);
+            if (zeroRest) want.resize(rows, 0.0);
+            for (std::size_t k = 0; k < rows * cols; ++k) {
+                const std::size_t i = k % rows;
+                const double w = k / rows == col && i < want.size() ? want[i] : -777.0;
+                EXPECT_EQ(out._data[k], w) << "trial " << trial << " at " << k;
+            }
+        };
+        auto unit = [&](std::size_t j, double v) {
+            Dense e(n, 0.0);
+            e[j] = v;
+            return e;
+        };
+        for (std::size_t i = 0; i < p.mi; ++i)
+            check([&](M& o) { lc.deepCopyRowTranspose(i, col, o); },
+                  rowsOf(p.A, p.mi, n, i, i + 1), false);
+        for (std::size_t i = 0; i < me; ++i)
+            check([&](M& o) { lc.deepCopyRowTransposeAeq(i, col, o); },
+                  rowsOf(p.Aeq, me, n, i, i + 1), false);
+        const std::size_t *LB = lc.getindexLB(), *UB = lc.getindexUB();
+        for (std::size_t k = 0; k < built->c.nLB; ++k)
+            check([&](M& o) { lc.deepCopyRowTransposeAlb(k, col, o); }, unit(LB[k], -1), true);
+        for (std::size_t k = 0; k < built->c.nUB; ++k)
+            check([&](M& o) { lc.deepCopyRowTransposeAub(k, col, o); }, unit(UB[k], 1), true);
+        for (std::size_t k = 0; k < nf; ++k)
+            check([&](M& o) { lc.deepCopyRowTransposeAfixed(k, col, o); }, unit(p.fixed[k], 1),
+                  true);
+        for (std::size_t j = 0; j < n; ++j) {
+            check([&](M& o) { lc.deepCopyVarRowTransposeAlb(j, col, o); }, unit(j, -1), true);
+            check([&](M& o) { lc.deepCopyVarRowTransposeAub(j, col, o); }, unit(j, 1), true);
+        }
+
+        // Copies into caller buffers, each with one spare sentinel slot against overruns.
+        auto copied = [](std::size_t size, auto copy) {
+            Dense buf(size + 1, -777.0);
+            copy(buf.data());
+            EXPECT_EQ(buf.back(), -777.0);
+            buf.pop_back();
+            return buf;
+        };
+        Dense af(nf * n, 0.0), bf;
+        for (std::size_t k = 0; k < nf; ++k) {
+            af[k + nf * p.fixed[k]] = 1.0;
+            bf.push_back(p.ub[p.fixed[k]]);
+        }
+        EXPECT_EQ(copied(me * n, [&](double* o) { lc.deepCopyAeq(o, false); }), p.Aeq);
+        EXPECT_EQ(copied(me * n, [&](double* o) { lc.deepCopyAeq(o, true); }),
+                  rowsOf(p.Aeq, me, n, 0, me));
+        EXPECT_EQ(copied(me, [&](double* o) { lc.deepCopybeq(o); }), p.beq);
+        EXPECT_EQ(copied(nf * n, [&](double* o) { lc.deepCopyAfixed(o, false); }), af);
+        EXPECT_EQ(copied(nf * n, [&](double* o) { lc.deepCopyAfixed(o, true); }),
+                  rowsOf(af, nf, n, 0, nf));
+        EXPECT_EQ(copied(nf, [&](double* o) { lc.deepCopybfixed(o); }), bf);
+    }
+}
+
+TEST(LinearConstraintProducts, ChecksFailWithTheirMessagesAndLeakNothing) {
+    auto built = build({3, 2, 1, {1, 2, 3, 4, 5, 6}, {1, 1}, {1, 1, 1}, {0}, {0, 0, 0},
+                        {1, 1, 1}, {1}});
+    LinearConstraint& lc = *built->lc;
+    M longX(4, 1, false), narrow(2, 1, false);
+    LeakGuard guard;
+    const std::string size = "Size mismatch in LinearConstraint::";
+    const std::string index = "Index out of bounds in LinearConstraint::";
+    const std::pair<std::function<void()>, std::string> cases[] = {
+        {[&] { M r = lc.Ax(longX); }, size + "Ax."},
+        {[&] { M r = lc.Aconstr(longX); }, size + "Ax."},
+        {[&] { M r = lc.Aeqx(longX); }, size + "Aeqx."},
+        {[&] { M r = lc.Afixedx(longX); }, size + "Afixedx."},
+        {[&] { M r = lc.Albx(longX); }, size + "Albx."},
+        {[&] { M r = lc.Aubx(longX); }, size + "Aubx."},
+        {[&] { M r = lc.Albconstr(longX); }, size + "Albconstr."},
+        {[&] { M r = lc.Aubconstr(longX); }, size + "Aubconstr."},
+        {[&] { lc.deepCopyRowTranspose(0, 0, narrow); }, size + "deepCopyRowTranspose."},
+        {[&] { lc.deepCopyRowTransposeAeq(0, 0, narrow); }, size + "deepCopyRowTranspose."},
+        {[&] { M r = lc.AfixedRow(1); }, index + "AfixedRow"},
+        {[&] { M r = lc.AlbRow(3); }, index + "AlbRow."},
+        {[&] { M r = lc.AubRow(3); }, index + "AubRow."},
+        {[&] { lc.bAt(2); }, index + "bAt."},
+        {[&] { lc.beqAt(1); }, index + "beqAt."},
+        {[&] { lc.lbAt(3); }, index + "lbAt."},
+        {[&] { lc.ubAt(3); }, index + "ubAt."},
+    };
+    for (const auto& [f, message] : cases) {
+        kaldor::testing::ConsoleCapture console;
+        try {
+            f();
+            ADD_FAILURE() << "no error for " << message;
+        } catch (const hostcore::IUserException& e) {
+            EXPECT_EQ(e.getMessageId(), "solv:solvPlugError:unhandledError");
+            EXPECT_EQ(e.getMessageText(), message);
+        }
+        EXPECT_EQ(console.text(), message);
+    }
+    EXPECT_EQ(lc.bAt(1), 1.0);  // the last element is in range
+    longX(1, 0) = 5.0;          // Afixedconstr has no size check: extra rows are ignored
+    EXPECT_EQ(toDense(lc.Afixedconstr(longX)), Dense{4.0});
+}
+
+// |r| for fixed and equality rows, r for inequality and bound rows, in that group order;
+// NaN skipped, ties to the later.
+double expectedViolation(const Problem& p, const Dense& x) {
+    double v = std::bit_cast<double>(kNotFoundBits);
+    auto take = [&](double a) { v = (std::isnan(v) || v <= a) && !std::isnan(a) ? a : v; };
+    for (std::size_t j : p.fixed) take(std::abs(x[j] - p.ub[j]));
+    for (double r : residual(p.Aeq, p.beq, p.n, x)) take(std::abs(r));
+    for (double r : residual(p.A, p.b, p.n, x)) take(r);
+    for (std::size_t j : finiteEntries(p.lb)) take(p.lb[j] - x[j]);
+    for (std::size_t j : finiteEntries(p.ub)) take(x[j] - p.ub[j]);
+    return v;
+}
+
+TEST(MaxConstrViolation, MatchesIndependentComputationOnRandomProblems) {
+    std::mt19937 rng(31337);
+    { auto warm = build(randomProblem(rng, 3, 2, 2)); }
+    LeakGuard guard;
+    int negative = 0;
+    for (int trial = 0; trial < 60; ++trial) {
+        const std::size_t n = 1 + static_cast<std::size_t>(trial % 13);
+        // Every third problem: x near 0 strictly feasible for inequalities and bounds only.
+        const bool feasible = trial % 3 == 0;
+        Problem p = randomProblem(rng, n, trial % 6, feasible ? 0 : trial % 4,
+                                  feasible ? 0 : trial % 2);
+        if (feasible) {
+            for (auto& v : p.b) v = std::abs(v) + 0.5;
+            for (auto& v : p.lb) v = isFinite(v) ? std::min(v, -0.5) : v;
+            for (auto& v : p.ub) v = isFinite(v) ? std::max(v, 0.5) : v;
+        }
+        auto built = build(p, trial % 2 == 1);
+        Dense x = randomDense(rng, n);
+        for (auto& v : x) v *= feasible ? 0.01 : 1.0;
+        if (trial % 7 == 0) x[0] = 0.0;  // an absent entry of a sparse x
+        const double want = expectedViolation(p, x);
+        const double got = violationAt(*built->lc, x, trial % 4 >= 2);
+        if (std::isnan(want))
+            EXPECT_EQ(bits(got), kNotFoundBits) << "trial " << trial;
+        else
+            EXPECT_NEAR(got, want, 1e-12 * (1.0 + std::abs(want))) << "trial " << trial;
+        negative += got < 0.0 ? 1 : 0;
+    }
+    EXPECT_GT(negative, 0) << "no strictly feasible case was exercised";
+}
+
+TEST(MaxConstrViolation, NothingQualifiesInfiniteRightHandSideNaNAndSignedZeroTie) {
+    LeakGuard guard;
+    ConstraintCounts counts;
+    counts.nVar = 1;
+    LinearConstraint none(&counts, false, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr);
+    EXPECT_EQ(bits(violationAt(none, {0.0})), kNotFoundBits);
+    // An inequality with b = +inf gives -inf; a NaN x gives only NaN rows.
+    auto infB = build(small(1, {1.0}, {kInf}, {-kInf}, {kInf}));
+    EXPECT_EQ(violationAt(*infB->lc, {3.0}), -kInf);
+    EXPECT_EQ(bits(violationAt(*infB->lc, {kNaN})), kNotFoundBits);
+    // Fixed x(1) = 3 at x = (NaN, 1): 2, the NaN residual skipped.
+    auto fixed = build(small(0, {}, {}, {-kInf, -kInf}, {kInf, 3.0}, {1}));
+    fixed->c.nUB = 0;  // the fixed row alone
+    EXPECT_EQ(violationAt(*fixed->lc, {kNaN, 1.0}), 2.0);
+    // The fixed row's +0.0 ties the upper-bound row's -0.0: the later group wins.
+    auto tie = build(small(0, {}, {}, {-kInf}, {0.0}, {0}));
+    const double zero = violationAt(*tie->lc, {-0.0});
+    EXPECT_TRUE(zero == 0.0 && std::signbit(zero));
+}
+
+TEST(MaxConstrViolation, CallsResidualsVirtuallyAndTwoColumnPointsFailWithoutLeaks) {
+    // The bare count-by-2 product as equality residual fails in the assignment instead.
+    struct Overrides : LinearConstraint {
+        using LinearConstraint::LinearConstraint;
+        M Aeqconstr(const M& x) override { return Aeqx(x); }
+        M Aubconstr(const M& x) override {
+            M r = LinearConstraint::Aubconstr(x);
+            for (std::size_t k = 0; k < r._rows; ++k) r(k, 0) += 100.0;
+            return r;
+        }
+    };
+    ConstraintCounts counts;
+    counts.nVar = 2;
+    counts.nEq = 3;
+    const Dense aeq = {1, 2, 3, 4, 5, 6};
+    LinearConstraint plain(&counts, false, nullptr, nullptr, denseArray(3, 2, aeq), nullptr,
+                           nullptr, nullptr, M::BORROW_DESTROY);
+    Overrides over(&counts, false, nullptr, nullptr, denseArray(3, 2, aeq), nullptr, nullptr,
+                   denseArray(2, 1, {1, 1}), M::BORROW_DESTROY);
+    over._createBoundAndFixedConstraints();
+    EXPECT_EQ(violationAt(over, {0.5, 0.5}), 99.5);  // beats |Aeq x| = 4.5
+    M x(2, 2, false);
+    { M warm = plain.Aeqx(x); M warm2 = plain.Aeqx(x); }
+    LeakGuard guard;
+    EXPECT_EQ(expectOptMatrixFailure([&] { plain.maxConstrViolation(x); },
+                                     "Incompatible dimensions for matrix subtraction"),
+              "");
+    EXPECT_EQ(expectOptMatrixFailure([&] { over.maxConstrViolation(x); },
+                                     "Incompatible dimensions for matrix assignment"),
+              "LHS Size: 3-by-1\nRHS Size: 3-by-2\n");
+}

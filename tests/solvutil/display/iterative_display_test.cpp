@@ -30,31 +30,12 @@ std::vector<std::string> catalogTexts(const std::vector<std::string>& keys) {
     return texts;
 }
 
-struct Cell {
-    double d = 0.0;
-    unsigned long k = 0;
-    const char* s = "";
-};
-struct Column {
-    long width;
-    ColumnType type;
-    int precision;
-};
-struct Layout {
-    long* widths;
-    ColumnType* types;
-    unsigned long* precisions;
-    std::size_t count;
-    long nominalRowWidth;
-    std::vector<Column> columns(std::size_t n) const {
-        std::vector<Column> c;
-        for (std::size_t i = 0; i < n; ++i) c.push_back({widths[i], types[i], static_cast<int>(precisions[i])});
-        return c;
-    }
-};
+struct Cell { double d = 0.0; unsigned long k = 0; const char* s = ""; };
+struct Layout { long* widths; ColumnType* types; unsigned long* precisions; std::size_t count; long rowWidth; };
 
 #define DISPLAYTEST_LAYOUT(S, n, w) \
-    Layout { getColumnWidths<SolverName::S>(), getColumnTypes<SolverName::S>(), getColumnPrecisions<SolverName::S>(), n, w }
+    Layout { getColumnWidths<SolverName::S>(), getColumnTypes<SolverName::S>(), \
+             getColumnPrecisions<SolverName::S>(), n, w }
 Layout layout(int s) {
     static const Layout all[] = {
         DISPLAYTEST_LAYOUT(PredictorCorrector, 8, 110), DISPLAYTEST_LAYOUT(DualSimplex, 5, 63),
@@ -69,14 +50,14 @@ Layout layout(int s) {
 
 /// The row as printf renders it: right-aligned plus two spaces, Inf/NaN of Double columns
 /// as "Inf"/"-", general doubles at the precision of the previous Double column (else 6).
-std::string expectedRow(const std::vector<Column>& columns, const std::vector<Cell>& cells) {
+std::string expectedRow(const Layout& l, const std::vector<Cell>& cells) {
     std::string row;
     char buf[512];
     int general = 6;
     for (std::size_t i = 0; i < cells.size(); ++i) {
-        const int w = static_cast<int>(columns[i].width), p = columns[i].precision;
+        const int w = static_cast<int>(l.widths[i]), p = static_cast<int>(l.precisions[i]);
         const Cell& c = cells[i];
-        switch (columns[i].type) {
+        switch (l.types[i]) {
             case ColumnType::Double:
                 if (std::isfinite(c.d)) std::snprintf(buf, sizeof buf, "%*.*e  ", w, general = p, c.d);
                 else std::snprintf(buf, sizeof buf, "%*s  ", w, std::isnan(c.d) ? "-" : "Inf");
@@ -92,12 +73,12 @@ std::string expectedRow(const std::vector<Column>& columns, const std::vector<Ce
 
 /// Line one: each text's first line right-aligned plus two spaces; a second line (if any
 /// text has one) ends each second part where its first part ends. Further lines are dropped.
-std::string expectedHeader(const std::vector<Column>& columns, const std::vector<std::string>& texts) {
+std::string expectedHeader(const Layout& l, const std::vector<std::string>& texts) {
     std::string line1, line2;
     char buf[256];
     for (std::size_t i = 0; i < texts.size(); ++i) {
         const auto lf = texts[i].find('\n');
-        std::snprintf(buf, sizeof buf, "%*s  ", static_cast<int>(columns[i].width), texts[i].substr(0, lf).c_str());
+        std::snprintf(buf, sizeof buf, "%*s  ", static_cast<int>(l.widths[i]), texts[i].substr(0, lf).c_str());
         line1 += buf;
         if (lf == std::string::npos || lf + 1 == texts[i].size()) continue;
         const std::string second = texts[i].substr(lf + 1, texts[i].find('\n', lf + 1) - lf - 1);
@@ -108,26 +89,24 @@ std::string expectedHeader(const std::vector<Column>& columns, const std::vector
 
 constexpr double kInf = std::numeric_limits<double>::infinity();
 
-// Calls the display with the argument types of layout s (types in the comments).
-void printRow(int s, bool header, bool flush, unsigned long n, std::vector<Cell> c) {
+// Calls the display with the argument types of layout s.
+void printRow(int s, bool h, bool f, unsigned long n, std::vector<Cell> c) {
     c.resize(9);
     const auto S = static_cast<SolverName>(s);
+    const auto k = [&](int i) { return c[i].k; };
+    const auto d = [&](int i) { return c[i].d; };
+    const auto t = [&](int i) { return c[i].s; };
     switch (s) {
-        case 0:  // I D D D D D D I
-            return printIterativeDisplay(S, header, flush, n, c[0].k, c[1].d, c[2].d, c[3].d, c[4].d, c[5].d, c[6].d, c[7].k);
-        case 1:  // I G D D D
-            return printIterativeDisplay(S, header, flush, n, c[0].k, c[1].d, c[2].d, c[3].d, c[4].d);
-        case 2: case 3:  // I D D D D D D S
-            return printIterativeDisplay(S, header, flush, n, c[0].k, c[1].d, c[2].d, c[3].d, c[4].d, c[5].d, c[6].d, c[7].s);
-        case 4:  // I I D D D D D D S
-            return printIterativeDisplay(S, header, flush, n, c[0].k, c[1].k, c[2].d, c[3].d, c[4].d, c[5].d, c[6].d, c[7].d, c[8].s);
-        case 5: case 6:  // I D D D D D D I S
-            return printIterativeDisplay(S, header, flush, n, c[0].k, c[1].d, c[2].d, c[3].d, c[4].d, c[5].d, c[6].d, c[7].k, c[8].s);
-        case 7:  // I D D D S I S
-            return printIterativeDisplay(S, header, flush, n, c[0].k, c[1].d, c[2].d, c[3].d, c[4].s, c[5].k, c[6].s);
-        case 8: case 9:  // I D D D D D S I S
-            return printIterativeDisplay(S, header, flush, n, c[0].k, c[1].d, c[2].d, c[3].d, c[4].d, c[5].d, c[6].s, c[7].k, c[8].s);
-        default: return printIterativeDisplay(S, header, flush, n, 1UL, 2.0, "x");
+        case 0: return printIterativeDisplay(S, h, f, n, k(0), d(1), d(2), d(3), d(4), d(5), d(6), k(7));
+        case 1: return printIterativeDisplay(S, h, f, n, k(0), d(1), d(2), d(3), d(4));
+        case 2: case 3: return printIterativeDisplay(S, h, f, n, k(0), d(1), d(2), d(3), d(4), d(5), d(6), t(7));
+        case 4: return printIterativeDisplay(S, h, f, n, k(0), k(1), d(2), d(3), d(4), d(5), d(6), d(7), t(8));
+        case 5: case 6:
+            return printIterativeDisplay(S, h, f, n, k(0), d(1), d(2), d(3), d(4), d(5), d(6), k(7), t(8));
+        case 7: return printIterativeDisplay(S, h, f, n, k(0), d(1), d(2), d(3), t(4), k(5), t(6));
+        case 8: case 9:
+            return printIterativeDisplay(S, h, f, n, k(0), d(1), d(2), d(3), d(4), d(5), t(6), k(7), t(8));
+        default: return printIterativeDisplay(S, h, f, n, 1UL, 2.0, "x");
     }
 }
 
@@ -154,8 +133,8 @@ Cell randomCell(std::mt19937_64& rng) {
 TEST(DisplayLayouts, PairsShareTablesAndRowWidthsAddUp) {
     for (int s = 0; s < 10; ++s) {
         long rowWidth = 0;
-        for (const Column& c : layout(s).columns(layout(s).count)) rowWidth += c.width + 2;
-        EXPECT_EQ(rowWidth, layout(s).nominalRowWidth) << s;
+        for (std::size_t i = 0; i < layout(s).count; ++i) rowWidth += layout(s).widths[i] + 2;
+        EXPECT_EQ(rowWidth, layout(s).rowWidth) << s;
         for (int t = s + 1; t < 10; ++t)
             EXPECT_EQ(layout(s).widths == layout(t).widths && layout(s).types == layout(t).types &&
                           layout(s).precisions == layout(t).precisions,
@@ -173,14 +152,13 @@ TEST(IterativeDisplay, RandomRowsOfAllLayoutsMatchSnprintf) {
     HostLeakGuard guard;
     std::mt19937_64 rng(77);
     for (int s = 0; s < 10; ++s) {
-        const auto columns = layout(s).columns(layout(s).count);
         for (int trial = 0; trial < 300; ++trial) {
             std::vector<Cell> cells;
-            for (std::size_t i = 0; i < columns.size(); ++i) cells.push_back(randomCell(rng));
+            for (std::size_t i = 0; i < layout(s).count; ++i) cells.push_back(randomCell(rng));
             if (s == 1 && !std::isfinite(cells[1].d)) cells[1].d = 1.0;
-            const auto n = trial % 3 == 0 ? rng() % (columns.size() + 1) : columns.size();
+            const auto n = trial % 3 == 0 ? rng() % (layout(s).count + 1) : layout(s).count;
             cells.resize(n);
-            ASSERT_EQ(rowText(s, n, cells), expectedRow(columns, cells)) << s << " trial " << trial << " n " << n;
+            ASSERT_EQ(rowText(s, n, cells), expectedRow(layout(s), cells)) << s << " trial " << trial << " n " << n;
         }
     }
 }
@@ -199,17 +177,19 @@ TEST(IterativeDisplay, SubstitutionsAndGeneralNotation) {
 // One-line and two-line headers for partial and full column counts.
 TEST(IterativeDisplay, HeadersAndColumnCounts) {
     const struct { int s; std::vector<std::string> keys; std::vector<unsigned long> counts; } cases[] = {
-        {0, {"Iter", "Fval", "PrimalInfeas", "DualInfeas", "Complementarity", "BarrierParam", "StepLength", "NumCorr"}, {8, 3, 0}},
-        {4, {"Iter", "Fcount", "Fval", "Feasibility", "StepLength", "StepNorm", "FirstOrderOpt", "PenaltyParam", "StepType"}, {9, 7, 5, 0}},
+        {0, {"Iter", "Fval", "PrimalInfeas", "DualInfeas", "Complementarity", "BarrierParam", "StepLength",
+             "NumCorr"}, {8, 3, 0}},
+        {4, {"Iter", "Fcount", "Fval", "Feasibility", "StepLength", "StepNorm", "FirstOrderOpt", "PenaltyParam",
+             "StepType"}, {9, 7, 5, 0}},
         {7, {"Iter", "Feasibility", "StepNorm", "StepLength", "Action", "ActiveConstr", "StepType"}, {7}}};
     for (const auto& c : cases) {
         const auto texts = catalogTexts(c.keys);
-        ASSERT_GE(std::count_if(texts.begin(), texts.end(), [](auto& t) { return t.find('\n') != t.npos; }), c.s == 4 ? 2 : 0);
+        const auto twoLine = std::count_if(texts.begin(), texts.end(), [](auto& t) { return t.find('\n') != t.npos; });
+        ASSERT_GE(twoLine, c.s == 4 ? 2 : 0) << "the catalog must exercise the second header line";
         const std::vector<Cell> cells(c.keys.size(), Cell{2.5, 4, "ok"});
         for (unsigned long n : c.counts) {
-            const auto cols = layout(c.s).columns(n);
-            EXPECT_EQ(rowText(c.s, n, cells, true),
-                      expectedHeader(cols, {texts.begin(), texts.begin() + n}) + expectedRow(cols, {cells.begin(), cells.begin() + n}))
+            EXPECT_EQ(rowText(c.s, n, cells, true), expectedHeader(layout(c.s), {texts.begin(), texts.begin() + n}) +
+                                                        expectedRow(layout(c.s), {cells.begin(), cells.begin() + n}))
                 << c.s << " with " << n << " columns";
         }
     }
@@ -223,8 +203,8 @@ TEST(IterativeDisplay, TwoLineHeaderEdgeTexts) {
     const std::vector<Cell> cells(3, Cell{1.0, 3, "x"});
     char expected[256];
     std::snprintf(expected, sizeof expected, "%5s  %14s  %13s  \n%*s\n", "Iter", "Resnorm", "Feasi-", 36, "bility");
-    EXPECT_EQ(rowText(9, 3, cells, true), expected + expectedRow(layout(9).columns(3), cells));
-    EXPECT_EQ(rowText(9, 2, cells, true), " Iter         Resnorm  \n" + expectedRow(layout(9).columns(2), {cells[0], cells[1]}));
+    EXPECT_EQ(rowText(9, 3, cells, true), expected + expectedRow(layout(9), cells));
+    EXPECT_EQ(rowText(9, 2, cells, true), " Iter         Resnorm  \n" + expectedRow(layout(9), {cells[0], cells[1]}));
 }
 
 TEST(IterativeDisplay, FlushOnlyWhenAskedAndUnknownLayoutsPrintNothing) {
@@ -255,7 +235,7 @@ TEST(IterativeDisplay, PlainSymbolWrapper) {
     for (bool negate : {true, false}) {
         capture.clear();
         printIterativeDisplay(false, negate, 5UL, 1.5, 2.0, 0.0, 0.0, 0.5);
-        EXPECT_EQ(capture.text(), expectedRow(layout(1).columns(5), {{0, 5}, {1.5}, {negate ? -2.5 : 2.5}, {0.0}, {0.0}}));
+        EXPECT_EQ(capture.text(), expectedRow(layout(1), {{0, 5}, {1.5}, {negate ? -2.5 : 2.5}, {0.0}, {0.0}}));
     }
     EXPECT_EQ(flushCount(), flushes);
 }

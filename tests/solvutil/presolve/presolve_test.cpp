@@ -189,19 +189,3 @@ TEST(GetNNZcounts, ColumnThenRowCountsAndSelector) {
         EXPECT_EQ(values(outputs[0]), denseCounts(c, selector != 2.0 && selector != 2.9)) << selector;
     }
 }
-
-// Rows unsorted inside a column; a stored zero still counts.
-TEST(GetNNZcounts, UnsortedRowsAndStoredZero) {
-    HostLeakGuard guard;
-    Ptr A(kt::createSparseArray(3, 2, 3));
-    std::size_t* rows = kxRowIndices(A.get());
-    rows[0] = 2, rows[1] = 0, rows[2] = 2;
-    kxColumnStarts(A.get())[1] = 2;
-    kxColumnStarts(A.get())[2] = 3;
-    kxRealData(A.get())[1] = 0.0;
-    const kxArray* inputs[1] = {A.get()};
-    Ptr outputs[2];
-    presolve::getNNZcounts(2, outputs, 1, inputs);
-    EXPECT_EQ(values(outputs[0]), (Vec{2, 1}));
-    EXPECT_EQ(values(outputs[1]), (Vec{1, 0, 2}));
-}

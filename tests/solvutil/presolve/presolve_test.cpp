@@ -21,12 +21,7 @@ constexpr double kNaN = std::numeric_limits<double>::quiet_NaN();
 
 // Random sparse array with its dense mirror: stored zeros, -0 and NaN among the values,
 // rows shuffled inside each column, every fifth row and seventh column empty.
-struct SparseCase {
-    std::size_t m, n;
-    Vec dense;
-    std::vector<char> stored;
-    Ptr array;
-};
+struct SparseCase { std::size_t m, n; Vec dense; std::vector<char> stored; Ptr array; };
 
 SparseCase randomSparse(std::mt19937& rng, std::size_t m, std::size_t n, double density) {
     SparseCase c{m, n, Vec(m * n, 0.0), std::vector<char>(m * n, 0), nullptr};

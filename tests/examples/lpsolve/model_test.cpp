@@ -1,0 +1,271 @@
+// The model pipeline before the solve: MPS reading, the standard form, the violation
+// measure and the presolve, each against an independent recomputation.
+#include <gtest/gtest.h>
+
+#include <CoinMpsIO.hpp>
+#include <CoinPackedMatrix.hpp>
+
+#include <algorithm>
+#include <fstream>
+#include <limits>
+
+#include "examples/lpsolve/constraint_model.hpp"
+#include "examples/lpsolve/mps_reader.hpp"
+#include "examples/lpsolve/presolve.hpp"
+#include "examples/lpsolve/presolve_queries.hpp"
+#include "examples/lpsolve/standard_form.hpp"
+#include "tests/examples/lpsolve/lp_test_support.hpp"
+#include "tests/support/host_guard.hpp"
+
+namespace {
+
+using lpsolve::ExitCode;
+using lpsolve::StandardForm;
+using namespace lpsolve_test;
+
+// CoinMpsIO reads the same files: ranges on L, G and E rows of both signs, every bound
+// type, the objective constant, a spare N row, free format, integer markers.
+TEST(MpsReader, AgreesWithCoinMpsIO) {
+    for (const std::string& file : {dataFile("ranges_free.mps"), dataFile("ranges_free_freeformat.mps"),
+                                    sampleFile("afiro.mps"), sampleFile("galenetbnds.mps"),
+                                    sampleFile("exmip1.mps")}) {
+        CoinMpsIO coin;
+        coin.messageHandler()->setLogLevel(0);
+        ASSERT_EQ(coin.readMps(file.c_str(), ""), 0) << file;
+        const auto lp = lpsolve::readMps(file);
+        const auto inf = [&](const double* v, int k) { return std::fabs(v[k]) >= coin.getInfinity() ? std::copysign(kInf, v[k]) : v[k]; };
+        EXPECT_EQ(lp.name, coin.getProblemName());
+        ASSERT_EQ(lp.numRows(), static_cast<std::size_t>(coin.getNumRows())) << file;
+        ASSERT_EQ(lp.numCols(), static_cast<std::size_t>(coin.getNumCols())) << file;
+        EXPECT_EQ(lp.objectiveConstant, -coin.objectiveOffset()) << file;
+        for (int i = 0; i < coin.getNumRows(); ++i) {
+            EXPECT_EQ(lp.rowLower[i], inf(coin.getRowLower(), i)) << file << " row " << i;
+            EXPECT_EQ(lp.rowUpper[i], inf(coin.getRowUpper(), i)) << file << " row " << i;
+        }
+        std::size_t integers = 0;
+        for (int j = 0; j < coin.getNumCols(); ++j) {
+            EXPECT_EQ(lp.colLower[j], inf(coin.getColLower(), j)) << file << " column " << j;
+            EXPECT_EQ(lp.colUpper[j], inf(coin.getColUpper(), j)) << file << " column " << j;
+            EXPECT_EQ(lp.objective[j], coin.getObjCoefficients()[j]) << file << " column " << j;
+            integers += coin.isInteger(j) ? 1 : 0;
+        }
+        EXPECT_EQ(lp.integerColumns, integers) << file;
+        const CoinPackedMatrix* byCol = coin.getMatrixByCol();
+        std::vector<double> expected(lp.numRows() * lp.numCols(), 0.0);
+        for (int j = 0; j < coin.getNumCols(); ++j)
+            for (CoinBigIndex k = byCol->getVectorStarts()[j]; k < byCol->getVectorStarts()[j] + byCol->getVectorLengths()[j]; ++k)
+                expected[byCol->getIndices()[k] + j * lp.numRows()] += byCol->getElements()[k];
+        EXPECT_EQ(dense(lp.A), expected) << file;
+    }
+}
+
+TEST(MpsReader, RejectsMissingGarbageAndQuadraticFiles) {
+    const std::string missing = dataFile("no-such-problem.mps"), garbage = ::testing::TempDir() + "lpsolve_garbage.mps";
+    std::ofstream(garbage) << "this is not\nan MPS file at all\n";
+    for (const auto& [file, words] : {std::pair<std::string, std::string>{missing, missing},
+                                      {garbage, "MPS"}, {sampleFile("share2qp.mps"), "quadratic"}})
+        expectLpError([&] { lpsolve::readMps(file); }, ExitCode::BadInput, {words});
+    std::remove(garbage.c_str());
+}
+
+// Equal within rounding, or the same infinity.
+void expectSameDistance(double got, double expected) {
+    if (std::isinf(expected)) EXPECT_EQ(got, expected);
+    else EXPECT_NEAR(got, expected, 1e-12);
+}
+
+// At random model points x, the standard-form point [x kept; slacks = A x - fixed part]
+// keeps the objective (constant included), equality residuals and distances to bounds.
+TEST(StandardForm, PreservesObjectiveRowsAndBoundsAtRandomPoints) {
+    std::mt19937 rng(20261205);
+    for (int trial = 0; trial < 40; ++trial) {
+        const auto lp = randomLp(rng, 1 + trial % 7, 1 + trial % 11);
+        const StandardForm sf = lpsolve::toStandardForm(lp);
+        const auto x = pointWithinBounds(rng, lp);
+        const auto ax = denseProduct(lp.A, x);
+        std::vector<double> xs(sf.cols(), 0.0), xFixed(lp.numCols(), 0.0);
+        for (std::size_t j = 0; j < lp.numCols(); ++j) {
+            if (sf.columnOf[j] != StandardForm::kNone) xs[sf.columnOf[j]] = x[j];
+            else xFixed[j] = x[j];
+            EXPECT_EQ(sf.columnOf[j] == StandardForm::kNone, lp.colLower[j] == lp.colUpper[j]) << j;
+        }
+        const auto shift = denseProduct(lp.A, xFixed);
+        std::size_t slack = sf.structuralCols;
+        std::vector<std::size_t> slackOfRow(lp.numRows(), StandardForm::kNone);
+        for (std::size_t i = 0; i < lp.numRows(); ++i)
+            if (lp.rowLower[i] != lp.rowUpper[i]) slackOfRow[i] = slack, xs[slack++] = ax[i] - shift[i];
+        ASSERT_EQ(slack, sf.cols());
+
+        double objModel = lp.objectiveConstant, objStd = sf.constant;
+        for (std::size_t j = 0; j < lp.numCols(); ++j) objModel += lp.objective[j] * x[j];
+        for (std::size_t j = 0; j < sf.cols(); ++j) objStd += sf.c[j] * xs[j];
+        EXPECT_NEAR(objStd, objModel, 1e-12 * (1.0 + std::fabs(objModel)));
+        const auto axs = denseProduct(sf.A, xs);
+        for (std::size_t i = 0; i < lp.numRows(); ++i) {
+            const std::size_t s = slackOfRow[i];
+            EXPECT_NEAR(axs[i] - sf.b[i], s == StandardForm::kNone ? ax[i] - lp.rowLower[i] : 0.0, 1e-12) << "row " << i;
+            if (s == StandardForm::kNone) continue;
+            expectSameDistance(xs[s] - sf.lower[s], ax[i] - lp.rowLower[i]);
+            expectSameDistance(sf.upper[s] - xs[s], lp.rowUpper[i] - ax[i]);
+        }
+        EXPECT_EQ(lpsolve::modelColumns(sf, xs), x);
+    }
+}
+
+TEST(StandardForm, CrossedBoundsAreInfeasible) {
+    std::mt19937 rng(7);
+    auto lp = randomLp(rng, 3, 4);
+    lp.colLower[2] = 1.0, lp.colUpper[2] = 0.0;
+    expectLpError([&] { lpsolve::toStandardForm(lp); }, ExitCode::Infeasible);
+    lp.colLower[2] = lp.colUpper[2] = 0.0;
+    lp.rowLower[1] = 2.0, lp.rowUpper[1] = 1.0;
+    expectLpError([&] { lpsolve::toStandardForm(lp); }, ExitCode::Infeasible);
+}
+
+// Dense recomputation of the violation: |a'x - lo| on rows with lo = up, the signed
+// excess over every finite row and column bound elsewhere; NaN with nothing to measure.
+TEST(ConstraintModel, MeasuresTheViolationOfEveryRowAndBound) {
+    std::mt19937 rng(99);
+    SolveLeakGuard guard;
+    std::uniform_real_distribution<double> value(-4.0, 4.0);
+    for (int trial = 0; trial < 30; ++trial) {
+        const auto lp = randomLp(rng, 1 + trial % 6, 1 + trial % 8);
+        lpsolve::ConstraintModel model(lp);
+        std::vector<double> x(lp.numCols());
+        for (auto& e : x) e = value(rng);
+        const auto ax = denseProduct(lp.A, x);
+        double expected = -std::numeric_limits<double>::infinity();
+        std::size_t ineq = 0, eq = 0;
+        const auto take = [&](double bound, double excess) {
+            if (std::isfinite(bound)) expected = std::max(expected, excess), ++ineq;
+        };
+        for (std::size_t i = 0; i < lp.numRows(); ++i) {
+            if (lp.rowLower[i] == lp.rowUpper[i]) expected = std::max(expected, std::fabs(ax[i] - lp.rowLower[i])), ++eq;
+            else take(lp.rowUpper[i], ax[i] - lp.rowUpper[i]), take(lp.rowLower[i], lp.rowLower[i] - ax[i]);
+        }
+        const std::size_t rowIneq = ineq;
+        for (std::size_t j = 0; j < lp.numCols(); ++j)
+            take(lp.colLower[j], lp.colLower[j] - x[j]), take(lp.colUpper[j], x[j] - lp.colUpper[j]);
+        const double got = model.maxViolation(x);
+        if (std::isinf(expected)) EXPECT_TRUE(std::isnan(got)) << got;
+        else EXPECT_NEAR(got, expected, 1e-12 * (1.0 + std::fabs(expected))) << "trial " << trial;
+        EXPECT_EQ(model.counts().nIneq, rowIneq);  // a ranged row counts twice
+        EXPECT_EQ(model.counts().nEq, eq);
+    }
+}
+
+// Dense implied row bounds: sum of min/max of a*lb and a*ub over the nonzeros of the row.
+void denseImplied(const lpsolve::LpModel& lp, std::vector<double>& lo, std::vector<double>& up) {
+    const std::size_t m = lp.numRows();
+    const auto d = dense(lp.A);
+    lo.assign(m, 0.0), up.assign(m, 0.0);
+    for (std::size_t i = 0; i < m; ++i)
+        for (std::size_t j = 0; j < lp.numCols(); ++j) {
+            const double a = d[i + j * m], p = a * lp.colLower[j], q = a * lp.colUpper[j];
+            if (a != 0.0) lo[i] += std::min(p, q), up[i] += std::max(p, q);
+        }
+}
+
+TEST(PresolveQueries, MatchDenseRecomputation) {
+    HostLeakGuard guard;
+    std::mt19937 rng(11);
+    for (int trial = 0; trial < 20; ++trial) {
+        const auto lp = randomLp(rng, 1 + trial % 9, 1 + trial % 13, 0.3);
+        const auto d = dense(lp.A);
+        std::vector<double> rowCount(lp.numRows(), 0.0), colCount(lp.numCols(), 0.0), lo, up;
+        for (std::size_t k = 0; k < d.size(); ++k)
+            if (d[k] != 0.0) rowCount[k % lp.numRows()] += 1.0, colCount[k / lp.numRows()] += 1.0;
+        const auto counts = lpsolve::nonzeroCounts(lp.A);
+        EXPECT_EQ(counts.perRow, rowCount);
+        EXPECT_EQ(counts.perColumn, colCount);
+        denseImplied(lp, lo, up);
+        const auto implied = lpsolve::impliedRowBounds(lp.A, lp.colLower, lp.colUpper);
+        ASSERT_EQ(implied.lower.size(), lp.numRows());
+        for (std::size_t i = 0; i < lp.numRows(); ++i) {
+            EXPECT_DOUBLE_EQ(implied.lower[i], lo[i]) << "row " << i;
+            EXPECT_DOUBLE_EQ(implied.upper[i], up[i]) << "row " << i;
+        }
+    }
+}
+
+// On boxed random models: a row goes exactly when its implied bounds lie within its own,
+// a column exactly when it is empty, at the bound its cost prefers; restored points give
+// the original objective and the kept rows' activities.
+TEST(Presolve, RemovesExactlyTheRedundantRowsAndEmptyColumns) {
+    HostLeakGuard guard;
+    std::mt19937 rng(2026);
+    int removedRows = 0, removedCols = 0;
+    for (int trial = 0; trial < 60; ++trial) {
+        auto lp = randomLp(rng, 2 + trial % 6, 2 + trial % 9, 0.35);
+        for (std::size_t j = 0; j < lp.numCols(); ++j) {
+            if (!std::isfinite(lp.colLower[j])) lp.colLower[j] = std::min(-1.0, lp.colUpper[j] - 1.0);
+            if (!std::isfinite(lp.colUpper[j])) lp.colUpper[j] = lp.colLower[j] + 2.0;
+        }
+        for (std::size_t i = 0; i < lp.numRows(); ++i)  // empty rows stay feasible
+            lp.rowLower[i] = std::min(lp.rowLower[i], -0.5), lp.rowUpper[i] = std::max(lp.rowUpper[i], 0.5);
+        std::vector<double> lo, up;
+        denseImplied(lp, lo, up);
+        lpsolve::PresolveResult p;
+        try {
+            p = lpsolve::presolve(lp);
+        } catch (const lpsolve::LpError& e) {  // only a row whose implied range misses its own
+            bool explained = false;
+            for (std::size_t i = 0; i < lp.numRows(); ++i) explained |= lo[i] > lp.rowUpper[i] || up[i] < lp.rowLower[i];
+            EXPECT_TRUE(explained) << e.what();
+            continue;
+        }
+        std::vector<char> kept(lp.numRows(), 0), keptCol(lp.numCols(), 0);
+        for (std::size_t i : p.keptRows) kept[i] = 1;
+        for (std::size_t j : p.keptColumns) keptCol[j] = 1;
+        for (std::size_t i = 0; i < lp.numRows(); ++i) {
+            EXPECT_EQ(kept[i] != 0, !(lo[i] >= lp.rowLower[i] && up[i] <= lp.rowUpper[i])) << "row " << i;
+            removedRows += kept[i] ? 0 : 1;
+        }
+        EXPECT_EQ(p.inequalitiesRemoved + p.equalitiesRemoved, lp.numRows() - p.keptRows.size());
+        EXPECT_EQ(p.columnsRemoved, lp.numCols() - p.keptColumns.size());
+        removedCols += static_cast<int>(p.columnsRemoved);
+        EXPECT_EQ(p.unboundedColumn, lpsolve::PresolveResult::kNone);  // every column is boxed
+        for (std::size_t j = 0; j < lp.numCols(); ++j) {
+            if (keptCol[j]) continue;
+            for (std::size_t k = lp.A.colStart[j]; k < lp.A.colStart[j + 1]; ++k)
+                EXPECT_FALSE(kept[lp.A.rowIndex[k]]) << "removed column " << j << " has a kept row";
+            const double c = lp.objective[j];
+            EXPECT_EQ(p.removedValue[j], c > 0 ? lp.colLower[j] : c < 0 ? lp.colUpper[j]
+                                                                       : std::clamp(0.0, lp.colLower[j], lp.colUpper[j]));
+        }
+        const auto xr = pointWithinBounds(rng, p.reduced);
+        const auto x = lpsolve::restoreColumns(p, xr);
+        double full = lp.objectiveConstant, reduced = p.reduced.objectiveConstant;
+        for (std::size_t j = 0; j < lp.numCols(); ++j) full += lp.objective[j] * x[j];
+        for (std::size_t j = 0; j < p.reduced.numCols(); ++j) reduced += p.reduced.objective[j] * xr[j];
+        EXPECT_NEAR(reduced, full, 1e-12 * (1.0 + std::fabs(full)));
+        const auto axFull = denseProduct(lp.A, x), axReduced = denseProduct(p.reduced.A, xr);
+        for (std::size_t r = 0; r < p.keptRows.size(); ++r) EXPECT_NEAR(axReduced[r], axFull[p.keptRows[r]], 1e-12);
+    }
+    EXPECT_GT(removedRows, 0);  // the random models do exercise the removals
+    EXPECT_GT(removedCols, 0);
+}
+
+// An empty row that needs activity, a row beyond its implied bounds, and an empty column
+// whose cost falls towards +inf (recorded, the verdict left to the solve).
+TEST(Presolve, ReportsInfeasibleRowsAndUnboundedColumns) {
+    lpsolve::LpModel lp;
+    lp.A.rows = lp.A.cols = 2;
+    lp.A.colStart = {0, 1, 1};
+    lp.A.rowIndex = {0};
+    lp.A.value = {1.0};
+    lp.objective = {1.0, 0.0};
+    lp.colLower = {0.0, 0.0}, lp.colUpper = {1.0, kInf};
+    lp.rowLower = {0.0, 1.0}, lp.rowUpper = {kInf, 2.0};
+    expectLpError([&] { lpsolve::presolve(lp); }, ExitCode::Infeasible, {"row 1"});
+    lp.rowLower[1] = -1.0;
+    lp.objective[1] = -1.0;
+    const auto p = lpsolve::presolve(lp);
+    EXPECT_EQ(p.unboundedColumn, 1u);
+    EXPECT_EQ(p.removedValue[1], 0.0);
+    lp.rowLower[0] = 3.0;  // x0 <= 1 can never reach 3
+    lp.objective[1] = 1.0;
+    expectLpError([&] { lpsolve::presolve(lp); }, ExitCode::Infeasible, {"row 0"});
+}
+
+}  // namespace

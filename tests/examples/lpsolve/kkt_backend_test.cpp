@@ -14,16 +14,6 @@ namespace {
 using lpsolve::CscMatrix;
 using lpsolve::LinearAlgebra;
 
-CscMatrix fromDense(std::size_t m, std::size_t n, const std::vector<double>& colMajor) {
-    CscMatrix A{m, n, {0}, {}, {}};
-    for (std::size_t j = 0; j < n; ++j) {
-        for (std::size_t i = 0; i < m; ++i)
-            if (colMajor[i + j * m] != 0.0) A.rowIndex.push_back(i), A.value.push_back(colMajor[i + j * m]);
-        A.colStart.push_back(A.rowIndex.size());
-    }
-    return A;
-}
-
 // The solution of [-D A'; A delta I] [x; y] = rhs by LAPACK's dsysv on the whole matrix.
 std::vector<double> oracleSolve(const CscMatrix& A, const std::vector<double>& d, double delta, std::vector<double> rhs) {
     const std::size_t n = A.cols, m = A.rows, N = n + m;
@@ -67,7 +57,7 @@ TEST_P(KktBackend, SolvesLikeLapackAndReportsTheInertia) {
         std::vector<double> a(m * n);
         for (std::size_t k = 0; k < a.size(); ++k)  // a diagonal keeps A of full row rank
             a[k] = k % m == k / m ? 2.0 + value(rng) : unit(rng) < 0.1 ? value(rng) : 0.0;
-        const CscMatrix A = fromDense(m, n, a);
+        const CscMatrix A = lpsolve_test::fromDense(m, n, a);
         auto kkt = lpsolve::makeKktSolver(A, GetParam());
         for (int round = 0; round < 2; ++round) {
             std::vector<double> d(n), rhs(n + m);
@@ -94,7 +84,7 @@ TEST_P(KktBackend, SolvesLikeLapackAndReportsTheInertia) {
 TEST_P(KktBackend, FlagsDependentRowsAndNewtonSystemRecovers) {
     HostLeakGuard guard;
     const std::vector<double> a = {1, 0, 1, 2, 1, 3, 0, 3, 3, -1, 1, 0};  // 3 x 4, column-major
-    const CscMatrix A = fromDense(3, 4, a);
+    const CscMatrix A = lpsolve_test::fromDense(3, 4, a);
     auto kkt = lpsolve::makeKktSolver(A, GetParam());
     const std::vector<double> d = {1.0, 2.0, 0.5, 4.0};
     const auto report = kkt->factor(d, 0.0);
@@ -124,56 +114,44 @@ TEST_P(KktBackend, FlagsDependentRowsAndNewtonSystemRecovers) {
 INSTANTIATE_TEST_SUITE_P(Lpsolve, KktBackend, ::testing::Values(LinearAlgebra::Dense, LinearAlgebra::Sparse),
                          [](const auto& info) { return info.param == LinearAlgebra::Dense ? "Dense" : "Sparse"; });
 
-// Fails `failures` times (a wrong inertia, or no factor at all unless `factored`), then
-// reports a good inertia with rank `rankWhenGood`; records the diagonals it was given.
-class ScriptedKkt : public lpsolve::KktSolver {
-public:
-    ScriptedKkt(int failures, bool factored, std::size_t rankWhenGood)
-        : failures_(failures), factored_(factored), rankWhenGood_(rankWhenGood) {}
+// Fails `failures` times (a wrong inertia, or no factor unless `factored`), then reports
+// a good inertia with rank `rank`; records the diagonals it was given.
+struct ScriptedKkt : lpsolve::KktSolver {
+    int failures;
+    bool factored;
+    std::size_t rank;
+    std::vector<double> seenPrimal, seenDual;
+    ScriptedKkt(int f, bool fac, std::size_t r) : failures(f), factored(fac), rank(r) {}
     lpsolve::KktReport factor(const std::vector<double>& d, double dualReg) override {
-        seenPrimal.push_back(d[0]);
-        seenDual.push_back(dualReg);
-        const bool good = calls_++ >= failures_;
-        return {good || factored_, good ? rankWhenGood_ : 0, 0, 0, good};
+        seenPrimal.push_back(d[0]), seenDual.push_back(dualReg);
+        const bool good = static_cast<int>(seenDual.size()) > failures;
+        return {good || factored, good ? rank : 0, 0, 0, good};
     }
     void solve(std::vector<double>&) override {}
     std::string name() const override { return "scripted"; }
-    std::vector<double> seenPrimal, seenDual;
-
-private:
-    int failures_;
-    bool factored_;
-    std::size_t rankWhenGood_;
-    int calls_ = 0;
 };
 
 TEST(NewtonSystem, RaisesTheRegularizationRetriesRankDeficiencyAndGivesUp) {
     const CscMatrix A{1, 1, {0, 1}, {0}, {1.0}};
-    {  // two wrong inertias: both regularizations rise (d = 0 + primal regularization)
-        ScriptedKkt kkt(2, true, 2);
-        lpsolve::NewtonSystem newton(A, kkt);
-        newton.factor({0.0});
-        ASSERT_EQ(kkt.seenDual.size(), 3u);
-        EXPECT_EQ(newton.refactorizations(), 2u);
-        EXPECT_GT(kkt.seenPrimal[0], 0.0);
-        EXPECT_GT(kkt.seenDual[1], kkt.seenDual[0]);
-        EXPECT_GT(kkt.seenDual[2], kkt.seenDual[1]);
-        EXPECT_GT(kkt.seenPrimal[2], kkt.seenPrimal[1]);
+    ScriptedKkt wrongInertia(2, true, 2);  // both regularizations rise (d = 0 + primal part)
+    lpsolve::NewtonSystem(A, wrongInertia).factor({0.0});
+    ASSERT_EQ(wrongInertia.seenDual.size(), 3u);
+    for (std::size_t k = 1; k < 3; ++k) {
+        EXPECT_GT(wrongInertia.seenDual[k], wrongInertia.seenDual[k - 1]);
+        EXPECT_GT(wrongInertia.seenPrimal[k], wrongInertia.seenPrimal[k - 1]);
     }
-    {  // inertia right but one pivot short every time: one retry, 100x the dual regularization
-        ScriptedKkt kkt(0, true, 1);
-        lpsolve::NewtonSystem newton(A, kkt);
-        newton.factor({1.0});
-        ASSERT_EQ(kkt.seenDual.size(), 2u);
-        EXPECT_DOUBLE_EQ(kkt.seenDual[1], 100.0 * kkt.seenDual[0]);
-        EXPECT_EQ(kkt.seenPrimal[1], kkt.seenPrimal[0]);
-        EXPECT_EQ(newton.rankDeficientFactors(), 1u);
-        EXPECT_EQ(newton.refactorizations(), 0u);
-    }
-    ScriptedKkt kkt(1000, false, 2);  // never factors: a numerical failure naming the back end
-    lpsolve::NewtonSystem newton(A, kkt);
-    lpsolve_test::expectLpError([&] { newton.factor({1.0}); }, lpsolve::ExitCode::NumericalFailure, {"KKT", "scripted"});
-    EXPECT_GT(kkt.seenDual.size(), 1u);
+    ScriptedKkt rankShort(0, true, 1);  // one pivot short every time: one retry, more dual part
+    lpsolve::NewtonSystem newton(A, rankShort);
+    newton.factor({1.0});
+    ASSERT_EQ(rankShort.seenDual.size(), 2u);
+    EXPECT_DOUBLE_EQ(rankShort.seenDual[1], 100.0 * rankShort.seenDual[0]);
+    EXPECT_EQ(rankShort.seenPrimal[1], rankShort.seenPrimal[0]);
+    EXPECT_EQ(newton.rankDeficientFactors(), 1u);
+    EXPECT_EQ(newton.refactorizations(), 0u);
+    ScriptedKkt never(1000, false, 2);  // a numerical failure naming the back end
+    lpsolve_test::expectLpError([&] { lpsolve::NewtonSystem(A, never).factor({1.0}); },
+                                lpsolve::ExitCode::NumericalFailure, {"KKT", "scripted"});
+    EXPECT_GT(never.seenDual.size(), 1u);
 }
 
 }  // namespace

@@ -39,11 +39,7 @@ inline std::string runCommand(const std::string& command, int* status = nullptr)
 }
 
 enum class ClpStatus { Optimal, PrimalInfeasible, DualInfeasible, Other };
-struct ClpVerdict {
-    ClpStatus status = ClpStatus::Other;
-    double objective = 0.0;
-    std::string output;
-};
+struct ClpVerdict { ClpStatus status = ClpStatus::Other; double objective = 0.0; std::string output; };
 
 inline bool clpAvailable() { return std::system("command -v clp >/dev/null 2>&1") == 0; }
 
@@ -107,21 +103,25 @@ inline lpsolve::LpModel randomLp(std::mt19937& rng, std::size_t m, std::size_t n
     return lp;
 }
 
-/// A point inside the column bounds (free columns get any value).
-inline std::vector<double> pointWithinBounds(std::mt19937& rng, const lpsolve::LpModel& lp) {
-    std::uniform_real_distribution<double> unit(0.0, 1.0), value(-3.0, 3.0);
+/// A random point; fixed columns at their value, as every transformation assumes.
+inline std::vector<double> randomPoint(std::mt19937& rng, const lpsolve::LpModel& lp) {
+    std::uniform_real_distribution<double> value(-3.0, 3.0);
     std::vector<double> x(lp.numCols());
-    for (std::size_t j = 0; j < x.size(); ++j) {
-        const double lo = lp.colLower[j], up = lp.colUpper[j];
-        if (std::isfinite(lo) && std::isfinite(up)) x[j] = lo + unit(rng) * (up - lo);
-        else if (std::isfinite(lo)) x[j] = lo + 3.0 * unit(rng);
-        else if (std::isfinite(up)) x[j] = up - 3.0 * unit(rng);
-        else x[j] = value(rng);
-    }
+    for (std::size_t j = 0; j < x.size(); ++j) x[j] = lp.colLower[j] == lp.colUpper[j] ? lp.colLower[j] : value(rng);
     return x;
 }
 
-/// The matrix as a dense column-major array (duplicates summed).
+/// The compressed-column form of a dense column-major m x n array, and back.
+inline lpsolve::CscMatrix fromDense(std::size_t m, std::size_t n, const std::vector<double>& a) {
+    lpsolve::CscMatrix A{m, n, {0}, {}, {}};
+    for (std::size_t j = 0; j < n; ++j) {
+        for (std::size_t i = 0; i < m; ++i)
+            if (a[i + j * m] != 0.0) A.rowIndex.push_back(i), A.value.push_back(a[i + j * m]);
+        A.colStart.push_back(A.rowIndex.size());
+    }
+    return A;
+}
+
 inline std::vector<double> dense(const lpsolve::CscMatrix& A) {
     std::vector<double> d(A.rows * A.cols, 0.0);
     for (std::size_t j = 0; j < A.cols; ++j)

@@ -28,13 +28,30 @@ ProgramRun runProgram(const std::string& args) {
     return r;
 }
 
+// A blank line, the presolve summary, the table header, one row per iteration starting
+// with its number, then the summary; --quiet drops the table.
 TEST(Program, SolvesAfiroAndPrintsTheTableAndSummary) {
     const std::string afiro = lpsolve_test::sampleFile("afiro.mps");
     const ProgramRun r = runProgram(afiro);
     EXPECT_EQ(r.exitCode, 0) << r.err;
     EXPECT_TRUE(r.err.empty()) << r.err;
-    for (const char* expected : {"Iter", "Status:", "optimal", "Objective:", "Iterations:", "Max violation:",
-                                 "Time:", "LP preprocessing removed"})
+    std::vector<std::string> lines;
+    std::istringstream text(r.out);
+    for (std::string line; std::getline(text, line);) lines.push_back(line);
+    std::size_t iterations = 0;
+    for (const auto& line : lines) std::sscanf(line.c_str(), "Iterations: %zu", &iterations);
+    ASSERT_GT(iterations, 0u) << r.out;
+    ASSERT_GE(lines.size(), iterations + 5) << r.out;
+    EXPECT_EQ(lines[0], "");
+    EXPECT_EQ(lines[1].rfind("LP preprocessing removed", 0), 0u) << lines[1];
+    EXPECT_NE(lines[2].find("Iter"), std::string::npos) << lines[2];
+    for (std::size_t k = 0; k <= iterations; ++k) {
+        char expected[32];
+        std::snprintf(expected, sizeof expected, "%5zu  ", k);
+        EXPECT_EQ(lines[3 + k].rfind(expected, 0), 0u) << lines[3 + k];
+    }
+    EXPECT_EQ(lines[iterations + 4], "");
+    for (const char* expected : {"Status:        optimal", "Objective:", "Max violation:", "Time:"})
         EXPECT_NE(r.out.find(expected), std::string::npos) << expected << " missing in\n" << r.out;
     const ProgramRun quiet = runProgram("--quiet " + afiro);
     EXPECT_EQ(quiet.exitCode, 0);
@@ -44,7 +61,8 @@ TEST(Program, SolvesAfiroAndPrintsTheTableAndSummary) {
 
 TEST(Program, FailuresExitNonZeroWithAMessageAndNoSolution) {
     using lpsolve_test::dataFile, lpsolve_test::sampleFile;
-    const std::string afiro = sampleFile("afiro.mps");
+    const std::string afiro = sampleFile("afiro.mps"), garbage = ::testing::TempDir() + "lpsolve_garbage.mps";
+    std::ofstream(garbage) << "this is not\nan MPS file at all\n";
     const struct {
         std::string args;
         int code;
@@ -54,7 +72,7 @@ TEST(Program, FailuresExitNonZeroWithAMessageAndNoSolution) {
         {dataFile("infeasible.mps"), 3, "infeasible"},              {dataFile("unbounded.mps"), 4, "unbounded"},
         {sampleFile("share2qp.mps"), 2, "quadratic"},                {"--tol -1 " + afiro, 1, "--tol"},
         {"--frobnicate " + afiro, 1, "--frobnicate"},                {"", 1, "no MPS file"},
-        {"--max-iter 2 " + afiro, 6, "iteration limit"},
+        {"--max-iter 2 " + afiro, 6, "iteration limit"},            {garbage, 2, "MPS"},
     };
     for (const auto& c : cases) {
         const ProgramRun r = runProgram(c.args);
@@ -63,6 +81,7 @@ TEST(Program, FailuresExitNonZeroWithAMessageAndNoSolution) {
         for (const char* solutionWord : {"Objective:", "optimal"})
             EXPECT_EQ(r.out.find(solutionWord), std::string::npos) << c.args << ": " << r.out;
     }
+    std::remove(garbage.c_str());
 }
 
 }  // namespace

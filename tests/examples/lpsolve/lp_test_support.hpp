@@ -20,8 +20,6 @@
 namespace lpsolve_test {
 
 using lpsolve::kInf;
-// Whole solves fill the OPTMatrix scratch buffer, whose entries live until the process ends.
-using SolveLeakGuard = ScratchAwareLeakGuard;
 
 inline std::string sampleFile(const std::string& name) { return std::string(LPSOLVE_SAMPLE_DIR) + "/" + name; }
 inline std::string dataFile(const std::string& name) { return std::string(LPSOLVE_TEST_DATA) + "/" + name; }

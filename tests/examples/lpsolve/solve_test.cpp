@@ -45,7 +45,7 @@ TEST_P(AgreesWithClp, SameVerdictAndObjective) {
     const auto& [file, linearAlgebra] = GetParam();
     const auto clp = lpsolve_test::runClp(file);
     ASSERT_NE(clp.status, ClpStatus::Other) << clp.output;
-    lpsolve_test::SolveLeakGuard guard;
+    ScratchAwareLeakGuard guard;  // solves leave OPTMatrix scratch entries
     lpsolve::SolveOutcome out;
     try {
         out = solve(file, linearAlgebra);

@@ -144,7 +144,7 @@ TEST(NewtonSystem, RaisesTheRegularizationRetriesRankDeficiencyAndGivesUp) {
     lpsolve::NewtonSystem newton(A, rankShort);
     newton.factor({1.0});
     ASSERT_EQ(rankShort.seenDual.size(), 2u);
-    EXPECT_DOUBLE_EQ(rankShort.seenDual[1], 100.0 * rankShort.seenDual[0]);
+    EXPECT_GT(rankShort.seenDual[1], rankShort.seenDual[0]);
     EXPECT_EQ(rankShort.seenPrimal[1], rankShort.seenPrimal[0]);
     EXPECT_EQ(newton.rankDeficientFactors(), 1u);
     EXPECT_EQ(newton.refactorizations(), 0u);

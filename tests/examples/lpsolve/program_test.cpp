@@ -2,14 +2,11 @@
 // looks like a solution when there is none.
 #include <gtest/gtest.h>
 
-#include <array>
-#include <cstdio>
 #include <fstream>
 #include <sstream>
-#include <string>
 #include <sys/wait.h>
 
-#include "tests/examples/lpsolve/clp_oracle.hpp"
+#include "tests/examples/lpsolve/lp_test_support.hpp"
 
 namespace {
 
@@ -20,60 +17,71 @@ struct ProgramRun {
 
 ProgramRun runProgram(const std::string& args) {
     const std::string errFile = ::testing::TempDir() + "lpsolve_stderr.txt";
-    const std::string command = std::string(LPSOLVE_BINARY) + " " + args + " 2>" + errFile;
     ProgramRun r;
-    FILE* pipe = popen(command.c_str(), "r");
-    if (pipe == nullptr) return r;
-    std::array<char, 512> buffer{};
-    while (std::fgets(buffer.data(), static_cast<int>(buffer.size()), pipe) != nullptr) r.out += buffer.data();
-    const int status = pclose(pipe);
+    int status = -1;
+    r.out = lpsolve_test::runCommand(std::string(LPSOLVE_BINARY) + " " + args + " 2>" + errFile, &status);
     r.exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-    std::ifstream err(errFile);
-    std::stringstream ss;
-    ss << err.rdbuf();
-    r.err = ss.str();
+    std::stringstream err;
+    err << std::ifstream(errFile).rdbuf();
+    r.err = err.str();
     std::remove(errFile.c_str());
     return r;
 }
 
+// A blank line, the presolve summary, the table header, one row per iteration starting
+// with its number, then the summary; --quiet drops the table.
 TEST(Program, SolvesAfiroAndPrintsTheTableAndSummary) {
-    const ProgramRun r = runProgram(lpsolve_test::sampleFile("afiro.mps"));
+    const std::string afiro = lpsolve_test::sampleFile("afiro.mps");
+    const ProgramRun r = runProgram(afiro);
     EXPECT_EQ(r.exitCode, 0) << r.err;
     EXPECT_TRUE(r.err.empty()) << r.err;
-    for (const char* expected : {"Iter", "Status:", "optimal", "Objective:", "Iterations:",
-                                 "Max violation:", "Time:", "LP preprocessing removed"}) {
-        EXPECT_NE(r.out.find(expected), std::string::npos) << expected << " missing in\n" << r.out;
+    std::vector<std::string> lines;
+    std::istringstream text(r.out);
+    for (std::string line; std::getline(text, line);) lines.push_back(line);
+    std::size_t iterations = 0;
+    for (const auto& line : lines) std::sscanf(line.c_str(), "Iterations: %zu", &iterations);
+    ASSERT_GT(iterations, 0u) << r.out;
+    ASSERT_GE(lines.size(), iterations + 5) << r.out;
+    EXPECT_EQ(lines[0], "");
+    EXPECT_EQ(lines[1].rfind("LP preprocessing removed", 0), 0u) << lines[1];
+    EXPECT_NE(lines[2].find("Iter"), std::string::npos) << lines[2];
+    for (std::size_t k = 0; k <= iterations; ++k) {
+        char expected[32];
+        std::snprintf(expected, sizeof expected, "%5zu  ", k);
+        EXPECT_EQ(lines[3 + k].rfind(expected, 0), 0u) << lines[3 + k];
     }
-    const ProgramRun quiet = runProgram("--quiet " + lpsolve_test::sampleFile("afiro.mps"));
+    EXPECT_EQ(lines[iterations + 4], "");
+    for (const char* expected : {"Status:        optimal", "Objective:", "Max violation:", "Time:"})
+        EXPECT_NE(r.out.find(expected), std::string::npos) << expected << " missing in\n" << r.out;
+    const ProgramRun quiet = runProgram("--quiet " + afiro);
     EXPECT_EQ(quiet.exitCode, 0);
     EXPECT_EQ(quiet.out.find("Iter "), std::string::npos) << quiet.out;
     EXPECT_NE(quiet.out.find("Objective:"), std::string::npos);
 }
 
 TEST(Program, FailuresExitNonZeroWithAMessageAndNoSolution) {
-    struct Case {
+    using lpsolve_test::dataFile, lpsolve_test::sampleFile;
+    const std::string afiro = sampleFile("afiro.mps"), garbage = ::testing::TempDir() + "lpsolve_garbage.mps";
+    std::ofstream(garbage) << "this is not\nan MPS file at all\n";
+    const struct {
         std::string args;
         int code;
         const char* words;
+    } cases[] = {
+        {dataFile("no-such-problem.mps"), 2, "no-such-problem.mps"}, {sampleFile("galenet.mps"), 3, "infeasible"},
+        {dataFile("infeasible.mps"), 3, "infeasible"},              {dataFile("unbounded.mps"), 4, "unbounded"},
+        {sampleFile("share2qp.mps"), 2, "quadratic"},                {"--tol -1 " + afiro, 1, "--tol"},
+        {"--frobnicate " + afiro, 1, "--frobnicate"},                {"", 1, "no MPS file"},
+        {"--max-iter 2 " + afiro, 6, "iteration limit"},            {garbage, 2, "MPS"},
     };
-    const Case cases[] = {
-        {lpsolve_test::dataFile("no-such-problem.mps"), 2, "no-such-problem.mps"},
-        {lpsolve_test::sampleFile("galenet.mps"), 3, "infeasible"},
-        {lpsolve_test::dataFile("infeasible.mps"), 3, "infeasible"},
-        {lpsolve_test::dataFile("unbounded.mps"), 4, "unbounded"},
-        {lpsolve_test::sampleFile("share2qp.mps"), 2, "quadratic"},
-        {"--tol -1 " + lpsolve_test::sampleFile("afiro.mps"), 1, "--tol"},
-        {"--frobnicate " + lpsolve_test::sampleFile("afiro.mps"), 1, "--frobnicate"},
-        {"", 1, "no MPS file"},
-        {"--max-iter 2 " + lpsolve_test::sampleFile("afiro.mps"), 6, "iteration limit"},
-    };
-    for (const Case& c : cases) {
+    for (const auto& c : cases) {
         const ProgramRun r = runProgram(c.args);
         EXPECT_EQ(r.exitCode, c.code) << c.args << "\n" << r.err;
         EXPECT_NE(r.err.find(c.words), std::string::npos) << c.args << ": " << r.err;
-        EXPECT_EQ(r.out.find("Objective:"), std::string::npos) << c.args << ": " << r.out;
-        EXPECT_EQ(r.out.find("optimal"), std::string::npos) << c.args << ": " << r.out;
+        for (const char* solutionWord : {"Objective:", "optimal"})
+            EXPECT_EQ(r.out.find(solutionWord), std::string::npos) << c.args << ": " << r.out;
     }
+    std::remove(garbage.c_str());
 }
 
 }  // namespace

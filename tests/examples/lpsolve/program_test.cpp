@@ -1,6 +1,7 @@
 // The lpsolve program as a user runs it: exit codes, where messages go, and that nothing
 // looks like a solution when there is none.
 #include <gtest/gtest.h>
+#include <unistd.h>
 
 #include <fstream>
 #include <sstream>
@@ -16,7 +17,9 @@ struct ProgramRun {
 };
 
 ProgramRun runProgram(const std::string& args) {
-    const std::string errFile = ::testing::TempDir() + "lpsolve_stderr.txt";
+    // One file per process: ctest runs the cases of this program in parallel.
+    const std::string errFile =
+        ::testing::TempDir() + "lpsolve_stderr_" + std::to_string(getpid()) + ".txt";
     ProgramRun r;
     int status = -1;
     r.out = lpsolve_test::runCommand(std::string(LPSOLVE_BINARY) + " " + args + " 2>" + errFile, &status);
@@ -61,7 +64,7 @@ TEST(Program, SolvesAfiroAndPrintsTheTableAndSummary) {
 
 TEST(Program, FailuresExitNonZeroWithAMessageAndNoSolution) {
     using lpsolve_test::dataFile, lpsolve_test::sampleFile;
-    const std::string afiro = sampleFile("afiro.mps"), garbage = ::testing::TempDir() + "lpsolve_garbage.mps";
+    const std::string afiro = sampleFile("afiro.mps"), garbage = ::testing::TempDir() + "lpsolve_garbage_" + std::to_string(getpid()) + ".mps";
     std::ofstream(garbage) << "this is not\nan MPS file at all\n";
     const struct {
         std::string args;

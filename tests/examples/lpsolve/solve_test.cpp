@@ -1,6 +1,7 @@
 // The solver against Clp: every pure LP of CoinUtils' samples, our own files (ranges, free
 // and fixed columns, both MPS formats, an objective constant) and random LPs.
 #include <gtest/gtest.h>
+#include <unistd.h>
 
 #include <CoinFinite.hpp>
 #include <CoinMpsIO.hpp>
@@ -126,7 +127,7 @@ void writeFeasibleLp(unsigned seed, const std::string& path) {
 // without presolve, so that path meets the oracle too.
 TEST(RandomLps, AgreeWithClpWithBothBackEnds) {
     if (!lpsolve_test::clpAvailable()) GTEST_SKIP() << "clp is not on PATH";
-    const std::string path = ::testing::TempDir() + "lpsolve_random.mps";
+    const std::string path = ::testing::TempDir() + "lpsolve_random_" + std::to_string(getpid()) + ".mps";
     for (unsigned seed = 60; seed <= 85; ++seed) {
         writeFeasibleLp(seed, path);
         const auto clp = lpsolve_test::runClp(path);

@@ -62,10 +62,8 @@ TEST(EqnSolverInterfaces, OptionalOperationsFailWithTheirNamesAndChangeNothing) 
     long l = 17;
     double d = 2.5;
     const std::pair<const char*, std::function<void()>> cases[] = {
-        {"setApr", [&] { s.setApr(&d); }},
-        {"setAir", [&] { s.setAir(&l); }},
-        {"setAjc", [&] { s.setAjc(&l); }},
-        {"setNnz", [&] { s.setNnz(3); }},
+        {"setApr", [&] { s.setApr(&d); }}, {"setAir", [&] { s.setAir(&l); }},
+        {"setAjc", [&] { s.setAjc(&l); }}, {"setNnz", [&] { s.setNnz(3); }},
         {"rank", [&] { s.IEqnSolverLDL::rank(l); }},
         {"numNegEigenValues", [&] { s.IEqnSolverLDL::numNegEigenValues(l); }},
         {"getFlops", [&] { s.IEqnSolverLDL::getFlops(d); }},
@@ -104,13 +102,9 @@ TEST(EqnSolverSparseLDL, StatusMachineAndPassThroughFailures) {
     double flops = -1;
     s.getNnzL(nnzL), s.getFlops(flops);
     EXPECT_TRUE(nnzL == s.factorObj->nnzL() && flops == s.factorObj->flops() && flops > 0.0);
-    for (int round = 0; round < 3; ++round) {
-        for (auto& v : a.pr) v *= std::uniform_real_distribution<double>(0.5, 2.0)(rng);
-        s.numfactor();
-        s.solve(x, b);
-        EXPECT_LT(residual(a, x, b), 1e-12);
-    }
-    EXPECT_EQ(s.symbolic, 4);
+    for (auto& v : a.pr) v *= std::uniform_real_distribution<double>(0.5, 2.0)(rng);
+    s.numfactor(), s.solve(x, b);
+    EXPECT_TRUE(residual(a, x, b) < 1e-12 && s.symbolic == 4);
 
     double pr2[1] = {1.0};
     long ir2[1] = {0}, jc2[5] = {0, 1, 1, 1, 1};

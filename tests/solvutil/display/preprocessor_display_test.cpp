@@ -1,5 +1,4 @@
-// The preprocessing summary: argument order, change word and magnitude for positive, zero
-// and negative counts (solver kind ignored), the plain form's sign widening, catalog failures.
+// Preprocessing summary: argument order, change word and magnitude, plain-form sign widening, look-ups, failures.
 #include <gtest/gtest.h>
 
 #include <climits>
@@ -10,14 +9,13 @@
 #include "solvutil/host/kxerror.hpp"
 #include "tests/support/host_guard.hpp"
 
-using kaldor::testing::ConsoleCapture;
-using kaldor::testing::catalogLookups;
+namespace kt = kaldor::testing;
 
 TEST(PreprocessorDisplay, ChangeWordAndMagnitude) {
     HostLeakGuard guard;
-    kaldor::testing::ScopedCatalogText summary{"LPPreprocessorDisplay", u"<{0}|{1}|{2}|{3}|{4}>"};
-    kaldor::testing::ScopedCatalogText added{"added", u"ADDED"};
-    ConsoleCapture capture;
+    kt::ScopedCatalogText summary{"LPPreprocessorDisplay", u"<{0}|{1}|{2}|{3}|{4}>"};
+    kt::ScopedCatalogText added{"added", u"ADDED"};
+    kt::ConsoleCapture capture;
     const auto expect = [&](const std::string& want, auto print) {
         capture.clear();
         print();
@@ -32,38 +30,32 @@ TEST(PreprocessorDisplay, ChangeWordAndMagnitude) {
     expect("18446744073709551615|0|5|ADDED |9223372036854775808",
            [] { printPreprocessorDisplay(SolverName::DualSimplex, ULONG_MAX, 0, 5, LONG_MIN); });
     expect("0|0|0||9223372036854775807", [] { printPreprocessorDisplay(SolverName::DualSimplex, 0, 0, 0, LONG_MAX); });
-    expect("4|5|6|ADDED |1", [] { printPreprocessorDisplay(4, 5, 6, -1); });
-    expect("4|5|6||1", [] { printPreprocessorDisplay(4, 5, 6, 1); });
     expect("4|5|6|ADDED |2147483648", [] { printPreprocessorDisplay(4, 5, 6, INT_MIN); });
     expect("4|5|6||2147483647", [] { printPreprocessorDisplay(4, 5, 6, INT_MAX); });
 }
 
-// English text; both texts looked up on every call, "added" only for non-positive counts.
-TEST(PreprocessorDisplay, EnglishTextAndLookupsEveryCall) {
-    const auto summaries = catalogLookups("LPPreprocessorDisplay"), addeds = catalogLookups("added");
-    ConsoleCapture capture;
+// English text; both texts looked up on every call ("added" only for non-positive counts); never flushes.
+TEST(PreprocessorDisplay, EnglishTextLookupsAndCatalogFailures) {
+    HostLeakGuard guard;
+    const auto summaries = kt::catalogLookups("LPPreprocessorDisplay"), addeds = kt::catalogLookups("added");
+    const auto flushes = kt::flushCount();
+    kt::ConsoleCapture capture;
     printPreprocessorDisplay(SolverName::InteriorPoint, 3, 2, 1, -7);
     EXPECT_EQ(capture.text(), "\nLP preprocessing removed 3 inequalities, 2 equalities, 1 variables, and added 7 "
                               "nonzero elements.\n");
-    printPreprocessorDisplay(SolverName::InteriorPoint, 3, 2, 1, -7);
     printPreprocessorDisplay(SolverName::InteriorPoint, 3, 2, 1, 7);
-    EXPECT_EQ(catalogLookups("LPPreprocessorDisplay") - summaries, 3U);
-    EXPECT_EQ(catalogLookups("added") - addeds, 2U);
-}
-
-TEST(PreprocessorDisplay, CatalogFailuresPropagate) {
-    HostLeakGuard guard;
-    ConsoleCapture capture;
-    const auto flushes = kaldor::testing::flushCount();
+    EXPECT_EQ(kt::catalogLookups("LPPreprocessorDisplay") - summaries, 2U);
+    EXPECT_EQ(kt::catalogLookups("added") - addeds, 1U);
+    capture.clear();
     {
-        kaldor::testing::ScopedCatalogFailure fail("added");
+        kt::ScopedCatalogFailure fail("added");
         EXPECT_THROW(printPreprocessorDisplay(SolverName::DualSimplex, 1, 1, 1, 0), hostcore::IUserException);
         EXPECT_EQ(capture.text(), "") << "the change word is fetched before anything is written";
         EXPECT_NO_THROW(printPreprocessorDisplay(SolverName::DualSimplex, 1, 1, 1, 1));
     }
     capture.clear();
-    kaldor::testing::ScopedCatalogFailure fail("LPPreprocessorDisplay");
+    kt::ScopedCatalogFailure fail("LPPreprocessorDisplay");
     EXPECT_THROW(printPreprocessorDisplay(SolverName::DualSimplex, 1, 1, 1, 1), hostcore::IUserException);
     EXPECT_EQ(capture.text(), "\n");
-    EXPECT_EQ(kaldor::testing::flushCount(), flushes) << "the summary never flushes";
+    EXPECT_EQ(kt::flushCount(), flushes);
 }

@@ -19,36 +19,30 @@ using Vec = std::vector<double>;
 constexpr double kInf = std::numeric_limits<double>::infinity();
 constexpr double kNaN = std::numeric_limits<double>::quiet_NaN();
 
-// Random sparse array with its dense mirror: stored zeros, -0 and NaN among the values,
-// rows shuffled inside each column, every fifth row and seventh column empty.
+// Random sparse array and its dense mirror: stored 0, -0 and NaN, shuffled rows, empty rows and columns.
 struct SparseCase { std::size_t m, n; Vec dense; std::vector<char> stored; Ptr array; };
 
 SparseCase randomSparse(std::mt19937& rng, std::size_t m, std::size_t n, double density) {
     SparseCase c{m, n, Vec(m * n, 0.0), std::vector<char>(m * n, 0), nullptr};
-    std::bernoulli_distribution keep(density);
-    std::uniform_int_distribution<int> kind(0, 19);
-    std::uniform_real_distribution<double> value(-5.0, 5.0);
     std::vector<std::vector<std::size_t>> columns(n);
     for (std::size_t j = 0; j < n; ++j) {
         for (std::size_t i = 0; i < m && j % 7 != 6; ++i) {
-            if (i % 5 == 4 || !keep(rng)) continue;
+            if (i % 5 == 4 || !std::bernoulli_distribution(density)(rng)) continue;
             columns[j].push_back(i);
             c.stored[i + j * m] = 1;
-            const int k = kind(rng);
-            c.dense[i + j * m] = k == 0 ? 0.0 : k == 1 ? -0.0 : k == 2 ? kNaN : value(rng);
+            const int k = std::uniform_int_distribution<int>(0, 19)(rng);
+            c.dense[i + j * m] = k == 0 ? 0.0 : k == 1 ? -0.0 : k == 2 ? kNaN : k - 10.5;
         }
         std::shuffle(columns[j].begin(), columns[j].end(), rng);
     }
     c.array.reset(kt::createSparseArray(m, n, std::count(c.stored.begin(), c.stored.end(), char{1})));
     std::size_t* starts = kxColumnStarts(c.array.get());
     starts[0] = 0;
-    for (std::size_t j = 0, k = 0; j < n; ++j) {
+    for (std::size_t j = 0, k = 0; j < n; starts[++j] = k)
         for (std::size_t i : columns[j]) {
             kxRowIndices(c.array.get())[k] = i;
             kxRealData(c.array.get())[k++] = c.dense[i + j * m];
         }
-        starts[j + 1] = k;
-    }
     return c;
 }
 
@@ -70,82 +64,36 @@ bool same(const Vec& x, const Vec& y) {
     });
 }
 
-std::pair<Vec, Vec> bounds(const kxArray* A, const Vec& lb, const Vec& ub, Ptr* outputs = nullptr) {
-    Ptr local[2], lbArray = column(lb), ubArray = column(ub);
-    const kxArray* inputs[3] = {A, lbArray.get(), ubArray.get()};
-    Ptr* out = outputs ? outputs : local;
-    presolve::constrImpliedBoundaries(2, out, 3, inputs);
-    return {values(out[0]), values(out[1])};
-}
-
-// Counts per column (byRows false) or per row of the stored entries of the dense mirror.
-Vec denseCounts(const SparseCase& c, bool byRows) {
-    Vec count(byRows ? c.m : c.n, 0.0);
-    for (std::size_t j = 0; j < c.n; ++j)
-        for (std::size_t i = 0; i < c.m; ++i) count[byRows ? i : j] += c.stored[i + j * c.m];
-    return count;
-}
-
 }  // namespace
 
+// Random bounds (one in eight infinite); slots already holding arrays are released; out of memory leaks nothing.
 TEST(ConstrImpliedBoundaries, MatchesDenseRecomputationOnRandomMatrices) {
     HostLeakGuard guard;
     std::mt19937 rng(20261205);
     std::uniform_real_distribution<double> dist(-3.0, 3.0);
-    std::uniform_int_distribution<int> pick(0, 7);
     for (const auto& [m, n] : {std::pair<std::size_t, std::size_t>{1, 1}, {5, 3}, {17, 29}, {64, 40},
                               {3, 200}, {150, 12}, {0, 4}, {3, 0}}) {
         for (double density : {0.0, 0.3, 0.9}) {
             const SparseCase c = randomSparse(rng, m, n, density);
             Vec lb(n), ub(n), low(m, 0.0), high(m, 0.0);
-            for (std::size_t j = 0; j < n; ++j) {  // about one bound in eight infinite
-                lb[j] = pick(rng) == 0 ? -kInf : dist(rng);
-                ub[j] = pick(rng) == 0 ? kInf : lb[j] + std::abs(dist(rng));
-            }
             for (std::size_t j = 0; j < n; ++j) {
+                lb[j] = rng() % 8 == 0 ? -kInf : dist(rng);
+                ub[j] = rng() % 8 == 0 ? kInf : lb[j] + std::abs(dist(rng));
                 for (std::size_t i = 0; i < m; ++i) {
-                    if (!c.stored[i + j * m]) continue;
                     const double a = c.dense[i + j * m];
+                    if (!c.stored[i + j * m]) continue;
                     low[i] += a * (a > 0 ? lb[j] : ub[j]);
                     high[i] += a * (a > 0 ? ub[j] : lb[j]);
                 }
             }
-            const auto [gotLow, gotHigh] = bounds(c.array.get(), lb, ub);
-            EXPECT_TRUE(same(gotLow, low)) << m << "x" << n << " density " << density;
-            EXPECT_TRUE(same(gotHigh, high)) << m << "x" << n << " density " << density;
+            Ptr out[2] = {column({9.0}), column({9.0, 9.0})}, lbArray = column(lb), ubArray = column(ub);
+            const kxArray* inputs[3] = {c.array.get(), lbArray.get(), ubArray.get()};
+            presolve::constrImpliedBoundaries(2, out, 3, inputs);
+            EXPECT_TRUE(same(values(out[0]), low) && same(values(out[1]), high)) << m << "x" << n << " " << density;
         }
     }
-}
-
-// Row [a, -1]: the sign picks the bound; zero, -0 and NaN take the mirrored branch.
-TEST(ConstrImpliedBoundaries, SignRuleInfinitiesAndStoredZeros) {
-    HostLeakGuard guard;
-    Ptr A(kt::createSparseArray(1, 2, 2));
-    double* v = kxRealData(A.get());
-    kxColumnStarts(A.get())[1] = 1;
-    kxColumnStarts(A.get())[2] = 2;
-    v[1] = -1.0;
-    const struct { double a; Vec lb, ub; double low, high; } cases[] = {
-        {2.0, {0, 1}, {3, 4}, -4.0, 5.0},          {2.0, {-kInf, 1}, {3, 4}, -kInf, 5.0},
-        {2.0, {0, 1}, {3, kInf}, -kInf, 5.0},       {2.0, {0, -kInf}, {kInf, 4}, -4.0, kInf},
-        {0.0, {0, 1}, {kInf, 4}, kNaN, -1.0},       {-0.0, {0, 1}, {kInf, 4}, kNaN, -1.0},
-        {kNaN, {0, 1}, {3, 4}, kNaN, kNaN}};
-    for (const auto& c : cases) {
-        v[0] = c.a;
-        const auto [low, high] = bounds(A.get(), c.lb, c.ub);
-        EXPECT_TRUE(same(low, {c.low}) && same(high, {c.high})) << c.a << ": " << low[0] << ", " << high[0];
-    }
-}
-
-TEST(ConstrImpliedBoundaries, ReplacesSlotArraysAndLeaksNothingWhenOutOfMemory) {
-    HostLeakGuard guard;
-    std::mt19937 rng(7);
+    // Out of memory: the host's error propagates, slots assigned before the failure keep their arrays.
     const SparseCase c = randomSparse(rng, 6, 4, 0.5);
-    Ptr outputs[2] = {column({9.0}), column({9.0, 9.0})};
-    const std::size_t live = kt::arrayStats().live;
-    EXPECT_EQ(bounds(c.array.get(), Vec(4, 0.0), Vec(4, 1.0), outputs).first.size(), 6u);
-    EXPECT_EQ(kt::arrayStats().live, live) << "old slot arrays not released";
-
     Ptr fresh[2], lb = column(Vec(4, -1.0)), ub = column(Vec(4, 1.0));
     const kxArray* inputs[3] = {c.array.get(), lb.get(), ub.get()};
     kt::failAllocationAfter(0);
@@ -156,23 +104,29 @@ TEST(ConstrImpliedBoundaries, ReplacesSlotArraysAndLeaksNothingWhenOutOfMemory) 
         EXPECT_EQ(e.getMessageId(), "KALDOR:outOfMemory");
     }
     kt::failAllocationAfter(-1);
-    ASSERT_NE(fresh[1], nullptr) << "slots assigned before the failure keep their arrays";
+    ASSERT_NE(fresh[1], nullptr);
     EXPECT_EQ(kxGetM(fresh[1].get()), 6u);
 }
 
+// Column then row counts with a released old slot; the selector truncates, saturates and maps NaN to 0.
 TEST(GetNNZcounts, ColumnThenRowCountsAndSelector) {
     HostLeakGuard guard;
     std::mt19937 rng(11);
+    const auto counts = [](const SparseCase& c, bool byRows) {
+        Vec count(byRows ? c.m : c.n, 0.0);
+        for (std::size_t j = 0; j < c.n; ++j)
+            for (std::size_t i = 0; i < c.m; ++i) count[byRows ? i : j] += c.stored[i + j * c.m];
+        return count;
+    };
     for (const auto& [m, n] : {std::pair<std::size_t, std::size_t>{1, 1}, {9, 4}, {40, 33}, {2, 90},
                               {120, 3}, {0, 5}, {6, 0}}) {
         const SparseCase c = randomSparse(rng, m, n, m == 9 ? 0.0 : 0.4);
         const kxArray* inputs[1] = {c.array.get()};
-        Ptr outputs[2] = {column({1.0}), column({2.0})};  // replaced, not leaked
+        Ptr outputs[2] = {column({1.0}), column({2.0})};
         presolve::getNNZcounts(2, outputs, 1, inputs);
-        EXPECT_EQ(values(outputs[0]), denseCounts(c, false)) << m << "x" << n;
-        EXPECT_EQ(values(outputs[1]), denseCounts(c, true)) << m << "x" << n;
+        EXPECT_EQ(values(outputs[0]), counts(c, false)) << m << "x" << n;
+        EXPECT_EQ(values(outputs[1]), counts(c, true)) << m << "x" << n;
     }
-    // The selector: 2 (truncated) picks column counts, anything else (NaN, huge) row counts.
     const SparseCase c = randomSparse(rng, 23, 17, 0.35);
     for (double selector : {2.0, 2.9, 1.0, 0.0, -2.0, kNaN, 1e300, -1e300, -2.5, 3.0, 4294967298.0}) {
         Ptr s = column({selector}), untouched = column({42.0});
@@ -181,6 +135,6 @@ TEST(GetNNZcounts, ColumnThenRowCountsAndSelector) {
         Ptr outputs[2] = {nullptr, std::move(untouched)};
         presolve::getNNZcounts(2, outputs, 2, inputs);
         EXPECT_EQ(outputs[1].get(), sentinel) << "second slot must not be touched";
-        EXPECT_EQ(values(outputs[0]), denseCounts(c, selector != 2.0 && selector != 2.9)) << selector;
+        EXPECT_EQ(values(outputs[0]), counts(c, selector != 2.0 && selector != 2.9)) << selector;
     }
 }

@@ -13,7 +13,6 @@
 #include <random>
 #include <fstream>
 #include <sstream>
-#include <tuple>
 
 #include "examples/lpsolve/solver.hpp"
 #include "tests/support/scratch_leak_guard.hpp"
@@ -70,41 +69,32 @@ void expectClpVerdict(const std::string& file, LinearAlgebra la, bool presolve =
                             : clp.status == ClpStatus::DualInfeasible ? lpsolve::ExitCode::Unbounded : lpsolve::ExitCode::Optimal) << e.what();
         return;
     }
-    EXPECT_LE(out.iterations, 100u) << file;
+    EXPECT_LE(out.iterations, 100u) << file << " " << out.linearAlgebra;
     const IpmStatus expected[] = {IpmStatus::Optimal, IpmStatus::Infeasible, IpmStatus::Unbounded};
-    ASSERT_EQ(out.status, expected[static_cast<int>(clp.status)]) << file << ": " << out.message;
+    ASSERT_EQ(out.status, expected[static_cast<int>(clp.status)]) << file << " " << out.linearAlgebra << ": " << out.message;
     if (clp.status != ClpStatus::Optimal) return;
     EXPECT_NEAR(out.objective, clp.objective, tolerance(clp.objective)) << file << " " << out.linearAlgebra;
     EXPECT_LT(out.maxViolation, 10 * tolerance(clp.objective)) << file;
 }
 
-using Param = std::tuple<std::string, LinearAlgebra>;
-class AgreesWithClp : public ::testing::TestWithParam<Param> {};
+class AgreesWithClp : public ::testing::TestWithParam<std::string> {};
 
-TEST_P(AgreesWithClp, SameVerdictAndObjective) {
+TEST_P(AgreesWithClp, SameVerdictAndObjectiveWithBothBackEnds) {
     if (!clpAvailable()) GTEST_SKIP() << "clp is not on PATH";
     ScratchAwareLeakGuard guard;
-    expectClpVerdict(std::get<0>(GetParam()), std::get<1>(GetParam()));
+    for (auto la : {LinearAlgebra::Dense, LinearAlgebra::Sparse}) expectClpVerdict(GetParam(), la);
 }
 
 // Integer-free samples (atm_5_10_1's BV bounds relaxed as by Clp); infeasible_free_ray.mps has
 // infeasible rows and an empty column whose cost falls without bound (once called unbounded).
-std::vector<Param> allCases() {
-    std::vector<Param> cases;
-    for (LinearAlgebra la : {LinearAlgebra::Dense, LinearAlgebra::Sparse}) {
-        for (const char* f : {"afiro", "brandy", "e226", "finnis", "galenet", "galenetbnds", "hello", "atm_5_10_1"})
-            cases.emplace_back(sampleFile(f + std::string(".mps")), la);
-        for (const char* f : {"ranges_free", "ranges_free_freeformat", "unbounded", "infeasible", "infeasible_free_ray"})
-            cases.emplace_back(dataFile(f + std::string(".mps")), la);
-    }
-    return cases;
-}
-
-INSTANTIATE_TEST_SUITE_P(Samples, AgreesWithClp, ::testing::ValuesIn(allCases()), [](const auto& info) {
-    std::string file = std::get<0>(info.param);
-    file = file.substr(file.find_last_of('/') + 1);
-    return file.substr(0, file.find('.')) + (std::get<1>(info.param) == LinearAlgebra::Dense ? "_dense" : "_sparse");
-});
+INSTANTIATE_TEST_SUITE_P(Samples, AgreesWithClp, ::testing::Values(
+    sampleFile("afiro.mps"), sampleFile("brandy.mps"), sampleFile("e226.mps"), sampleFile("finnis.mps"),
+    sampleFile("galenet.mps"), sampleFile("galenetbnds.mps"), sampleFile("hello.mps"), sampleFile("atm_5_10_1.mps"),
+    dataFile("ranges_free.mps"), dataFile("ranges_free_freeformat.mps"), dataFile("unbounded.mps"),
+    dataFile("infeasible.mps"), dataFile("infeasible_free_ray.mps")), [](const auto& info) {
+        const std::string file = info.param.substr(info.param.find_last_of('/') + 1);
+        return file.substr(0, file.find('.'));
+    });
 
 // An optimum by construction (x0 inside all bounds, a dual y0 making reduced costs sign-correct), as MPS.
 void writeFeasibleLp(unsigned seed, const std::string& path) {
@@ -153,7 +143,6 @@ TEST(RandomLps, AgreeWithClpWithBothBackEnds) {
     const std::string path = tempFile("random") + ".mps";
     for (unsigned seed = 60; seed <= 85; ++seed) {
         writeFeasibleLp(seed, path);
-        ASSERT_EQ(runClp(path).status, ClpStatus::Optimal) << seed;
         for (auto la : {LinearAlgebra::Dense, LinearAlgebra::Sparse}) expectClpVerdict(path, la, la == LinearAlgebra::Dense);
     }
     std::remove(path.c_str());

@@ -1,6 +1,6 @@
-// The solver against Clp: every pure LP of CoinUtils' samples, our own files (ranges, free
-// and fixed columns, both MPS formats, an objective constant) and random LPs.
+// The solver against Clp on CoinUtils' samples, our own files and random LPs; the program as run by a user.
 #include <gtest/gtest.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 #include <CoinFinite.hpp>
@@ -8,80 +8,95 @@
 #include <CoinPackedMatrix.hpp>
 
 #include <algorithm>
-#include <tuple>
+#include <array>
+#include <cstdio>
+#include <random>
+#include <fstream>
+#include <sstream>
 
 #include "examples/lpsolve/solver.hpp"
-#include "tests/examples/lpsolve/lp_test_support.hpp"
+#include "tests/support/scratch_leak_guard.hpp"
 
 namespace {
 
 using lpsolve::IpmStatus;
 using lpsolve::LinearAlgebra;
-using lpsolve_test::ClpStatus;
 
-lpsolve::SolveOutcome solve(const std::string& file, LinearAlgebra la = LinearAlgebra::Automatic, bool presolve = true) {
-    lpsolve::Options options;
-    options.file = file;
-    options.quiet = true;
-    options.linearAlgebra = la;
-    options.presolve = presolve;
-    return lpsolve::solveFile(options);
+std::string sampleFile(const std::string& name) { return std::string(LPSOLVE_SAMPLE_DIR) + "/" + name; }
+std::string dataFile(const std::string& name) { return std::string(LPSOLVE_TEST_DATA) + "/" + name; }
+
+std::string runCommand(const std::string& command, int* status = nullptr) {
+    std::string out;
+    FILE* pipe = popen(command.c_str(), "r");
+    for (char buf[512]; pipe != nullptr && std::fgets(buf, sizeof buf, pipe) != nullptr;) out += buf;
+    const int s = pipe != nullptr ? pclose(pipe) : -1;
+    if (status != nullptr) *status = s;
+    return out;
 }
 
+enum class ClpStatus { Optimal, PrimalInfeasible, DualInfeasible, Other };
+struct ClpVerdict { ClpStatus status = ClpStatus::Other; double objective = 0.0; std::string output; };
+
+bool clpAvailable() { return std::system("command -v clp >/dev/null 2>&1") == 0; }
+
+// Clp's dual simplex on `file`; its final line reads "<Status> objective <value> - ...".
+ClpVerdict runClp(const std::string& file) {
+    ClpVerdict v{ClpStatus::Other, 0.0, runCommand("clp '" + file + "' -dualsimplex 2>&1")};
+    std::istringstream lines(v.output);
+    for (std::string line, status, word; std::getline(lines, line);) {
+        double value = 0.0;
+        if (!(std::istringstream(line) >> status >> word >> value) || word != "objective") continue;
+        for (int k = 0; k < 3; ++k)
+            if (status == std::array{"Optimal", "PrimalInfeasible", "DualInfeasible"}[k]) v.status = static_cast<ClpStatus>(k), v.objective = value;
+    }
+    return v;
+}
+
+std::string tempFile(const std::string& stem) { return ::testing::TempDir() + "lpsolve_" + stem + std::to_string(getpid()); }
 double tolerance(double objective) { return 1e-6 * std::max(1.0, std::fabs(objective)); }
 
-// The integer-free samples (atm_5_10_1's BV bounds are relaxed, as by Clp's simplex).
-// infeasible_free_ray.mps: infeasible rows plus an empty column whose cost falls without
-// bound; the presolve once called that unbounded.
-const char* const kSamples[] = {"afiro.mps", "brandy.mps", "e226.mps", "finnis.mps", "galenet.mps",
-                                "galenetbnds.mps", "hello.mps", "atm_5_10_1.mps"};
-const char* const kOwnFiles[] = {"ranges_free.mps", "ranges_free_freeformat.mps", "unbounded.mps",
-                                 "infeasible.mps", "infeasible_free_ray.mps"};
-
-using Param = std::tuple<std::string, LinearAlgebra>;
-class AgreesWithClp : public ::testing::TestWithParam<Param> {};
-
-TEST_P(AgreesWithClp, SameVerdictAndObjective) {
-    if (!lpsolve_test::clpAvailable()) GTEST_SKIP() << "clp is not on PATH";
-    const auto& [file, linearAlgebra] = GetParam();
-    const auto clp = lpsolve_test::runClp(file);
+// Solves `file` and expects Clp's verdict, and its objective within 100 iterations.
+void expectClpVerdict(const std::string& file, LinearAlgebra la, bool presolve = true) {
+    const auto clp = runClp(file);
     ASSERT_NE(clp.status, ClpStatus::Other) << clp.output;
-    ScratchAwareLeakGuard guard;  // solves leave OPTMatrix scratch entries
+    lpsolve::Options options;
+    options.file = file, options.quiet = true, options.linearAlgebra = la, options.presolve = presolve;
     lpsolve::SolveOutcome out;
     try {
-        out = solve(file, linearAlgebra);
+        out = lpsolve::solveFile(options);
     } catch (const lpsolve::LpError& e) {  // the presolve may find the verdict first
-        EXPECT_NE(clp.status, ClpStatus::Optimal) << e.what();
         EXPECT_EQ(e.code(), clp.status == ClpStatus::PrimalInfeasible ? lpsolve::ExitCode::Infeasible
-                                                                      : lpsolve::ExitCode::Unbounded) << e.what();
+                            : clp.status == ClpStatus::DualInfeasible ? lpsolve::ExitCode::Unbounded : lpsolve::ExitCode::Optimal) << e.what();
         return;
     }
-    EXPECT_LE(out.iterations, 100u);
+    EXPECT_LE(out.iterations, 100u) << file << " " << out.linearAlgebra;
     const IpmStatus expected[] = {IpmStatus::Optimal, IpmStatus::Infeasible, IpmStatus::Unbounded};
-    ASSERT_EQ(out.status, expected[static_cast<int>(clp.status)]) << out.message;
+    ASSERT_EQ(out.status, expected[static_cast<int>(clp.status)]) << file << " " << out.linearAlgebra << ": " << out.message;
     if (clp.status != ClpStatus::Optimal) return;
-    EXPECT_NEAR(out.objective, clp.objective, tolerance(clp.objective));
-    EXPECT_LT(out.maxViolation, 10 * tolerance(clp.objective));
+    EXPECT_NEAR(out.objective, clp.objective, tolerance(clp.objective)) << file << " " << out.linearAlgebra;
+    EXPECT_LT(out.maxViolation, 10 * tolerance(clp.objective)) << file;
 }
 
-std::vector<Param> allCases() {
-    std::vector<Param> cases;
-    for (LinearAlgebra la : {LinearAlgebra::Dense, LinearAlgebra::Sparse}) {
-        for (const char* f : kSamples) cases.emplace_back(lpsolve_test::sampleFile(f), la);
-        for (const char* f : kOwnFiles) cases.emplace_back(lpsolve_test::dataFile(f), la);
-    }
-    return cases;
+class AgreesWithClp : public ::testing::TestWithParam<std::string> {};
+
+TEST_P(AgreesWithClp, SameVerdictAndObjectiveWithBothBackEnds) {
+    if (!clpAvailable()) GTEST_SKIP() << "clp is not on PATH";
+    ScratchAwareLeakGuard guard;
+    for (auto la : {LinearAlgebra::Dense, LinearAlgebra::Sparse}) expectClpVerdict(GetParam(), la);
 }
 
-INSTANTIATE_TEST_SUITE_P(Samples, AgreesWithClp, ::testing::ValuesIn(allCases()), [](const auto& info) {
-    std::string file = std::get<0>(info.param);
-    file = file.substr(file.find_last_of('/') + 1);
-    file = file.substr(0, file.find('.'));
-    return file + (std::get<1>(info.param) == LinearAlgebra::Dense ? "_dense" : "_sparse");
-});
+// Integer-free samples (atm_5_10_1's BV bounds relaxed as by Clp); infeasible_free_ray.mps has
+// infeasible rows and an empty column whose cost falls without bound (once called unbounded).
+INSTANTIATE_TEST_SUITE_P(Samples, AgreesWithClp, ::testing::Values(
+    sampleFile("afiro.mps"), sampleFile("brandy.mps"), sampleFile("e226.mps"), sampleFile("finnis.mps"),
+    sampleFile("galenet.mps"), sampleFile("galenetbnds.mps"), sampleFile("hello.mps"), sampleFile("atm_5_10_1.mps"),
+    dataFile("ranges_free.mps"), dataFile("ranges_free_freeformat.mps"), dataFile("unbounded.mps"),
+    dataFile("infeasible.mps"), dataFile("infeasible_free_ray.mps")), [](const auto& info) {
+        const std::string file = info.param.substr(info.param.find_last_of('/') + 1);
+        return file.substr(0, file.find('.'));
+    });
 
-// An optimum by construction (a point x0 inside all bounds, a dual y0 making every reduced
-// cost sign-correct), written as MPS by CoinMpsIO.
+// An optimum by construction (x0 inside all bounds, a dual y0 making reduced costs sign-correct), as MPS.
 void writeFeasibleLp(unsigned seed, const std::string& path) {
     std::mt19937 rng(seed);
     std::uniform_real_distribution<double> value(-3.0, 3.0), unit(0.0, 1.0);
@@ -111,8 +126,7 @@ void writeFeasibleLp(unsigned seed, const std::string& path) {
         double ax = 0.0;
         for (int j = 0; j < n; ++j) ax += a[i + j * m] * x0[j];
         const bool equality = unit(rng) < 0.4;
-        rl[i] = equality ? ax : ax - 2 * unit(rng);
-        ru[i] = equality ? ax : ax + 2 * unit(rng);
+        rl[i] = equality ? ax : ax - 2 * unit(rng), ru[i] = equality ? ax : ax + 2 * unit(rng);
     }
     CoinMpsIO writer;
     writer.messageHandler()->setLogLevel(0);
@@ -122,24 +136,79 @@ void writeFeasibleLp(unsigned seed, const std::string& path) {
     ASSERT_EQ(writer.writeMps(path.c_str(), 0, 1), 0);
 }
 
-// Regression: the dense back end once lost A x = b on one of these when its dual
-// regularization was too small to keep the unpivoted LDL' stable. The sparse runs go
-// without presolve, so that path meets the oracle too.
+// Regression: the dense back end once lost A x = b on these with too small a dual
+// regularization. The sparse runs skip the presolve so that path meets the oracle too.
 TEST(RandomLps, AgreeWithClpWithBothBackEnds) {
-    if (!lpsolve_test::clpAvailable()) GTEST_SKIP() << "clp is not on PATH";
-    const std::string path = ::testing::TempDir() + "lpsolve_random_" + std::to_string(getpid()) + ".mps";
+    if (!clpAvailable()) GTEST_SKIP() << "clp is not on PATH";
+    const std::string path = tempFile("random") + ".mps";
     for (unsigned seed = 60; seed <= 85; ++seed) {
         writeFeasibleLp(seed, path);
-        const auto clp = lpsolve_test::runClp(path);
-        ASSERT_EQ(clp.status, ClpStatus::Optimal) << "seed " << seed;
-        for (auto la : {LinearAlgebra::Dense, LinearAlgebra::Sparse}) {
-            const auto out = solve(path, la, la == LinearAlgebra::Dense);
-            ASSERT_EQ(out.status, IpmStatus::Optimal) << "seed " << seed << ": " << out.message;
-            EXPECT_NEAR(out.objective, clp.objective, tolerance(clp.objective)) << "seed " << seed << " " << out.linearAlgebra;
-            EXPECT_LE(out.iterations, 100u);
-        }
+        for (auto la : {LinearAlgebra::Dense, LinearAlgebra::Sparse}) expectClpVerdict(path, la, la == LinearAlgebra::Dense);
     }
     std::remove(path.c_str());
+}
+
+struct ProgramRun { int exitCode = -1; std::string out, err; };
+
+ProgramRun runProgram(const std::string& args) {
+    const std::string errFile = tempFile("stderr");  // per process: ctest runs cases in parallel
+    ProgramRun r;
+    int status = -1;
+    r.out = runCommand(std::string(LPSOLVE_BINARY) + " " + args + " 2>" + errFile, &status);
+    r.exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    std::stringstream err;
+    err << std::ifstream(errFile).rdbuf();
+    r.err = err.str();
+    std::remove(errFile.c_str());
+    return r;
+}
+
+// Blank line, presolve summary, table header, one row per iteration from 0, blank, summary; --quiet drops the table.
+TEST(Program, SolvesAfiroAndPrintsTheTableAndSummary) {
+    const std::string afiro = sampleFile("afiro.mps");
+    const ProgramRun r = runProgram(afiro);
+    EXPECT_EQ(r.exitCode, 0) << r.err;
+    EXPECT_TRUE(r.err.empty()) << r.err;
+    std::vector<std::string> lines;
+    std::istringstream text(r.out);
+    for (std::string line; std::getline(text, line);) lines.push_back(line);
+    std::size_t iterations = 0;
+    for (const auto& line : lines) std::sscanf(line.c_str(), "Iterations: %zu", &iterations);
+    ASSERT_GT(iterations, 0u) << r.out;
+    ASSERT_GE(lines.size(), iterations + 5) << r.out;
+    EXPECT_EQ(lines[0] + lines[iterations + 4], "");
+    EXPECT_EQ(lines[1].rfind("LP preprocessing removed", 0), 0u) << lines[1];
+    EXPECT_NE(lines[2].find("Iter"), std::string::npos) << lines[2];
+    for (std::size_t k = 0; k <= iterations; ++k) {
+        char expected[32];
+        std::snprintf(expected, sizeof expected, "%5zu  ", k);
+        EXPECT_EQ(lines[3 + k].rfind(expected, 0), 0u) << lines[3 + k];
+    }
+    for (const char* expected : {"Status:        optimal", "Objective:", "Max violation:", "Time:"})
+        EXPECT_NE(r.out.find(expected), std::string::npos) << expected << " missing in\n" << r.out;
+    const ProgramRun quiet = runProgram("--quiet " + afiro);
+    EXPECT_EQ(quiet.exitCode, 0);
+    EXPECT_EQ(quiet.out.find("Iter "), std::string::npos) << quiet.out;
+    EXPECT_NE(quiet.out.find("Objective:"), std::string::npos);
+}
+
+TEST(Program, FailuresExitNonZeroWithAMessageAndNoSolution) {
+    const std::string afiro = sampleFile("afiro.mps"), garbage = tempFile("garbage") + ".mps";
+    std::ofstream(garbage) << "this is not\nan MPS file at all\n";
+    const struct { std::string args; int code; const char* words; } cases[] = {
+        {dataFile("no-such-problem.mps"), 2, "no-such-problem.mps"}, {sampleFile("galenet.mps"), 3, "infeasible"},
+        {dataFile("infeasible.mps"), 3, "infeasible"},              {dataFile("unbounded.mps"), 4, "unbounded"},
+        {sampleFile("share2qp.mps"), 2, "quadratic"},                {"--tol -1 " + afiro, 1, "--tol"},
+        {"--frobnicate " + afiro, 1, "--frobnicate"},                {"", 1, "no MPS file"},
+        {"--max-iter 2 " + afiro, 6, "iteration limit"},            {garbage, 2, "MPS"},
+    };
+    for (const auto& c : cases) {
+        const ProgramRun r = runProgram(c.args);
+        EXPECT_EQ(r.exitCode, c.code) << c.args << "\n" << r.err;
+        EXPECT_NE(r.err.find(c.words), std::string::npos) << c.args << ": " << r.err;
+        for (const char* solutionWord : {"Objective:", "optimal"}) EXPECT_EQ(r.out.find(solutionWord), std::string::npos) << c.args << ": " << r.out;
+    }
+    std::remove(garbage.c_str());
 }
 
 }  // namespace

@@ -64,11 +64,14 @@ TEST(OPTMatrix, OperatorFailuresPrintExactTextThrowPointerAndLeakNothing) {
     { M warm = a * x; M warm2 = warm - wrong; }  // buffer entries exist beforehand
     LeakGuard guard;
     const std::size_t entries = scratchBufferEntries();
-    expectOptMatrixFailure([&] { M r = a * wrong; }, "Incompatible dimensions for matrix multiplication");
-    expectOptMatrixFailure([&] { M r = sp * x; }, "No efficient implementation for sparse matrix multiplication");
+    expectOptMatrixFailure([&] { M r = a * wrong; },
+                           "Incompatible dimensions for matrix multiplication");
+    expectOptMatrixFailure([&] { M r = sp * x; },
+                           "No efficient implementation for sparse matrix multiplication");
     expectOptMatrixFailure([&] { M r = a - x; }, "Incompatible dimensions for matrix subtraction");
     expectOptMatrixFailure([&] { M r = sp - a; }, "No efficient implementation for sparse");
-    EXPECT_EQ(expectOptMatrixFailure([&] { wrong = x; }, "Incompatible dimensions for matrix assignment"),
+    EXPECT_EQ(expectOptMatrixFailure([&] { wrong = x; },
+                                     "Incompatible dimensions for matrix assignment"),
               "LHS Size: 2-by-1\nRHS Size: 3-by-1\n");
     EXPECT_EQ(scratchBufferEntries(), entries);
     EXPECT_EQ(wrong._rows, 2u);

@@ -145,7 +145,6 @@ TEST(LinearConstraintModel, BoundScanKeepsFiniteEntriesInOrderPrintsCountsAndSiz
 }
 
 TEST(LinearConstraintProducts, AllFiveGroupsAndViolationMatchDenseRecomputation) {
-    using LC = LinearConstraint;
     struct Group {
         M (LC::*x)(const M&);
         M (LC::*r)(const M&);

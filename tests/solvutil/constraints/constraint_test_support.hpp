@@ -1,6 +1,5 @@
 #pragma once
-// Helpers for the constraint tests: host arrays from plain data, dense read-back, the
-// OPTMatrix failure form, and random constraint problems kept as plain column-major data.
+// Helpers for the constraint tests: host arrays from plain data and random problems.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -28,42 +27,42 @@ inline constexpr double kNaN = std::numeric_limits<double>::quiet_NaN();
 inline constexpr std::uint64_t kNotFoundBits = 0xFFF8000000000000ULL;
 
 inline std::uint64_t bits(double v) { return std::bit_cast<std::uint64_t>(v); }
-inline bool isFinite(double v) { return std::abs(v) <= std::numeric_limits<double>::max(); }
 
 inline kxArray* denseArray(std::size_t m, std::size_t n, const Dense& values) {
     kxArray* a = kxCreateNumericMatrix(m, n, kxDOUBLE_CLASS, kxREAL);
-    std::copy(values.begin(), values.begin() + static_cast<std::ptrdiff_t>(m * n), kxRealData(a));
+    std::copy_n(values.begin(), m * n, kxRealData(a));
     return a;
 }
 
-/// Sparse array of the nonzero (or NaN) entries, stored in decreasing row order per
-/// column so that nothing may rely on sorted rows; `extraRoom` adds unused slots.
-inline kxArray* sparseArray(std::size_t m, std::size_t n, const Dense& values,
+// Nonzero entries in decreasing row order per column, so nothing may rely on sorted rows.
+inline kxArray* sparseArray(std::size_t m, std::size_t n, const Dense& v,
                             std::size_t extraRoom = 0) {
-    const auto nnz = static_cast<std::size_t>(
-        std::count_if(values.begin(), values.end(), [](double v) { return v != 0.0; }));
+    const auto nnz = v.size() - static_cast<std::size_t>(std::count(v.begin(), v.end(), 0.0));
     kxArray* a = kaldor::testing::createSparseArray(m, n, nnz + extraRoom);
     std::size_t p = 0;
     for (std::size_t j = 0; j < n; ++j) {
         kxColumnStarts(a)[j] = p;
         for (std::size_t i = m; i-- > 0;)
-            if (values[i + m * j] != 0.0) {
+            if (v[i + m * j] != 0.0) {
                 kxRowIndices(a)[p] = i;
-                kxRealData(a)[p++] = values[i + m * j];
+                kxRealData(a)[p++] = v[i + m * j];
             }
     }
     kxColumnStarts(a)[n] = p;
     return a;
 }
 
-inline kxArray* makeArray(bool sparse, std::size_t m, std::size_t n, const Dense& values) {
-    return sparse ? sparseArray(m, n, values) : denseArray(m, n, values);
+inline kxArray* makeArray(bool sparse, std::size_t m, std::size_t n, const Dense& v) {
+    return sparse ? sparseArray(m, n, v) : denseArray(m, n, v);
+}
+
+inline M mat(bool sparse, std::size_t m, std::size_t n, const Dense& v) {
+    return M(makeArray(sparse, m, n, v), M::BORROW_DESTROY);
 }
 
 inline Dense toDense(const M& a) {
     Dense out(a._rows * a._cols);
-    for (std::size_t j = 0; j < a._cols; ++j)
-        for (std::size_t i = 0; i < a._rows; ++i) out[i + a._rows * j] = a(i, j);
+    for (std::size_t k = 0; k < out.size(); ++k) out[k] = a(k % a._rows, k / a._rows);
     return out;
 }
 
@@ -74,22 +73,15 @@ inline Dense randomDense(std::mt19937& rng, std::size_t count, double zeroShare 
     return v;
 }
 
-/// Runs `f` expecting `message` on the host console and a thrown std::exception*;
-/// returns what reached standard output meanwhile.
+// Expects `message` on the host console and a thrown std::exception*; returns the stdout text.
 inline std::string expectOptMatrixFailure(const std::function<void()>& f,
                                           const std::string& message) {
     kaldor::testing::ConsoleCapture console;
     ::testing::internal::CaptureStdout();
     bool thrown = false;
-    try {
-        f();
-    } catch (std::exception* e) {
-        thrown = true;
-        delete e;
-    }
+    try { f(); } catch (std::exception* e) { thrown = true; delete e; }
     const std::string out = ::testing::internal::GetCapturedStdout();
-    EXPECT_TRUE(thrown) << message;
-    EXPECT_EQ(console.text(), message);
+    EXPECT_TRUE(thrown && console.text() == message) << message << " vs " << console.text();
     return out;
 }
 
@@ -99,7 +91,7 @@ struct Problem {
     std::vector<std::size_t> fixed;  // fixed variables (value ub)
 };
 
-/// About a third of the bounds infinite or NaN, some equal finite bounds, `nFixed` fixed.
+// About a third of the bounds infinite or NaN, some equal finite bounds, `nFixed` fixed.
 inline Problem randomProblem(std::mt19937& rng, std::size_t n, std::size_t mi, std::size_t me,
                              std::size_t nFixed = 0) {
     std::uniform_real_distribution<double> dist(-3.0, 3.0);
@@ -121,8 +113,7 @@ inline Problem randomProblem(std::mt19937& rng, std::size_t n, std::size_t mi, s
     return p;
 }
 
-/// A LinearConstraint owning arrays made from `p`, bound lists from the bound scan and
-/// the fixed list (nVar entries, unused ones unset) set by hand.
+// A LinearConstraint owning arrays made from `p`, bound lists from the scan, fixed list by hand.
 struct Built {
     ConstraintCounts c;
     std::unique_ptr<LinearConstraint> lc;
@@ -130,15 +121,13 @@ struct Built {
 
 inline std::unique_ptr<Built> build(const Problem& p, bool sparseVectors = false) {
     auto out = std::make_unique<Built>();
-    out->c.nVar = p.n;
-    out->c.nIneq = p.mi;
-    out->c.nEq = p.me;
+    out->c = ConstraintCounts{.nIneq = p.mi, .nEq = p.me, .nVar = p.n};
     out->lc = std::make_unique<LinearConstraint>(
         &out->c, false, denseArray(p.mi, p.n, p.A), makeArray(sparseVectors, p.mi, 1, p.b),
         denseArray(p.me, p.n, p.Aeq), denseArray(p.me, 1, p.beq),
         makeArray(sparseVectors, p.n, 1, p.lb), makeArray(sparseVectors, p.n, 1, p.ub),
         M::BORROW_DESTROY);
-    out->lc->_createBoundAndFixedConstraints();  // allocates the bound lists
+    out->lc->_createBoundAndFixedConstraints();
     if (!p.fixed.empty()) {
         std::vector<std::size_t> list(p.n, ~std::size_t{0});
         std::copy(p.fixed.begin(), p.fixed.end(), list.begin());

@@ -14,6 +14,7 @@
 #include "solvutil/kernels/vector_kernels.hpp"
 #include "tests/support/host_error.hpp"
 #include "tests/support/host_guard.hpp"
+#include "tests/support/random.hpp"
 #include "tests/support/sparse_kkt.hpp"
 
 namespace {
@@ -25,12 +26,6 @@ const std::string kId = "KALDOR:symIndefFactor:";
 void factor(MA57_RealLDLFactor& f, const Csc& a) {
     f.symbolicFactorization(a.ir.data(), a.jc.data(), a.n, a.nnz(), nullptr, 0);
     f.numericFactorization(a.pr.data());
-}
-
-std::vector<double> randomVector(std::mt19937& rng, long n) {
-    std::vector<double> b(static_cast<std::size_t>(n));
-    for (auto& v : b) v = std::uniform_real_distribution<double>(-1, 1)(rng);
-    return b;
 }
 
 // 2D Laplacian on a g×g grid plus `nc` constraint rows: runs out of workspace without a margin.
@@ -68,14 +63,14 @@ TEST(Ma57Factor, MatchesDenseLapackAndSharesTheProcessWithThe64BitBlas) {
         EXPECT_EQ(f.numNegEigenValues(), std::ranges::count_if(w, [](double v) { return v < 0; }));
         EXPECT_EQ(f.rank(), n);
         EXPECT_EQ(f.statusWord(), 0);
-        const std::vector<double> b = randomVector(rng, 2 * n);
-        std::vector<double> x(b.size()), y(b.begin(), b.begin() + n);
+        const AlignedVector b = testdata::randomVector(rng, 2 * n);
+        AlignedVector x(b.size()), y(b.begin(), b.begin() + n);
         f.solve(b.data(), 2, x.data(), true);
         EXPECT_LT(testdata::relativeResidual(dense, n, x.data(), b.data()), 1e-13);
         EXPECT_LT(testdata::relativeResidual(dense, n, x.data() + n, b.data() + n), 1e-13);
         f.solve(b.data(), 1, x.data(), true);
         f.solve(y.data(), 1, y.data(), false);
-        EXPECT_EQ(y, std::vector<double>(x.begin(), x.begin() + n));
+        EXPECT_EQ(y, AlignedVector(x.begin(), x.begin() + n));
     }
     const double v[3] = {1.0, 2.0, 4.0};
     const blas_int huge = static_cast<blas_int>(0xFFFFFFFF00000003UL), one = 1;

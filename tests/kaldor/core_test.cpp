@@ -148,8 +148,9 @@ TEST(HostMatrixMult, MatchesNaiveProductThroughThe64BitBlas) {
     EXPECT_EQ(std::vector<double>(out, out + 6), (std::vector<double>{4, 4, 6, 4, 8, 0}));
 }
 
-// hostPrintf, UTF-16 streams and ioPrintMatrix share one ordered UTF-8 sink; flushes are counted.
-TEST(HostConsole, OrderedUtf8SinkFlushesAndIoPrintMatrix) {
+// hostPrintf, UTF-16 streams and ioPrintMatrix share one ordered UTF-8 sink; flushes are counted;
+// a new stream prints general notation at precision 6; fields pad text of any length, never cut it.
+TEST(HostConsole, OrderedUtf8SinkPaddingFlushesAndIoPrintMatrix) {
     HostLeakGuard guard;
     ConsoleCapture capture;
     hostPrintf("a%d", 1);
@@ -159,6 +160,17 @@ TEST(HostConsole, OrderedUtf8SinkFlushesAndIoPrintMatrix) {
     const auto flushes = flushCount();
     ioFlush();
     EXPECT_EQ(flushCount(), flushes + 1);
+    capture.clear();
+    char want[128];
+    std::snprintf(want, sizeof want, "%g|%g|0|18446744073709551615", 0.5, 1234567.0);
+    const std::string q(1000, 'q');
+    hostio::uostream os = hostio::uout();
+    os << 0.5 << "|" << 1234567.0 << "|" << 0UL << "|" << 18446744073709551615UL;
+    os.width(1003), os << q.c_str();
+    os.width(300), os << std::u16string(u"xy");
+    os.width(4), os << std::u16string(400, u'z');
+    os.width(8), os << "";
+    EXPECT_EQ(capture.text(), want + ("   " + q) + std::string(298, ' ') + "xy" + std::string(400, 'z') + "        ");
     capture.clear();
     kxArrayPtr d(kxCreateNumericMatrix(2, 2, kxDOUBLE_CLASS, kxREAL)), s(sparse(3, {0, 2, 3}, {2, 0, 1}, {1.25, 4, -5})),
         e(kxCreateNumericMatrix(0, 1, kxDOUBLE_CLASS, kxREAL));
@@ -209,26 +221,6 @@ TEST(NumberFormat, EveryNotationAndPrecisionMatchesSnprintf) {
         }
         EXPECT_TRUE(os.good());
     }
-}
-
-// Default general notation, integers, and text wider and narrower than the field.
-TEST(NumberFormat, DefaultsIntegersAndTextPadding) {
-    ConsoleCapture capture;
-    char want[128];
-    std::snprintf(want, sizeof want, "%g|%g|0|18446744073709551615", 0.5, 1234567.0);
-    const std::string longText(1000, 'q');
-    hostio::uostream os = hostio::uout();
-    os << 0.5 << "|" << 1234567.0 << "|" << 0UL << "|" << 18446744073709551615UL;
-    os.width(1003);
-    os << longText.c_str();
-    os.width(300);
-    os << std::u16string(u"xy");
-    os.width(4);
-    os << std::u16string(400, u'z');
-    os.width(8);
-    os << "";
-    EXPECT_EQ(capture.text(), want + std::string(3, ' ') + longText + std::string(298, ' ') + "xy" +
-                                  std::string(400, 'z') + std::string(8, ' '));
 }
 
 // Arguments in order, a replaced text, unknown keys and catalogs, injected failures, look-up counts.

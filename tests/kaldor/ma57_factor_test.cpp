@@ -95,64 +95,59 @@ TEST(Ma57Factor, DenseCountsAndReproducibleOrdering) {
     EXPECT_EQ(std::pair(again.nnzL(), again.flops()), std::pair(first.nnzL(), first.flops()));
 }
 
+// Bad indices, sizes, orderings and values raise our own errors before the factorization runs;
+// afterwards the object still factors [2 1; 1 -3], the empty matrix and an upper-only input.
 TEST(Ma57Factor, RejectsBadInputWithoutCallingTheFactorization) {
     HostLeakGuard guard;
-    std::vector<long> jc{0, 2, 3}, ir{0, 1, 1};  // [2 1; 1 -3], lower triangle
+    std::vector<long> jc{0, 2, 3}, ir{0, 1, 1};
     std::vector<double> pr{2.0, 1.0, -3.0};
+    double b[2] = {1.0, 1.0}, x[2];
     MA57_RealLDLFactor f;
-    auto sym = [&](long n = 2, const long* perm = nullptr) {
-        f.symbolicFactorization(ir.data(), jc.data(), n, 3, perm, perm ? 1 : 0);
+    auto sym = [&](long n = 2, const long* perm = nullptr, const long* starts = nullptr) {
+        f.symbolicFactorization(ir.data(), starts ? starts : jc.data(), n, n == 3 ? 2 : 3, perm, perm ? 1 : 0);
     };
+    auto num = [&] { f.numericFactorization(pr.data()); };
+    auto solve = [&](bool check) { f.solve(b, 1, x, check); };
     const struct { long* slot; long bad; const char* id; } corruptions[] = {
-        {&ir[1], -1, "badRowIndex"}, {&ir[1], 2, "badRowIndex"},
-        {&jc[1], 4, "badColumnStarts"}, {&jc[2], 2, "badColumnStarts"}};
+        {&ir[1], -1, "badRowIndex"}, {&ir[1], 2, "badRowIndex"}, {&jc[1], 4, "badColumnStarts"}, {&jc[2], 2, "badColumnStarts"}};
     for (const auto& c : corruptions) {
         const long good = std::exchange(*c.slot, c.bad);
         EXPECT_EQ(hostErrorId([&] { sym(); }), kId + c.id) << c.bad;
         *c.slot = good;
     }
-    const long badPerm[2] = {0, 0}, perm[2] = {1, 0};
+    const long badPerm[2] = {0, 0}, perm[2] = {1, 0}, jcUpper[] = {0, 0, 1, 2};
     EXPECT_EQ(hostErrorId([&] { sym(-1); }), kId + "badSize");
     EXPECT_EQ(hostErrorId([&] { sym(2, badPerm); }), kId + "badOrdering");
-    EXPECT_EQ(hostErrorId([&] { f.numericFactorization(pr.data()); }), kId + "notAnalysed");
-    double b[2] = {1.0, 1.0}, x[2];
-    EXPECT_EQ(hostErrorId([&] { f.solve(b, 1, x, true); }), kId + "solveError");
+    EXPECT_EQ(hostErrorId(num), kId + "notAnalysed");
+    EXPECT_EQ(hostErrorId([&] { solve(true); }), kId + "solveError");
     EXPECT_EQ(f.statusWord(), -3);
-
     sym();
     pr[2] = INFINITY;
     try {
-        f.numericFactorization(pr.data());
+        num();
         ADD_FAILURE() << "an infinite value was accepted";
     } catch (const hostcore::IUserException& e) {
-        EXPECT_EQ(e.getMessageId(), kId + "nonFiniteValue");
-        EXPECT_EQ(e.getMessageText(), "Sparse factor: value 2 (row 1, column 1) is infinite.");
+        EXPECT_EQ(e.getMessageId() + e.getMessageText(), kId + "nonFiniteValueSparse factor: value 2 (row 1, column 1) is infinite.");
     }
     pr[2] = NAN;
-    EXPECT_EQ(hostErrorId([&] { f.numericFactorization(pr.data()); }), kId + "nonFiniteValue");
-    // Analysed, never factored: the factorization code itself reports the solve error.
-    EXPECT_EQ(hostErrorId([&] { f.solve(b, 1, x, false); }), kId + "solveError");
+    EXPECT_EQ(hostErrorId(num), kId + "nonFiniteValue");
+    EXPECT_EQ(hostErrorId([&] { solve(false); }), kId + "solveError");  // reported by MUMPS itself
     EXPECT_LT(f.statusWord(), 0);
-
-    // Still usable, with a user ordering: x = A⁻¹·[1; 1] = [4/7, -1/7].
     pr[2] = -3.0;
     sym(2, perm);
-    f.numericFactorization(pr.data());
+    num();
     b[1] = NAN;
-    EXPECT_EQ(hostErrorId([&] { f.solve(b, 1, x, true); }), kId + "nonFiniteValue");
+    EXPECT_EQ(hostErrorId([&] { solve(true); }), kId + "nonFiniteValue");
     b[1] = 1.0;
-    f.solve(b, 1, x, true);
+    solve(true);
     EXPECT_NEAR(std::abs(x[0] - 4.0 / 7.0) + std::abs(x[1] + 1.0 / 7.0), 0.0, 1e-15);
     EXPECT_EQ(f.rank() * 10 + f.numNegEigenValues(), 21);
-
-    // Empty, then only entries above the diagonal: the factor sees the zero matrix.
-    const long jc0[] = {0}, jcUpper[] = {0, 0, 1, 2};
-    f.symbolicFactorization(nullptr, jc0, 0, 0, nullptr, 0);
+    f.symbolicFactorization(nullptr, jc.data(), 0, 0, nullptr, 0);
     f.numericFactorization(nullptr);
     EXPECT_EQ(f.rank(), 0);
-    f.solve(b, 1, x, true);
-    f.symbolicFactorization(ir.data(), jcUpper, 3, 2, nullptr, 0);
-    f.numericFactorization(pr.data());
+    solve(true);
+    sym(3, nullptr, jcUpper);
+    num();
     EXPECT_EQ(f.rank() * 10 + f.numNegEigenValues(), 0);
 }
 

@@ -127,7 +127,8 @@ TEST(Ma57Factor, RejectsBadInputWithoutCallingTheFactorization) {
         num();
         ADD_FAILURE() << "an infinite value was accepted";
     } catch (const hostcore::IUserException& e) {
-        EXPECT_EQ(e.getMessageId() + e.getMessageText(), kId + "nonFiniteValueSparse factor: value 2 (row 1, column 1) is infinite.");
+        const std::string text = "Sparse factor: value 2 (row 1, column 1) is infinite.";
+        EXPECT_EQ(e.getMessageId() + "|" + e.getMessageText() + "|" + e.what(), kId + "nonFiniteValue|" + text + "|" + text);
     }
     pr[2] = NAN;
     EXPECT_EQ(hostErrorId(num), kId + "nonFiniteValue");

@@ -1,6 +1,11 @@
-// Host memory, errors, arrays, console and random generator of the stand-in host.
+// Host memory, errors, arrays, matrix product, console, number rendering, message catalog
+// and random generator of the stand-in host.
+#include <dlfcn.h>
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <bit>
+#include <cfloat>
 #include <cmath>
 #include <cstdint>
 #include <cstdio>
@@ -9,183 +14,261 @@
 #include <sstream>
 #include <vector>
 
+#include "kaldor/catalog_testing.hpp"
+#include "kaldor/hostmath_testing.hpp"
 #include "kaldor/testing.hpp"
 #include "solvutil/host/hostio.hpp"
+#include "solvutil/host/hostmath.hpp"
+#include "solvutil/host/hostmsg.hpp"
 #include "solvutil/host/kxarray.hpp"
-#include "solvutil/host/kxerror.hpp"
 #include "solvutil/host/kxmemory.hpp"
 #include "solvutil/host/mt19937ar.hpp"
 #include "tests/support/host_error.hpp"
 #include "tests/support/host_guard.hpp"
 
-using kaldor::testing::allocationStats;
-using kaldor::testing::arrayStats;
-using kaldor::testing::ConsoleCapture;
+using namespace kaldor::testing;
+using kxarray::kxArrayPtr;
 
 namespace {
 
-// A 3x2 sparse array: (2,0)=1.25, (0,0)=4, (1,1)=-5, row indices unsorted.
-kxArray* smallSparse() {
-    kxArray* s = kaldor::testing::createSparseArray(3, 2, 3);
-    const std::size_t jc[] = {0, 2, 3}, ir[] = {2, 0, 1};
-    const double pr[] = {1.25, 4, -5};
-    std::copy(jc, jc + 3, kxColumnStarts(s));
-    std::copy(ir, ir + 3, kxRowIndices(s));
-    std::copy(pr, pr + 3, kxRealData(s));
+kxArray* sparse(std::size_t m, std::vector<std::size_t> jc, std::vector<std::size_t> ir, std::vector<double> pr) {
+    kxArray* s = createSparseArray(m, jc.size() - 1, ir.size());
+    std::ranges::copy(jc, kxColumnStarts(s));
+    std::ranges::copy(ir, kxRowIndices(s));
+    std::ranges::copy(pr, kxRealData(s));
     return s;
 }
 
-std::string format(const char* fmt, double v) {
+kxArrayPtr dense(std::mt19937& rng, std::size_t m, std::size_t n, double fill = 0.0) {
+    std::uniform_real_distribution<double> dist(-1.0, 1.0);
+    kxArrayPtr a(kxCreateNumericMatrix(m, n, kxDOUBLE_CLASS, kxREAL));
+    for (std::size_t k = 0; k < m * n; ++k) kxRealData(a.get())[k] = fill != 0.0 ? fill : dist(rng);
+    return a;
+}
+
+double at(const kxArray* a, std::size_t i, std::size_t j) {
+    if (!kxIsSparse(a)) return kxRealData(a)[i + kxGetM(a) * j];
+    double v = 0.0;
+    for (std::size_t p = kxColumnStarts(a)[j]; p < kxColumnStarts(a)[j + 1]; ++p)
+        if (kxRowIndices(a)[p] == i) v += kxRealData(a)[p];
+    return v;
+}
+
+// c = a*b against the naive triple loop.
+void expectNaiveProduct(const kxArray* a, const kxArray* b, kxArray* c) {
+    hostMatrixMult(a, b, c);
+    const std::size_t m = kxGetM(a), k = kxGetN(a), n = kxGetN(b);
+    for (std::size_t j = 0; j < n; ++j)
+        for (std::size_t i = 0; i < m; ++i) {
+            double want = 0.0;
+            for (std::size_t p = 0; p < k; ++p) want += at(a, i, p) * at(b, p, j);
+            EXPECT_NEAR(kxRealData(c)[i + m * j], want, 1e-13 * (1.0 + static_cast<double>(k)))
+                << m << "x" << k << "x" << n << " at (" << i << "," << j << ")";
+        }
+}
+
+std::string fmt(const char* f, double v) {
     char buf[64];
-    std::snprintf(buf, sizeof buf, fmt, v);
+    std::snprintf(buf, sizeof buf, f, v);
     return buf;
 }
 
-// Compares g's 624 state words and position with std::mt19937's, as its operator<< writes them.
-void expectStandardState(const mt19937ar& g, const std::mt19937& e) {
-    std::stringstream text;
-    text << e;
-    std::vector<std::uint64_t> want;
-    for (std::uint64_t w = 0; text >> w;) want.push_back(w);
-    ASSERT_EQ(want.size(), 625u);
-    for (std::size_t i = 0; i < 624; ++i) ASSERT_EQ(g.state[i], want[i]) << "word " << i;
-    EXPECT_EQ(g.position, want[624]);
+std::u16string lookup(const std::string& key, std::vector<hostmsg::MsgArg> args = {},
+                      const char* catalog = "solvlib:solvUtility") {
+    return hostmsg::MessageCatalog::get_message(hostmsg::BaseMsgID(std::move(args), catalog, key),
+                                                hostmsg::KdLocale::global());
 }
 
 }  // namespace
 
-TEST(HostMemory, CountsBlocksAndInjectsFailures) {
+// Block and array counters (what every leak guard relies on), failure injection, reshape in
+// place, deep duplicates and the owning handle.
+TEST(HostMemory, CountersFailureInjectionAndArrays) {
     HostLeakGuard guard;
     const auto before = allocationStats();
+    const auto arrays = arrayStats();
     void* a = kxMallocExCheck(100);
-    void* b = kxMallocEx(28);
-    ASSERT_TRUE(a && b);
     EXPECT_EQ(reinterpret_cast<std::uintptr_t>(a) % 16, 0u);
-    EXPECT_EQ(allocationStats().liveBlocks, before.liveBlocks + 2);
-    EXPECT_EQ(allocationStats().liveBytes, before.liveBytes + 128);
-    EXPECT_EQ(allocationStats().allocations, before.allocations + 2);
-    kxFreeEx(b);
-    kxFreeEx(nullptr);
-
-    kaldor::testing::failAllocationAfter(1);
-    void* allowed = kxMallocExCheck(8);
-    EXPECT_EQ(hostErrorId([] { kxMallocExCheck(8); }), "KALDOR:outOfMemory");
-    kaldor::testing::failAllocationAfter(0);
+    EXPECT_EQ(allocationStats().liveBytes - before.liveBytes, 100u);
+    failAllocationAfter(0);
     EXPECT_EQ(kxMallocEx(8), nullptr);
-    void* again = kxMallocEx(8);  // the injection is used up
-    EXPECT_NE(again, nullptr);
-    for (void* p : {a, allowed, again}) kxFreeEx(p);
+    failAllocationAfter(1);
+    void* allowed = kxMallocEx(8);  // one more succeeds, the next fails, then injection is used up
+    EXPECT_EQ(hostErrorId([] { kxMallocExCheck(8); }), "KALDOR:outOfMemory");
+    for (void* p : {a, allowed, kxMallocExCheck(8), static_cast<void*>(nullptr)}) kxFreeEx(p);
+    kxArrayPtr z(kxCreateNumericMatrix(3, 4, kxDOUBLE_CLASS, kxREAL));
+    double* data = kxRealData(z.get());
+    EXPECT_EQ(std::vector<double>(data, data + 12), std::vector<double>(12, 0.0));
+    kxSetM(z.get(), 2);
+    kxSetN(z.get(), 0);
+    EXPECT_TRUE(kxIsEmpty(z.get()) && kxGetM(z.get()) == 2 && kxRealData(z.get()) == data);
+    EXPECT_TRUE(std::isnan(kxGetScalar(z.get())));
+    kxArrayPtr s(sparse(3, {0, 2, 3}, {2, 0, 1}, {1.25, 4, -5})), d(kxDuplicateArray(s.get()));
+    EXPECT_EQ(kxGetScalar(s.get()), 4.0);  // element (0,0), stored second
+    kxRealData(s.get())[1] = -1;
+    EXPECT_TRUE(kxIsSparse(d.get()) && kxRealData(d.get())[1] == 4.0 && kxColumnStarts(d.get())[2] == 3);
+    EXPECT_EQ(arrayStats().live - arrays.live, 3u);
+    z = kxarray::do_create_numeric({5, 1}, kxDOUBLE_CLASS, kxREAL);  // releases the first
+    EXPECT_EQ(arrayStats().live - arrays.live, 3u);
+    EXPECT_EQ(arrayStats().created - arrays.created, 4u);
 }
 
-TEST(HostErrors, CarryIdentifierAndFormattedText) {
-    try {
-        kxErrMsgIdAndTxt("a:b:c", "value %d of %s", 7, "x");
-        FAIL() << "kxErrMsgIdAndTxt returned";
-    } catch (const hostcore::IUserException& e) {
-        EXPECT_EQ(e.getMessageId(), "a:b:c");
-        EXPECT_EQ(e.getMessageText(), "value 7 of x");
-        EXPECT_STREQ(e.what(), "value 7 of x");
+// Dense and sparse operands, a reshaped result, and the routine's origin: small 64-bit integers
+// read fine by a 32-bit BLAS, so only where dgemm_/dgemv_ come from tells the two apart.
+TEST(HostMatrixMult, MatchesNaiveProductThroughThe64BitBlas) {
+    HostLeakGuard guard;
+    for (bool singleColumn : {false, true}) {
+        Dl_info info{};
+        ASSERT_NE(dladdr(hostMatrixMultRoutine(singleColumn), &info), 0);
+        EXPECT_NE(std::string(info.dli_fname).find("libopenblas64"), std::string::npos) << info.dli_fname;
     }
+    std::mt19937 rng(2024);
+    const std::size_t shapes[][3] = {{1, 1, 1}, {2, 3, 4}, {13, 1, 9}, {64, 65, 33}, {5, 0, 4}, {0, 3, 2}, {500, 1000, 1}};
+    for (const auto& s : shapes)
+        expectNaiveProduct(dense(rng, s[0], s[1]).get(), dense(rng, s[1], s[2]).get(),
+                           dense(rng, s[0], s[2], 123.0).get());
+    kxArrayPtr b(sparse(4, {0, 2, 2, 5}, {3, 1, 0, 3, 2}, {0.5, 1.5, 2.5, 3.5, 4.5}));
+    kxArrayPtr a = dense(rng, 6, 4), c = dense(rng, 10, 4, -7.0);
+    kxSetM(c.get(), 6);  // created larger and reshaped, as the scratch buffer is
+    kxSetN(c.get(), 3);
+    expectNaiveProduct(a.get(), b.get(), c.get());
+    expectNaiveProduct(a.get(), dense(rng, 4, 3).get(), c.get());
+    EXPECT_EQ(hostErrorId([&] { hostMatrixMult(a.get(), c.get(), c.get()); }), "KALDOR:hostMatrixMult:invalidArguments");
+    const double x[] = {5, 6, 7, 8, 9, 10}, y[] = {1, 2, 3};
+    double out[6] = {0, 0, 0, 0, 0, 0};
+    hostmath::Minus<double, double, double>(out, x, y, 2, 2, 0, 3);  // y's stride 0: y[0]
+    hostmath::Minus<double, double, double>(out + 1, x, y, 2, 1, 1, 2);
+    EXPECT_EQ(std::vector<double>(out, out + 6), (std::vector<double>{4, 4, 6, 4, 8, 0}));
 }
 
-TEST(HostArray, DenseReshapeSparseDuplicateAndOwningHandle) {
-    const auto before = arrayStats();
-    kxArray* a = kxCreateNumericMatrix(3, 4, kxDOUBLE_CLASS, kxREAL);
-    double* data = kxRealData(a);
-    for (int k = 0; k < 12; ++k) EXPECT_EQ(data[k], 0.0);
-    data[0] = 2.5;
-    EXPECT_EQ(kxGetScalar(a), 2.5);
-    EXPECT_FALSE(kxIsSparse(a) || kxIsEmpty(a));
-    kxSetM(a, 2);
-    kxSetN(a, 1);
-    EXPECT_EQ(kxGetM(a), 2u);
-    EXPECT_EQ(kxGetN(a), 1u);
-    EXPECT_EQ(kxRealData(a), data);  // buffer kept
-    kxSetN(a, 0);
-    EXPECT_TRUE(kxIsEmpty(a));
-
-    kxArray* s = smallSparse();
-    EXPECT_TRUE(kxIsSparse(s));
-    EXPECT_EQ(kxGetNzmax(s), 3u);
-    EXPECT_EQ(kxGetScalar(s), 4.0);  // element (0,0), stored second
-    kxArray* d = kxDuplicateArray(s);
-    kxRealData(s)[1] = -1;
-    EXPECT_EQ(kxRealData(d)[1], 4.0);
-    EXPECT_EQ(kxColumnStarts(d)[2], 3u);
-    EXPECT_EQ(kxRowIndices(d)[0], 2u);
-    EXPECT_EQ(arrayStats().live, before.live + 3);
-    for (kxArray* p : {a, s, d}) kxarray::destroyArray(p);
-
-    kxarray::kxArrayPtr col = kxarray::do_create_numeric({5, 1}, kxDOUBLE_CLASS, kxREAL);
-    EXPECT_EQ(kxGetM(col.get()), 5u);
-    col = kxarray::do_create_numeric({0, 1}, kxDOUBLE_CLASS, kxREAL);  // releases the first
-    EXPECT_TRUE(std::isnan(kxGetScalar(col.get())));
-    col.reset();
-    EXPECT_EQ(arrayStats().live, before.live);
-    EXPECT_EQ(arrayStats().created, before.created + 5);
-}
-
-TEST(HostConsole, OneOrderedUtf8SinkAndCountedFlushes) {
-    ConsoleCapture capture;
-    hostPrintf("a%d", 1);
-    {
-        hostio::uostream os = hostio::uout();
-        os << "b" << std::u16string(u"\u00e9\u20ac\U0001F600");
-    }
-    hostPrintf("|");
-    EXPECT_EQ(capture.text(), "a1b\xC3\xA9\xE2\x82\xAC\xF0\x9F\x98\x80|");
-    const auto flushes = kaldor::testing::flushCount();
-    ioFlush();
-    EXPECT_EQ(kaldor::testing::flushCount(), flushes + 1);
-}
-
-TEST(IoPrintMatrix, DenseSparseAndEmptyArrays) {
+// hostPrintf, UTF-16 streams and ioPrintMatrix share one ordered UTF-8 sink; flushes are counted;
+// a new stream prints general notation at precision 6; fields pad text of any length, never cut it.
+TEST(HostConsole, OrderedUtf8SinkPaddingFlushesAndIoPrintMatrix) {
     HostLeakGuard guard;
     ConsoleCapture capture;
-    kxarray::kxArrayPtr dense(kxCreateNumericMatrix(2, 2, kxDOUBLE_CLASS, kxREAL));
-    const double values[4] = {1.5, -2.0, 1e-7, 123456.789};  // column-major
-    std::copy(values, values + 4, kxRealData(dense.get()));
-    hostio::legacy::ioPrintMatrix("D", dense.get());
-    const char* g = "%12.5g";
-    EXPECT_EQ(capture.text(), "D =\n\n" + format(g, 1.5) + format(g, 1e-7) + "\n" +
-                                  format(g, -2.0) + format(g, 123456.789) + "\n\n");
+    hostPrintf("a%d", 1);
+    hostio::uout() << "b" << std::u16string(u"\u00e9\u20ac\U0001F600");
+    hostPrintf("|");
+    EXPECT_EQ(capture.text(), "a1b\xC3\xA9\xE2\x82\xAC\xF0\x9F\x98\x80|");
+    const auto flushes = flushCount();
+    ioFlush();
+    EXPECT_EQ(flushCount(), flushes + 1);
     capture.clear();
-    kxarray::kxArrayPtr sparse(smallSparse());
-    hostio::legacy::ioPrintMatrix("S", sparse.get());
-    EXPECT_EQ(capture.text(), "S =\n\n  (3,1)  " + format("%.5g", 1.25) + "\n  (1,1)  " +
-                                  format("%.5g", 4) + "\n  (2,2)  " + format("%.5g", -5) +
-                                  "\n\n");
+    char want[128];
+    std::snprintf(want, sizeof want, "%g|%g|0|18446744073709551615", 0.5, 1234567.0);
+    const std::string q(1000, 'q');
+    hostio::uostream os = hostio::uout();
+    os << 0.5 << "|" << 1234567.0 << "|" << 0UL << "|" << 18446744073709551615UL;
+    os.width(1003), os << q.c_str();
+    os.width(300), os << std::u16string(u"xy");
+    os.width(4), os << std::u16string(400, u'z');
+    os.width(8), os << "";
+    EXPECT_EQ(capture.text(), want + ("   " + q) + std::string(298, ' ') + "xy" + std::string(400, 'z') + "        ");
     capture.clear();
-    kxarray::kxArrayPtr empty(kxCreateNumericMatrix(0, 1, kxDOUBLE_CLASS, kxREAL));
-    hostio::legacy::ioPrintMatrix("E", empty.get());
-    EXPECT_EQ(capture.text(), "E =\n\n     []\n\n");
+    kxArrayPtr d(kxCreateNumericMatrix(2, 2, kxDOUBLE_CLASS, kxREAL)), s(sparse(3, {0, 2, 3}, {2, 0, 1}, {1.25, 4, -5})),
+        e(kxCreateNumericMatrix(0, 1, kxDOUBLE_CLASS, kxREAL));
+    const double v[4] = {1.5, -2.0, 1e-7, 123456.789};  // column-major
+    std::copy(v, v + 4, kxRealData(d.get()));
+    for (const auto& [name, array] : {std::pair{"D", &d}, {"S", &s}, {"E", &e}})
+        hostio::legacy::ioPrintMatrix(name, array->get());
+    const char *g = "%12.5g", *f = "%.5g";
+    EXPECT_EQ(capture.text(), "D =\n\n" + fmt(g, 1.5) + fmt(g, 1e-7) + "\n" + fmt(g, -2.0) + fmt(g, 123456.789) +
+                                  "\n\nS =\n\n  (3,1)  " + fmt(f, 1.25) + "\n  (1,1)  " + fmt(f, 4) +
+                                  "\n  (2,2)  " + fmt(f, -5) + "\n\nE =\n\n     []\n\n");
 }
 
-TEST(Mt19937ar, SeedStateAndWordStreamMatchStdMt19937AcrossBlocks) {
-    for (std::uint32_t seed : {0u, 1u, 42u, 5489u, 19650218u, 0xFFFFFFFFu}) {
+// Edge values of both signs, random bit patterns and exact decimal and binary rounding ties, in
+// every notation and precision with widths 0..29 (the width resets after each write).
+TEST(NumberFormat, EveryNotationAndPrecisionMatchesSnprintf) {
+    std::vector<double> v{0.0, DBL_MIN, DBL_TRUE_MIN, DBL_MAX, INFINITY, NAN, 0.5, 1e-300, 1.5e-7, 0.0001, 0.00001,
+                          100000.0, 1e6, 9.9999995, 9.9999994999, 999999.5, 999999.4, 0.99999949999, 0.9999995, 9.5, 0.95, 99.95};
+    for (std::size_t i = 0, n = v.size(); i < n; ++i) v.push_back(-v[i]);
+    std::mt19937_64 rng(20261205);
+    std::uniform_int_distribution<std::int64_t> shift(1, 20), digits(1, 99999999);
+    for (std::size_t i = 0; i < 300000; ++i) {
+        const double x = i % 3 == 0 ? std::bit_cast<double>(rng())
+                         : i % 3 == 1 ? static_cast<double>(digits(rng) * 10 + 5)
+                                      : std::ldexp(static_cast<double>(2 * digits(rng) + 1), -static_cast<int>(shift(rng)));
+        v.push_back((rng() & 1) != 0 ? -x : x);
+    }
+    const auto sci = std::ios_base::scientific, fixed = std::ios_base::fixed;
+    const struct { std::ios_base::fmtflags notation; int precision; char conv; std::size_t count; } modes[] = {
+        {sci, 3, 'e', 300000}, {sci, 6, 'e', 300000}, {{}, 6, 'g', 300000}, {{}, 0, 'g', 40000},
+        {{}, 1, 'g', 40000},   {{}, 17, 'g', 40000},  {sci, 0, 'e', 40000}, {sci, 17, 'e', 40000},
+        {fixed, 6, 'f', 40000}, {fixed | sci, 4, 'a', 40000}};
+    for (const auto& mode : modes) {
+        ConsoleCapture capture;
+        hostio::uostream os = hostio::uout();
+        os.setf(mode.notation, std::ios_base::floatfield);
+        os.precision(mode.precision);
+        const char f[] = {'%', '*', '.', '*', mode.conv, '\0'};
+        for (std::size_t i = 0; i < mode.count; ++i) {
+            const int width = static_cast<int>(i % 30);
+            capture.clear();
+            os.width(width);
+            os << v[i];
+            char want[512];
+            std::snprintf(want, sizeof want, f, width, mode.precision, v[i]);
+            ASSERT_EQ(capture.text(), want) << std::hexfloat << v[i] << " as %." << mode.precision << mode.conv;
+            ASSERT_EQ(os.width(), 0);
+        }
+        EXPECT_TRUE(os.good());
+    }
+}
+
+// Arguments in order, a replaced text, unknown keys and catalogs, injected failures, look-up counts.
+TEST(MessageCatalog, ArgumentsErrorsFailureHookAndLookupCounts) {
+    EXPECT_EQ(lookup("LPPreprocessorDisplay", {std::uint64_t{3}, std::uint64_t{2}, std::uint64_t{1},
+                                               std::u16string(u"added "), std::uint64_t{7}}),
+              u"LP preprocessing removed 3 inequalities, 2 equalities, 1 variables, and added 7 nonzero elements.");
+    {
+        ScopedCatalogText text("LPPreprocessorDisplay", u"{4}/{3}/{2}/{1}/{0}/{5}/{x}");
+        EXPECT_EQ(lookup("LPPreprocessorDisplay", {std::int64_t{-3}, std::uint64_t{18446744073709551615UL},
+                                                   std::string("n\xC3\xA9"), std::u16string(u"\u20ac"), std::int64_t{0}}),
+                  u"0/\u20ac/n\u00e9/18446744073709551615/-3/{5}/{x}");
+    }
+    EXPECT_EQ(hostErrorId([] { lookup("NoSuchKey"); }), "KALDOR:messageCatalog:unknownKey");
+    EXPECT_EQ(hostErrorId([] { lookup("Iter", {}, "other:catalog"); }), "KALDOR:messageCatalog:unknownCatalog");
+    const auto total = catalogLookups(), iter = catalogLookups("Iter");
+    {
+        ScopedCatalogFailure fail("Iter");
+        EXPECT_EQ(hostErrorId([] { lookup("Iter"); }), "KALDOR:messageCatalog:injectedFailure");
+        EXPECT_EQ(lookup("Time"), u"Time");
+    }
+    EXPECT_EQ(lookup("Iter"), u"Iter");
+    EXPECT_EQ(catalogLookups("Iter"), iter + 2);
+    EXPECT_EQ(catalogLookups(), total + 3);
+}
+
+// UTF-8 length boundaries and surrogate pairs round-trip; malformed input becomes U+FFFD.
+TEST(MessageCatalog, Utf8AndUtf16Conversions) {
+    const std::u16string edges = u"\u007f\u0080\u07ff\u0800\ud7ff\ue000\uffff\U00010000\U0010FFFF";
+    EXPECT_EQ(hostmsg::to_ustring(hostmsg::to_string(edges)), edges);
+    EXPECT_EQ(hostmsg::to_string(edges).size(), 1 + 2 + 2 + 3 + 3 + 3 + 3 + 4 + 4u);
+    EXPECT_EQ(hostmsg::to_string(u"a\u00e9\u20ac\U0001F600"), "a\xC3\xA9\xE2\x82\xAC\xF0\x9F\x98\x80");
+    EXPECT_EQ(hostmsg::to_ustring(std::string("a\xFF" "b")), u"a\uFFFDb");
+    EXPECT_EQ(hostmsg::to_string(std::u16string(1, char16_t(0xD800))), "\xEF\xBF\xBD");
+}
+
+// Seeded state, the word stream across blocks and the fill's extent, against std::mt19937.
+TEST(Mt19937ar, MatchesStdMt19937) {
+    for (std::uint32_t seed : {0u, 1u, 5489u, 19650218u, 0xFFFFFFFFu}) {
         SCOPED_TRACE(seed);
-        mt19937ar g(seed, true);
+        std::unique_ptr<mt19937ar> g = std::make_unique<mt19937ar>(seed, true);
         std::mt19937 e(seed);
-        expectStandardState(g, e);
-        for (int k = 0; k < 3 * 624 + 5; ++k) ASSERT_EQ(g.nextWord(), e()) << "draw " << k;
-        expectStandardState(g, e);
+        std::stringstream text;
+        text << e;
+        for (std::uint64_t i = 0, w = 0; i < 625 && text >> w; ++i)
+            ASSERT_EQ(i < 624 ? g->state[i] : g->position, w) << "word " << i;
+        for (int k = 0; k < 3 * 624 + 5; ++k) ASSERT_EQ(g->nextWord(), e()) << "draw " << k;
+        std::vector<double> x(1001, -1.0);
+        g->fillUniform(x.size() - 1, x.data());
+        EXPECT_EQ(x.back(), -1.0) << "wrote past count";
+        EXPECT_TRUE(std::ranges::all_of(x.begin(), x.end() - 1, [](double u) { return u >= 0 && u < 1; }));
+        e.discard(2 * 1000);  // two words per double
+        g->fillUniform(0, nullptr);
+        EXPECT_EQ(g->nextWord(), e());
     }
     const mt19937ar unseeded(123u, false);
-    for (std::uint32_t w : unseeded.state) ASSERT_EQ(w, 0u);
-    EXPECT_EQ(unseeded.position, 624u);
-}
-
-TEST(Mt19937ar, UniformFillMatchesThe53BitReference) {
-    // Called through a base pointer: the fill is virtual, as is the destructor.
-    std::unique_ptr<mt19937ar> g = std::make_unique<mt19937ar>(2026u, true);
-    std::mt19937 e(2026u);
-    std::vector<double> x(100001, -1.0);
-    g->fillUniform(x.size() - 1, x.data());
-    EXPECT_EQ(x.back(), -1.0) << "wrote past count";
-    for (std::size_t k = 0; k + 1 < x.size(); ++k) {
-        const std::uint32_t a = e() >> 5, b = e() >> 6;  // the reference 53-bit double
-        ASSERT_EQ(x[k], (a * 67108864.0 + b) / 9007199254740992.0) << "value " << k;
-    }
-    g->fillUniform(0, nullptr);  // nothing drawn, nothing written
-    EXPECT_EQ(g->nextWord(), e());
+    EXPECT_EQ(std::count(unseeded.state, unseeded.state + 624, 0u) + unseeded.position, 624u + 624u);
 }

@@ -130,7 +130,8 @@ TEST(MatrixKernels, ProductsAndNormAgainstPlainLoops) {
     std::mt19937 rng(7);
     testing::internal::CaptureStdout();  // where BLAS reports a rejected argument
     const std::pair<double, double> scalars[] = {{1.5, -0.5}, {0.7, 0.0}, {0.0, 1.0}, {0.0, 2.0}};
-    for (auto [m, n] : kShapes) {
+    for (const auto& shape : kShapes) {
+        const long m = shape.first, n = shape.second;  // named copies: lambdas capture them
         const ref::SparseCase sc = ref::randomSparse(rng, m, n);
         const double norm = ref::norminf(sc.dense);
         const auto before = ref::allocations();

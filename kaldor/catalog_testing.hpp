@@ -37,8 +37,4 @@ private:
     std::string key_;
 };
 
-/// Writes `n` UTF-8 bytes straight to the console sink (the active capture or standard
-/// output), as the host's own printing would: a peer for console benchmarks.
-KALDOR_API void writeConsoleBytes(const char* bytes, std::size_t n);
-
 }  // namespace kaldor::testing

@@ -7,8 +7,6 @@
 #include <mutex>
 #include <string>
 
-#include "kaldor/catalog_testing.hpp"
-#include "kaldor/console_sink.hpp"
 #include "kaldor/testing.hpp"
 #include "solvutil/host/hostio.hpp"
 
@@ -17,6 +15,16 @@ namespace {
 std::mutex g_sinkMutex;
 std::string* g_capture = nullptr;
 std::size_t g_flushes = 0;
+
+/// Appends UTF-8 bytes to the console: the active capture, or standard output.
+void writeToConsole(const char* bytes, std::size_t n) {
+    std::lock_guard<std::mutex> lock(g_sinkMutex);
+    if (g_capture != nullptr) {
+        g_capture->append(bytes, n);
+    } else {
+        std::fwrite(bytes, 1, n, stdout);
+    }
+}
 
 std::size_t encodeUtf8(char* out, char32_t cp) {
     if (cp < 0x80) {
@@ -52,7 +60,7 @@ protected:
             const std::streamsize end = std::min(n, at + kBlock);
             std::size_t used = 0;
             for (std::streamsize i = at; i < end; ++i) used += put(bytes + used, s[i]);
-            kaldor::detail::writeToConsole(bytes, used);
+            writeToConsole(bytes, used);
         }
         return n;
     }
@@ -89,19 +97,6 @@ std::shared_ptr<std::basic_streambuf<char16_t>> consoleBuffer() {
 
 }  // namespace
 
-namespace kaldor::detail {
-
-void writeToConsole(const char* bytes, std::size_t n) {
-    std::lock_guard<std::mutex> lock(g_sinkMutex);
-    if (g_capture != nullptr) {
-        g_capture->append(bytes, n);
-    } else {
-        std::fwrite(bytes, 1, n, stdout);
-    }
-}
-
-}  // namespace kaldor::detail
-
 void hostPrintf(const char* format, ...) {
     va_list args;
     va_start(args, format);
@@ -112,7 +107,7 @@ void hostPrintf(const char* format, ...) {
     if (n > 0) {
         std::string text(static_cast<std::size_t>(n), '\0');
         std::vsnprintf(text.data(), text.size() + 1, format, args);
-        kaldor::detail::writeToConsole(text.data(), text.size());
+        writeToConsole(text.data(), text.size());
     }
     va_end(args);
 }
@@ -133,7 +128,7 @@ uostream uout() { return uostream(consoleBuffer()); }
 
 namespace kaldor::testing {
 
-void writeConsoleBytes(const char* bytes, std::size_t n) { detail::writeToConsole(bytes, n); }
+void writeConsoleBytes(const char* bytes, std::size_t n) { writeToConsole(bytes, n); }
 
 std::size_t flushCount() {
     std::lock_guard<std::mutex> lock(g_sinkMutex);

@@ -36,6 +36,10 @@ KALDOR_API kxArray* createSparseArray(std::size_t m, std::size_t n, std::size_t 
 /// Number of ioFlush() calls since the process started.
 KALDOR_API std::size_t flushCount();
 
+/// Writes `n` UTF-8 bytes straight to the console sink (the active capture or standard
+/// output), as the host's own printing would: a peer for console benchmarks.
+KALDOR_API void writeConsoleBytes(const char* bytes, std::size_t n);
+
 /// While alive, everything written to the host console (hostPrintf and UTF-16 streams,
 /// as UTF-8) is collected here instead of reaching standard output. Captures nest.
 class KALDOR_API ConsoleCapture {

@@ -6,7 +6,9 @@
 #include <string>
 
 #include "examples/lpsolve/newton_system.hpp"
-#include "examples/lpsolve/sparse_ops.hpp"
+#include "solvutil/kernels/aligned_allocator.hpp"
+#include "solvutil/kernels/sparse_kernels.hpp"
+#include "solvutil/kernels/vector_kernels.hpp"
 
 namespace lpsolve {
 namespace {
@@ -23,8 +25,7 @@ constexpr double kStallRatio = 0.9;
 constexpr double kCollapsedBarrier = 1e-3;
 
 // Largest alpha in [0, 1] with v + alpha dv >= 0 on the entries where `mask` is set.
-double maxStep(const std::vector<double>& v, const std::vector<double>& dv,
-               const std::vector<char>& mask) {
+double maxStep(const AlignedVector& v, const AlignedVector& dv, const std::vector<char>& mask) {
     double alpha = 1.0;
     for (std::size_t j = 0; j < v.size(); ++j) {
         if (mask[j] && dv[j] < 0.0) alpha = std::min(alpha, -v[j] / dv[j]);
@@ -33,13 +34,20 @@ double maxStep(const std::vector<double>& v, const std::vector<double>& dv,
 }
 
 struct Iterate {
-    std::vector<double> x, y, zl, zu;
+    AlignedVector x, y, zl, zu;
 };
 
 class Mehrotra {
 public:
     Mehrotra(const StandardForm& sf, const IpmOptions& options, KktSolver& kkt)
-        : sf_(sf), opt_(options), newton_(sf.A, kkt), n_(sf.cols()), m_(sf.rows()) {
+        : sf_(sf),
+          opt_(options),
+          newton_(sf.A, kkt),
+          A_(newton_.matrix()),
+          n_(sf.cols()),
+          m_(sf.rows()),
+          b_(sf.b.begin(), sf.b.end()),
+          c_(sf.c.begin(), sf.c.end()) {
         hasL_.assign(n_, 0);
         hasU_.assign(n_, 0);
         for (std::size_t j = 0; j < n_; ++j) {
@@ -47,9 +55,9 @@ public:
             hasU_[j] = std::isfinite(sf.upper[j]) ? 1 : 0;
             bounds_ += static_cast<std::size_t>(hasL_[j] + hasU_[j]);
         }
-        bNorm_ = normInf(sf.b);
-        cNorm_ = normInf(sf.c);
-        aNorm_ = normInf(sf.A.value);
+        bNorm_ = norminf(b_);
+        cNorm_ = norminf(c_);
+        aNorm_ = norminf(AlignedVector(sf.A.value.begin(), sf.A.value.end()));
     }
 
     IpmResult run(const IterationCallback& onIteration);
@@ -67,12 +75,14 @@ private:
     const StandardForm& sf_;
     const IpmOptions& opt_;
     NewtonSystem newton_;
+    const SparseMatrix& A_;  // sf_.A for the product kernels, owned by newton_
     std::size_t n_, m_, bounds_ = 0;
+    AlignedVector b_, c_;    // sf_.b and sf_.c as kernel operands
     std::vector<char> hasL_, hasU_;
     double bNorm_ = 0.0, cNorm_ = 0.0, aNorm_ = 0.0;
     Iterate it_;
-    std::vector<double> sl_, su_;  // x - l, u - x (0 where the bound is infinite)
-    std::vector<double> rp_, rd_;  // b - A x, c - A'y - zl + zu
+    AlignedVector sl_, su_;  // x - l, u - x (0 where the bound is infinite)
+    AlignedVector rp_, rd_;  // b - A x, c - A'y - zl + zu
     std::vector<double> primalHistory_;  // ||b - A x|| of every iteration so far
 };
 
@@ -86,21 +96,23 @@ void Mehrotra::slacks() {
 }
 
 void Mehrotra::residuals() {
-    multiply(sf_.A, it_.x, rp_);
+    rp_.resize(m_);
+    matvec(rp_.begin(), A_, it_.x);
     for (std::size_t i = 0; i < m_; ++i) rp_[i] = sf_.b[i] - rp_[i];
-    multiplyTransposed(sf_.A, it_.y, rd_);
+    rd_.resize(n_);
+    tr_matvec(rd_.begin(), A_, it_.y);
     for (std::size_t j = 0; j < n_; ++j) rd_[j] = sf_.c[j] - rd_[j] - it_.zl[j] + it_.zu[j];
 }
 
 double Mehrotra::barrier() const {
     if (bounds_ == 0) return 0.0;
-    return (dot(sl_, it_.zl) + dot(su_, it_.zu)) / static_cast<double>(bounds_);
+    return (dotprod(sl_, it_.zl) + dotprod(su_, it_.zu)) / static_cast<double>(bounds_);
 }
 
 // Least-norm points: x closest to a reference inside the bounds with A x = b, and y
 // with A'y closest to c; then both are pushed strictly inside their bounds.
 void Mehrotra::startingPoint() {
-    std::vector<double> ref(n_, 0.0);
+    AlignedVector ref(n_, 0.0);
     for (std::size_t j = 0; j < n_; ++j) {
         if (hasL_[j] && hasU_[j]) ref[j] = 0.5 * (sf_.lower[j] + sf_.upper[j]);
         else if (hasL_[j]) ref[j] = sf_.lower[j];
@@ -108,8 +120,9 @@ void Mehrotra::startingPoint() {
     }
     newton_.factor(std::vector<double>(n_, 1.0));
     // -(x - ref) + A'y = 0, A x = b  <=>  with x = ref + dx: -dx + A'y = 0, A dx = b - A ref.
-    std::vector<double> aref, g(m_), f(n_, 0.0), dx, dy;
-    multiply(sf_.A, ref, aref);
+    std::vector<double> aref(m_), g(m_), f(n_, 0.0);
+    AlignedVector dx, dy;
+    matvec(aref.begin(), A_, ref);
     for (std::size_t i = 0; i < m_; ++i) g[i] = sf_.b[i] - aref[i];
     newton_.solve(f, g, dx, dy);
     it_.x.resize(n_);
@@ -150,11 +163,11 @@ void Mehrotra::startingPoint() {
 // A point far out with A'y + zl - zu ~ 0 and a positive dual objective proves that no
 // x satisfies the constraints (Farkas).
 bool Mehrotra::primalInfeasibilityRay() const {
-    const double size = std::max({normInf(it_.y), normInf(it_.zl), normInf(it_.zu)});
+    const double size = std::max({norminf(it_.y), norminf(it_.zl), norminf(it_.zu)});
     if (!(size > kRayThreshold * (1.0 + cNorm_))) return false;
-    double objective = dot(sf_.b, it_.y);
-    std::vector<double> aty;
-    multiplyTransposed(sf_.A, it_.y, aty);
+    double objective = dotprod(b_, it_.y);
+    std::vector<double> aty(n_);
+    tr_matvec(aty.begin(), A_, it_.y);
     double residual = 0.0;
     for (std::size_t j = 0; j < n_; ++j) {
         if (hasL_[j]) objective += sf_.lower[j] * it_.zl[j];
@@ -170,13 +183,13 @@ bool Mehrotra::primalInfeasibilityRay() const {
 // error of A x at its size; a problem that is infeasible as well keeps an O(1) residual
 // and is left to the other test.
 bool Mehrotra::dualInfeasibilityRay() const {
-    const double size = normInf(it_.x);
+    const double size = norminf(it_.x);
     if (!(size > kRayThreshold * (1.0 + bNorm_))) return false;
     const double rounding = kRoundingFactor * aNorm_ * size;
-    if (!(normInf(rp_) <= kRayTolerance * (1.0 + bNorm_) + rounding)) return false;
-    std::vector<double> ax;
-    multiply(sf_.A, it_.x, ax);
-    return normInf(ax) / size < kRayTolerance && dot(sf_.c, it_.x) / size < -kRayTolerance;
+    if (!(norminf(rp_) <= kRayTolerance * (1.0 + bNorm_) + rounding)) return false;
+    AlignedVector ax(m_);
+    matvec(ax.begin(), A_, it_.x);
+    return norminf(ax) / size < kRayTolerance && dotprod(c_, it_.x) / size < -kRayTolerance;
 }
 
 // One predictor-corrector step; returns the number of corrector solves.
@@ -189,7 +202,8 @@ std::size_t Mehrotra::step(IterationInfo& info) {
     newton_.factor(d);
 
     const double mu = barrier();
-    std::vector<double> rl(n_, 0.0), ru(n_, 0.0), f(n_), dx, dy, dzl(n_, 0.0), dzu(n_, 0.0);
+    std::vector<double> rl(n_, 0.0), ru(n_, 0.0), f(n_);
+    AlignedVector dx, dy, dzl(n_, 0.0), dzu(n_, 0.0);
     auto direction = [&]() {
         for (std::size_t j = 0; j < n_; ++j) {
             f[j] = rd_[j];
@@ -202,7 +216,7 @@ std::size_t Mehrotra::step(IterationInfo& info) {
             dzu[j] = hasU_[j] ? (ru[j] + it_.zu[j] * dx[j]) / su_[j] : 0.0;
         }
     };
-    std::vector<double> negDx(n_);
+    AlignedVector negDx(n_);
     auto stepLengths = [&](double& ap, double& ad) {
         for (std::size_t j = 0; j < n_; ++j) negDx[j] = -dx[j];
         ap = std::min(maxStep(sl_, dx, hasL_), maxStep(su_, negDx, hasU_));
@@ -273,7 +287,7 @@ bool Mehrotra::finished(std::size_t k, const IterationInfo& info, double pobj, d
     // infeasible. When the primal infeasibility merely stops moving, the method has
     // lost its way; say so rather than guess a verdict.
     primalHistory_.push_back(info.primalInfeasibility);
-    const double rounding = kRoundingFactor * aNorm_ * normInf(it_.x);
+    const double rounding = kRoundingFactor * aNorm_ * norminf(it_.x);
     const bool farOff = info.primalInfeasibility > std::sqrt(opt_.tolerance) * (1.0 + bNorm_) + rounding;
     if (!primalOk && farOff && info.barrier <= kCollapsedBarrier * opt_.tolerance * (1.0 + std::fabs(pobj))) {
         result.status = IpmStatus::Infeasible;
@@ -317,16 +331,16 @@ IpmResult Mehrotra::run(const IterationCallback& onIteration) {
         slacks();
         residuals();
         const double mu = barrier();
-        const double pobj = dot(sf_.c, it_.x);
-        double dobj = dot(sf_.b, it_.y);
+        const double pobj = dotprod(c_, it_.x);
+        double dobj = dotprod(b_, it_.y);
         for (std::size_t j = 0; j < n_; ++j) {
             if (hasL_[j]) dobj += sf_.lower[j] * it_.zl[j];
             if (hasU_[j]) dobj -= sf_.upper[j] * it_.zu[j];
         }
         info.iteration = k;
         info.objective = pobj + sf_.constant;
-        info.primalInfeasibility = normInf(rp_);
-        info.dualInfeasibility = normInf(rd_);
+        info.primalInfeasibility = norminf(rp_);
+        info.dualInfeasibility = norminf(rd_);
         info.barrier = mu;
         info.complementarity = mu * static_cast<double>(bounds_);
         if (k == 0) info.stepLength = 0.0, info.corrections = 0;
@@ -339,10 +353,10 @@ IpmResult Mehrotra::run(const IterationCallback& onIteration) {
     }
     result.refactorizations = newton_.refactorizations();
     result.rankDeficientFactors = newton_.rankDeficientFactors();
-    result.x = it_.x;
-    result.y = it_.y;
-    result.zl = it_.zl;
-    result.zu = it_.zu;
+    result.x.assign(it_.x.begin(), it_.x.end());
+    result.y.assign(it_.y.begin(), it_.y.end());
+    result.zl.assign(it_.zl.begin(), it_.zl.end());
+    result.zu.assign(it_.zu.begin(), it_.zu.end());
     return result;
 }
 

@@ -4,9 +4,12 @@
 // inertia or a rank deficiency, and refines each solution against the system without
 // the dual regularization.
 #include <cstddef>
+#include <span>
 #include <vector>
 
 #include "examples/lpsolve/kkt_solver.hpp"
+#include "solvutil/kernels/aligned_allocator.hpp"
+#include "solvutil/kernels/sparse_matrix.hpp"
 
 namespace lpsolve {
 
@@ -19,25 +22,34 @@ public:
     void factor(const std::vector<double>& d);
 
     /// Solves for [dx; dy] given f (n entries) and g (m entries).
-    void solve(const std::vector<double>& f, const std::vector<double>& g,
-               std::vector<double>& dx, std::vector<double>& dy);
+    void solve(std::span<const double> f, std::span<const double> g, std::vector<double>& dx,
+               std::vector<double>& dy);
+    void solve(std::span<const double> f, std::span<const double> g, AlignedVector& dx,
+               AlignedVector& dy);
+
+    /// A as the library's sparse matrix, built once by the constructor.
+    const SparseMatrix& matrix() const { return S_; }
 
     std::size_t refactorizations() const { return refactorizations_; }
     std::size_t rankDeficientFactors() const { return rankDeficient_; }
     double primalRegularization() const { return primalReg_; }
 
 private:
-    void residual(const std::vector<double>& rhs, const std::vector<double>& sol,
-                  std::vector<double>& r) const;
+    // Leaves the refined solution [dx; dy] in sol_.
+    void solveRefined(std::span<const double> f, std::span<const double> g);
+    void residual(const AlignedVector& rhs, const std::vector<double>& sol, AlignedVector& r);
 
     const CscMatrix& A_;
+    SparseMatrix S_;  // A for the product kernels
     KktSolver& kkt_;
     std::vector<double> d_;  // barrier diagonal plus primal regularization
     double primalReg_;
     double dualReg_;
     std::size_t refactorizations_ = 0;
     std::size_t rankDeficient_ = 0;
-    std::vector<double> rhs_, sol_, res_;
+    AlignedVector rhs_, res_, trialRes_;
+    std::vector<double> sol_, trial_, correction_;  // the KKT solver works in place on these
+    AlignedVector xPart_, yPart_, ax_, aty_;         // operands and results of the products
 };
 
 }  // namespace lpsolve

@@ -2,370 +2,504 @@
 
 #include <algorithm>
 #include <cmath>
-#include <limits>
+#include <memory>
+#include <optional>
 #include <string>
 
+#include "examples/lpsolve/certificates.hpp"
+#include "examples/lpsolve/hsd_types.hpp"
 #include "examples/lpsolve/newton_system.hpp"
-#include "solvutil/kernels/aligned_allocator.hpp"
+#include "examples/lpsolve/scaling.hpp"
 #include "solvutil/kernels/sparse_kernels.hpp"
 #include "solvutil/kernels/vector_kernels.hpp"
 
 namespace lpsolve {
 namespace {
 
-constexpr double kStepFraction = 0.9995;  // stay this far inside the boundary
-constexpr double kRayThreshold = 1e8;     // iterate size at which rays are examined
-constexpr double kRayTolerance = 1e-6;
-// Rounding error of A x, relative to max|a_ij| * max|x_j|: a few hundred ulps.
-constexpr double kRoundingFactor = 1e-13;
-// Trouble without a ray: no 10 % progress on A x = b over this many iterations, or a
-// barrier parameter below this fraction of the tolerance (relative to the objective).
-constexpr std::size_t kStallWindow = 15;
-constexpr double kStallRatio = 0.9;
-constexpr double kCollapsedBarrier = 1e-3;
-
-// Largest alpha in [0, 1] with v + alpha dv >= 0 on the entries where `mask` is set.
-double maxStep(const AlignedVector& v, const AlignedVector& dv, const std::vector<char>& mask) {
-    double alpha = 1.0;
-    for (std::size_t j = 0; j < v.size(); ++j) {
-        if (mask[j] && dv[j] < 0.0) alpha = std::min(alpha, -v[j] / dv[j]);
-    }
-    return alpha;
-}
-
-struct Iterate {
-    AlignedVector x, y, zl, zu;
+// The measures the stopping tests look at, in the scaled problem's units: each residual
+// entry relative to 1 plus the size of the terms it is made of.
+struct Measures {
+    double primal = 0.0, dual = 0.0, gap = 0.0;
+    double pobj = 0.0, dobj = 0.0;  // c'x / tau, (b'y + l'zl - u'zu) / tau
 };
 
-class Mehrotra {
+class HomogeneousIpm {
 public:
-    Mehrotra(const StandardForm& sf, const IpmOptions& options, KktSolver& kkt)
-        : sf_(sf),
-          opt_(options),
-          newton_(sf.A, kkt),
+    HomogeneousIpm(const StandardForm& original, const IpmParameters& par, LinearAlgebra la)
+        : orig_(original),
+          scaling_(equilibrate(original)),
+          sf_(applyScaling(original, scaling_)),
+          par_(par),
+          system_{&sf_.A},
+          kkt_(makeKktSolver(system_, la)),
+          newton_(system_, *kkt_),
           A_(newton_.matrix()),
-          n_(sf.cols()),
-          m_(sf.rows()),
-          b_(sf.b.begin(), sf.b.end()),
-          c_(sf.c.begin(), sf.c.end()) {
+          n_(sf_.cols()),
+          m_(sf_.rows()),
+          b_(sf_.b.begin(), sf_.b.end()),
+          c_(sf_.c.begin(), sf_.c.end()) {
         hasL_.assign(n_, 0);
         hasU_.assign(n_, 0);
         for (std::size_t j = 0; j < n_; ++j) {
-            hasL_[j] = std::isfinite(sf.lower[j]) ? 1 : 0;
-            hasU_[j] = std::isfinite(sf.upper[j]) ? 1 : 0;
-            bounds_ += static_cast<std::size_t>(hasL_[j] + hasU_[j]);
+            hasL_[j] = std::isfinite(sf_.lower[j]) ? 1 : 0;
+            hasU_[j] = std::isfinite(sf_.upper[j]) ? 1 : 0;
+            pairs_ += static_cast<std::size_t>(hasL_[j] + hasU_[j]);
         }
-        bNorm_ = norminf(b_);
-        cNorm_ = norminf(c_);
-        aNorm_ = norminf(AlignedVector(sf.A.value.begin(), sf.A.value.end()));
+        ++pairs_;  // tau * kappa
     }
 
     IpmResult run(const IterationCallback& onIteration);
 
 private:
     void startingPoint();
-    void slacks();
     void residuals();
     double barrier() const;
-    bool primalInfeasibilityRay() const;
-    bool dualInfeasibilityRay() const;
-    std::size_t step(IterationInfo& info);
-    bool finished(std::size_t k, const IterationInfo& info, double pobj, double dobj, IpmResult& result);
+    Measures measure() const;
+    void factor();
+    void direction(double eta, const AlignedVector& xil, const AlignedVector& xiu, double xitk,
+                   HsdPoint& d);
+    double maxStep(const HsdPoint& d) const;
+    double step();
+    std::optional<IpmStatus> verdict(const Measures& m, std::string& message) const;
+    void unscale(IpmResult& result) const;
 
-    const StandardForm& sf_;
-    const IpmOptions& opt_;
+    const StandardForm& orig_;
+    Scaling scaling_;
+    StandardForm sf_;  // scaled
+    IpmParameters par_;
+    KktSystem system_;
+    std::unique_ptr<KktSolver> kkt_;
     NewtonSystem newton_;
     const SparseMatrix& A_;  // sf_.A for the product kernels, owned by newton_
-    std::size_t n_, m_, bounds_ = 0;
-    AlignedVector b_, c_;    // sf_.b and sf_.c as kernel operands
+    std::size_t n_, m_, pairs_ = 0;
+    AlignedVector b_, c_;
     std::vector<char> hasL_, hasU_;
-    double bNorm_ = 0.0, cNorm_ = 0.0, aNorm_ = 0.0;
-    Iterate it_;
-    AlignedVector sl_, su_;  // x - l, u - x (0 where the bound is infinite)
-    AlignedVector rp_, rd_;  // b - A x, c - A'y - zl + zu
-    std::vector<double> primalHistory_;  // ||b - A x|| of every iteration so far
+    HsdPoint it_;
+    HsdResiduals res_;
+    AlignedVector px_, py_;   // the tau column: K p = [c - (zl/xl) l - (zu/xu) u; b]
+    double tauPivot_ = 0.0;   // kappa/tau + sum (zl/xl)(px - l)^2 + (zu/xu)(px - u)^2
+    AlignedVector d_, f_, g_, qx_, qy_, work_;
 };
 
-void Mehrotra::slacks() {
-    sl_.assign(n_, 0.0);
-    su_.assign(n_, 0.0);
+double HomogeneousIpm::barrier() const {
+    double s = it_.tau * it_.kappa;
     for (std::size_t j = 0; j < n_; ++j) {
-        if (hasL_[j]) sl_[j] = it_.x[j] - sf_.lower[j];
-        if (hasU_[j]) su_[j] = sf_.upper[j] - it_.x[j];
+        if (hasL_[j]) s += it_.xl[j] * it_.zl[j];
+        if (hasU_[j]) s += it_.xu[j] * it_.zu[j];
     }
+    return s / static_cast<double>(pairs_);
 }
 
-void Mehrotra::residuals() {
-    rp_.resize(m_);
-    matvec(rp_.begin(), A_, it_.x);
-    for (std::size_t i = 0; i < m_; ++i) rp_[i] = sf_.b[i] - rp_[i];
-    rd_.resize(n_);
-    tr_matvec(rd_.begin(), A_, it_.y);
-    for (std::size_t j = 0; j < n_; ++j) rd_[j] = sf_.c[j] - rd_[j] - it_.zl[j] + it_.zu[j];
+void HomogeneousIpm::residuals() {
+    const double tau = it_.tau;
+    res_.rp.resize(m_);
+    matvec(res_.rp.begin(), A_, it_.x);
+    for (std::size_t i = 0; i < m_; ++i) res_.rp[i] = tau * b_[i] - res_.rp[i];
+    res_.rd.resize(n_);
+    tr_matvec(res_.rd.begin(), A_, it_.y);
+    res_.rl.assign(n_, 0.0);
+    res_.ru.assign(n_, 0.0);
+    double rg = dotprod(c_, it_.x) - dotprod(b_, it_.y) + it_.kappa;
+    for (std::size_t j = 0; j < n_; ++j) {
+        res_.rd[j] = tau * c_[j] - res_.rd[j] - it_.zl[j] + it_.zu[j];
+        if (hasL_[j]) {
+            res_.rl[j] = tau * sf_.lower[j] - it_.x[j] + it_.xl[j];
+            rg -= sf_.lower[j] * it_.zl[j];
+        }
+        if (hasU_[j]) {
+            res_.ru[j] = tau * sf_.upper[j] - it_.x[j] - it_.xu[j];
+            rg += sf_.upper[j] * it_.zu[j];
+        }
+    }
+    res_.rg = rg;
 }
 
-double Mehrotra::barrier() const {
-    if (bounds_ == 0) return 0.0;
-    return (dotprod(sl_, it_.zl) + dotprod(su_, it_.zu)) / static_cast<double>(bounds_);
-}
-
-// Least-norm points: x closest to a reference inside the bounds with A x = b, and y
-// with A'y closest to c; then both are pushed strictly inside their bounds.
-void Mehrotra::startingPoint() {
+// Mehrotra's starting point in the embedding: x with A x = b nearest to a reference
+// inside the bounds, y with A'y nearest to c, and z = c - A'y split by sign; then every
+// slack and dual is shifted to be positive and shifted again by the same amount so that
+// no pair starts far from the others. The bound slacks xl, xu need not match x: the
+// embedding carries their residuals rl, ru. tau = 1 and kappa starts at the average
+// complementarity.
+void HomogeneousIpm::startingPoint() {
     AlignedVector ref(n_, 0.0);
     for (std::size_t j = 0; j < n_; ++j) {
         if (hasL_[j] && hasU_[j]) ref[j] = 0.5 * (sf_.lower[j] + sf_.upper[j]);
         else if (hasL_[j]) ref[j] = sf_.lower[j];
         else if (hasU_[j]) ref[j] = sf_.upper[j];
     }
-    newton_.factor(std::vector<double>(n_, 1.0));
-    // -(x - ref) + A'y = 0, A x = b  <=>  with x = ref + dx: -dx + A'y = 0, A dx = b - A ref.
-    std::vector<double> aref(m_), g(m_), f(n_, 0.0);
-    AlignedVector dx, dy;
+    newton_.factor(AlignedVector(n_, 1.0));
+    AlignedVector aref(m_), g(m_), zero(n_, 0.0), dx, dy, w;
     matvec(aref.begin(), A_, ref);
-    for (std::size_t i = 0; i < m_; ++i) g[i] = sf_.b[i] - aref[i];
-    newton_.solve(f, g, dx, dy);
+    for (std::size_t i = 0; i < m_; ++i) g[i] = b_[i] - aref[i];
+    newton_.solve(zero, g, dx, dy);
     it_.x.resize(n_);
     for (std::size_t j = 0; j < n_; ++j) it_.x[j] = ref[j] + dx[j];
-    // -w + A'y = c, A w = 0: y is the least-squares solution of A'y = c, z = c - A'y.
-    newton_.solve(sf_.c, std::vector<double>(m_, 0.0), dx, it_.y);
-    std::vector<double> zt(n_);
-    for (std::size_t j = 0; j < n_; ++j) zt[j] = -dx[j];
+    newton_.solve(c_, AlignedVector(m_, 0.0), w, it_.y);  // -w + A'y = c: z = c - A'y = -w
 
-    slacks();
-    double violation = 0.0;
-    for (std::size_t j = 0; j < n_; ++j) {
-        if (hasL_[j]) violation = std::max(violation, -sl_[j]);
-        if (hasU_[j]) violation = std::max(violation, -su_[j]);
-    }
-    const double theta = std::max(1.0, 1.5 * violation);
-    for (std::size_t j = 0; j < n_; ++j) {
-        double& x = it_.x[j];
-        if (hasL_[j] && hasU_[j]) {
-            const double margin = std::min(theta, 0.25 * (sf_.upper[j] - sf_.lower[j]));
-            x = std::clamp(x, sf_.lower[j] + margin, sf_.upper[j] - margin);
-        } else if (hasL_[j]) {
-            x = std::max(x, sf_.lower[j] + theta);
-        } else if (hasU_[j]) {
-            x = std::min(x, sf_.upper[j] - theta);
-        }
-    }
+    it_.xl.assign(n_, 0.0);
+    it_.xu.assign(n_, 0.0);
     it_.zl.assign(n_, 0.0);
     it_.zu.assign(n_, 0.0);
-    const double zfloor = std::max(1.0, 0.1 * cNorm_);
+    double minSlack = HUGE_VAL, minDual = HUGE_VAL;
     for (std::size_t j = 0; j < n_; ++j) {
-        if (hasL_[j]) it_.zl[j] = std::max(zt[j], zfloor);
-        if (hasU_[j]) it_.zu[j] = std::max(-zt[j], zfloor);
+        const double z = -w[j];
+        if (hasL_[j]) {
+            it_.xl[j] = it_.x[j] - sf_.lower[j];
+            it_.zl[j] = hasU_[j] ? std::max(z, 0.0) : z;
+            minSlack = std::min(minSlack, it_.xl[j]);
+            minDual = std::min(minDual, it_.zl[j]);
+        }
+        if (hasU_[j]) {
+            it_.xu[j] = sf_.upper[j] - it_.x[j];
+            it_.zu[j] = hasL_[j] ? std::max(-z, 0.0) : -z;
+            minSlack = std::min(minSlack, it_.xu[j]);
+            minDual = std::min(minDual, it_.zu[j]);
+        }
     }
-    slacks();
+    it_.tau = 1.0;
+    it_.kappa = 1.0;
+    if (pairs_ == 1) return;
+    // Positive, with a margin of at least 1 in the scaled units.
+    const double shiftSlack = std::max(-1.5 * minSlack, 0.0) + 1.0;
+    const double shiftDual = std::max(-1.5 * minDual, 0.0) + 1.0;
+    double slackSum = 0.0, dualSum = 0.0, product = 0.0;
+    const auto shift = [&](double& s, double& z) {
+        s += shiftSlack, z += shiftDual;
+        slackSum += s, dualSum += z, product += s * z;
+    };
+    for (std::size_t j = 0; j < n_; ++j) {
+        if (hasL_[j]) shift(it_.xl[j], it_.zl[j]);
+        if (hasU_[j]) shift(it_.xu[j], it_.zu[j]);
+    }
+    const double moreSlack = 0.5 * product / dualSum, moreDual = 0.5 * product / slackSum;
+    double complementarity = 0.0;
+    for (std::size_t j = 0; j < n_; ++j) {
+        if (hasL_[j]) {
+            it_.xl[j] += moreSlack, it_.zl[j] += moreDual;
+            complementarity += it_.xl[j] * it_.zl[j];
+        }
+        if (hasU_[j]) {
+            it_.xu[j] += moreSlack, it_.zu[j] += moreDual;
+            complementarity += it_.xu[j] * it_.zu[j];
+        }
+    }
+    it_.kappa = complementarity / static_cast<double>(pairs_ - 1);
 }
 
-// A point far out with A'y + zl - zu ~ 0 and a positive dual objective proves that no
-// x satisfies the constraints (Farkas).
-bool Mehrotra::primalInfeasibilityRay() const {
-    const double size = std::max({norminf(it_.y), norminf(it_.zl), norminf(it_.zu)});
-    if (!(size > kRayThreshold * (1.0 + cNorm_))) return false;
-    double objective = dotprod(b_, it_.y);
-    std::vector<double> aty(n_);
-    tr_matvec(aty.begin(), A_, it_.y);
-    double residual = 0.0;
+Measures HomogeneousIpm::measure() const {
+    Measures r;
+    const double tau = it_.tau;
+    // |A| |x| per row and |A'| |y| per column: the size of the terms of each residual.
+    AlignedVector ax(m_, 0.0), aty(n_, 0.0);
+    const double* v = A_.data();
     for (std::size_t j = 0; j < n_; ++j) {
-        if (hasL_[j]) objective += sf_.lower[j] * it_.zl[j];
-        if (hasU_[j]) objective -= sf_.upper[j] * it_.zu[j];
-        residual = std::max(residual, std::fabs(aty[j] + it_.zl[j] - it_.zu[j]));
+        for (long k = A_.jc[j]; k < A_.jc[j + 1]; ++k) {
+            const std::size_t i = static_cast<std::size_t>(A_.ir[k]);
+            ax[i] += std::fabs(v[k] * it_.x[j]);
+            aty[j] += std::fabs(v[k] * it_.y[i]);
+        }
     }
-    return residual / size < kRayTolerance && objective / size > kRayTolerance;
+    for (std::size_t i = 0; i < m_; ++i) {
+        r.primal = std::max(r.primal, std::fabs(res_.rp[i]) / (tau + std::fabs(tau * b_[i]) + ax[i]));
+    }
+    double dobj = dotprod(b_, it_.y);
+    for (std::size_t j = 0; j < n_; ++j) {
+        const double xs = tau + std::fabs(it_.x[j]);
+        if (hasL_[j]) {
+            r.primal = std::max(r.primal, std::fabs(res_.rl[j]) / (xs + std::fabs(tau * sf_.lower[j])));
+            dobj += sf_.lower[j] * it_.zl[j];
+        }
+        if (hasU_[j]) {
+            r.primal = std::max(r.primal, std::fabs(res_.ru[j]) / (xs + std::fabs(tau * sf_.upper[j])));
+            dobj -= sf_.upper[j] * it_.zu[j];
+        }
+        const double terms = tau + std::fabs(tau * c_[j]) + aty[j] + it_.zl[j] + it_.zu[j];
+        r.dual = std::max(r.dual, std::fabs(res_.rd[j]) / terms);
+    }
+    r.pobj = dotprod(c_, it_.x) / tau;
+    r.dobj = dobj / tau;
+    r.gap = std::fabs(r.pobj - r.dobj) / (1.0 + std::fabs(r.pobj) + std::fabs(r.dobj));
+    return r;
 }
 
-// A far-out x with A x ~ 0 (relative to its size) and c'x < 0 is a direction along
-// which the objective decreases without bound. It proves unboundedness only from a
-// feasible point, so the iterate itself must satisfy A x = b already, up to the rounding
-// error of A x at its size; a problem that is infeasible as well keeps an O(1) residual
-// and is left to the other test.
-bool Mehrotra::dualInfeasibilityRay() const {
-    const double size = norminf(it_.x);
-    if (!(size > kRayThreshold * (1.0 + bNorm_))) return false;
-    const double rounding = kRoundingFactor * aNorm_ * size;
-    if (!(norminf(rp_) <= kRayTolerance * (1.0 + bNorm_) + rounding)) return false;
-    AlignedVector ax(m_);
-    matvec(ax.begin(), A_, it_.x);
-    return norminf(ax) / size < kRayTolerance && dotprod(c_, it_.x) / size < -kRayTolerance;
+void HomogeneousIpm::factor() {
+    d_.assign(n_, 0.0);
+    f_.resize(n_);
+    for (std::size_t j = 0; j < n_; ++j) {
+        f_[j] = c_[j];
+        if (hasL_[j]) {
+            d_[j] += it_.zl[j] / it_.xl[j];
+            f_[j] -= it_.zl[j] / it_.xl[j] * sf_.lower[j];
+        }
+        if (hasU_[j]) {
+            d_[j] += it_.zu[j] / it_.xu[j];
+            f_[j] -= it_.zu[j] / it_.xu[j] * sf_.upper[j];
+        }
+    }
+    newton_.factor(d_);
+    newton_.solve(f_, b_, px_, py_);
+    // The pivot of tau once x and y are eliminated, written as a sum of squares: the
+    // plain form kappa/tau + sum (zl/xl) l^2 + ... + g'p loses every digit to cancellation
+    // when a bound is large.
+    double pivot = it_.kappa / it_.tau;
+    for (std::size_t j = 0; j < n_; ++j) {
+        if (hasL_[j]) pivot += it_.zl[j] / it_.xl[j] * std::pow(px_[j] - sf_.lower[j], 2);
+        if (hasU_[j]) pivot += it_.zu[j] / it_.xu[j] * std::pow(px_[j] - sf_.upper[j], 2);
+    }
+    tauPivot_ = pivot;
 }
 
-// One predictor-corrector step; returns the number of corrector solves.
-std::size_t Mehrotra::step(IterationInfo& info) {
-    std::vector<double> d(n_, 0.0);
+// The Newton direction that reduces every residual by the factor (1 - eta) and aims the
+// complementarity products at xl zl + (xil), xu zu + (xiu), tau kappa + (xitk).
+void HomogeneousIpm::direction(double eta, const AlignedVector& xil, const AlignedVector& xiu,
+                               double xitk, HsdPoint& d) {
+    const double tau = it_.tau;
+    f_.resize(n_);
+    g_.resize(m_);
+    double xig = eta * res_.rg + xitk / tau;
     for (std::size_t j = 0; j < n_; ++j) {
-        if (hasL_[j]) d[j] += it_.zl[j] / sl_[j];
-        if (hasU_[j]) d[j] += it_.zu[j] / su_[j];
+        double f = eta * res_.rd[j];
+        if (hasL_[j]) {
+            const double t = (xil[j] + eta * it_.zl[j] * res_.rl[j]) / it_.xl[j];
+            f -= t;
+            xig -= sf_.lower[j] * t;
+        }
+        if (hasU_[j]) {
+            const double t = (xiu[j] - eta * it_.zu[j] * res_.ru[j]) / it_.xu[j];
+            f += t;
+            xig += sf_.upper[j] * t;
+        }
+        f_[j] = f;
     }
-    newton_.factor(d);
+    for (std::size_t i = 0; i < m_; ++i) g_[i] = eta * res_.rp[i];
+    newton_.solve(f_, g_, qx_, qy_);
+    // g_x'q_x + b'q_y with g_x = -c - (zl/xl) l - (zu/xu) u.
+    double gq = dotprod(b_, qy_);
+    for (std::size_t j = 0; j < n_; ++j) {
+        double gx = -c_[j];
+        if (hasL_[j]) gx -= it_.zl[j] / it_.xl[j] * sf_.lower[j];
+        if (hasU_[j]) gx -= it_.zu[j] / it_.xu[j] * sf_.upper[j];
+        gq += gx * qx_[j];
+    }
+    const double dtau = (xig - gq) / tauPivot_;
+    d.tau = dtau;
+    d.kappa = (xitk - it_.kappa * dtau) / tau;
+    d.x.resize(n_);
+    d.y.resize(m_);
+    d.xl.assign(n_, 0.0);
+    d.xu.assign(n_, 0.0);
+    d.zl.assign(n_, 0.0);
+    d.zu.assign(n_, 0.0);
+    for (std::size_t i = 0; i < m_; ++i) d.y[i] = qy_[i] + dtau * py_[i];
+    for (std::size_t j = 0; j < n_; ++j) {
+        const double dx = qx_[j] + dtau * px_[j];
+        d.x[j] = dx;
+        if (hasL_[j]) {
+            d.xl[j] = dx - sf_.lower[j] * dtau - eta * res_.rl[j];
+            d.zl[j] = (xil[j] - it_.zl[j] * d.xl[j]) / it_.xl[j];
+        }
+        if (hasU_[j]) {
+            d.xu[j] = sf_.upper[j] * dtau - dx + eta * res_.ru[j];
+            d.zu[j] = (xiu[j] - it_.zu[j] * d.xu[j]) / it_.xu[j];
+        }
+    }
+}
 
+double HomogeneousIpm::maxStep(const HsdPoint& d) const {
+    double alpha = 1.0;
+    const auto limit = [&alpha](double v, double dv) {
+        if (dv < 0.0) alpha = std::min(alpha, -v / dv);
+    };
+    for (std::size_t j = 0; j < n_; ++j) {
+        if (hasL_[j]) limit(it_.xl[j], d.xl[j]), limit(it_.zl[j], d.zl[j]);
+        if (hasU_[j]) limit(it_.xu[j], d.xu[j]), limit(it_.zu[j], d.zu[j]);
+    }
+    limit(it_.tau, d.tau);
+    limit(it_.kappa, d.kappa);
+    return alpha;
+}
+
+// One predictor-corrector step; returns its length.
+double HomogeneousIpm::step() {
+    factor();
     const double mu = barrier();
-    std::vector<double> rl(n_, 0.0), ru(n_, 0.0), f(n_);
-    AlignedVector dx, dy, dzl(n_, 0.0), dzu(n_, 0.0);
-    auto direction = [&]() {
-        for (std::size_t j = 0; j < n_; ++j) {
-            f[j] = rd_[j];
-            if (hasL_[j]) f[j] -= rl[j] / sl_[j];
-            if (hasU_[j]) f[j] += ru[j] / su_[j];
-        }
-        newton_.solve(f, rp_, dx, dy);
-        for (std::size_t j = 0; j < n_; ++j) {
-            dzl[j] = hasL_[j] ? (rl[j] - it_.zl[j] * dx[j]) / sl_[j] : 0.0;
-            dzu[j] = hasU_[j] ? (ru[j] + it_.zu[j] * dx[j]) / su_[j] : 0.0;
-        }
+    AlignedVector xil(n_, 0.0), xiu(n_, 0.0);
+    for (std::size_t j = 0; j < n_; ++j) {
+        if (hasL_[j]) xil[j] = -it_.xl[j] * it_.zl[j];
+        if (hasU_[j]) xiu[j] = -it_.xu[j] * it_.zu[j];
+    }
+    HsdPoint aff;
+    direction(1.0, xil, xiu, -it_.tau * it_.kappa, aff);
+    const double a = maxStep(aff);
+    double muAff = (it_.tau + a * aff.tau) * (it_.kappa + a * aff.kappa);
+    for (std::size_t j = 0; j < n_; ++j) {
+        if (hasL_[j]) muAff += (it_.xl[j] + a * aff.xl[j]) * (it_.zl[j] + a * aff.zl[j]);
+        if (hasU_[j]) muAff += (it_.xu[j] + a * aff.xu[j]) * (it_.zu[j] + a * aff.zu[j]);
+    }
+    muAff /= static_cast<double>(pairs_);
+    const double sigma = std::clamp(std::pow(muAff / mu, 3.0), 0.0, 1.0);
+
+    // Corrector: centring towards sigma mu plus the second-order term of the predictor.
+    const double target = sigma * mu;
+    for (std::size_t j = 0; j < n_; ++j) {
+        if (hasL_[j]) xil[j] = target - it_.xl[j] * it_.zl[j] - aff.xl[j] * aff.zl[j];
+        if (hasU_[j]) xiu[j] = target - it_.xu[j] * it_.zu[j] - aff.xu[j] * aff.zu[j];
+    }
+    const double xitk = target - it_.tau * it_.kappa - aff.tau * aff.kappa;
+    HsdPoint dir;
+    direction(1.0 - sigma, xil, xiu, xitk, dir);
+    const double alpha = std::min(1.0, par_.stepFraction * maxStep(dir));
+
+    const auto move = [alpha](AlignedVector& v, const AlignedVector& dv) {
+        for (std::size_t k = 0; k < v.size(); ++k) v[k] += alpha * dv[k];
     };
-    AlignedVector negDx(n_);
-    auto stepLengths = [&](double& ap, double& ad) {
-        for (std::size_t j = 0; j < n_; ++j) negDx[j] = -dx[j];
-        ap = std::min(maxStep(sl_, dx, hasL_), maxStep(su_, negDx, hasU_));
-        ad = std::min(maxStep(it_.zl, dzl, hasL_), maxStep(it_.zu, dzu, hasU_));
-    };
-
-    // Predictor: the pure Newton (affine-scaling) direction.
-    for (std::size_t j = 0; j < n_; ++j) {
-        rl[j] = hasL_[j] ? -sl_[j] * it_.zl[j] : 0.0;
-        ru[j] = hasU_[j] ? -su_[j] * it_.zu[j] : 0.0;
-    }
-    direction();
-    double ap = 0.0, ad = 0.0;
-    stepLengths(ap, ad);
-    double muAff = 0.0;
-    for (std::size_t j = 0; j < n_; ++j) {
-        if (hasL_[j]) muAff += (sl_[j] + ap * dx[j]) * (it_.zl[j] + ad * dzl[j]);
-        if (hasU_[j]) muAff += (su_[j] - ap * dx[j]) * (it_.zu[j] + ad * dzu[j]);
-    }
-    muAff = bounds_ > 0 ? muAff / static_cast<double>(bounds_) : 0.0;
-    const double sigma = mu > 0.0 ? std::pow(muAff / mu, 3.0) : 0.0;
-
-    // Corrector: centring towards sigma*mu plus the second-order term of the predictor.
-    for (std::size_t j = 0; j < n_; ++j) {
-        if (hasL_[j]) rl[j] = sigma * mu - sl_[j] * it_.zl[j] - dx[j] * dzl[j];
-        if (hasU_[j]) ru[j] = sigma * mu - su_[j] * it_.zu[j] + dx[j] * dzu[j];
-    }
-    direction();
-    stepLengths(ap, ad);
-    ap = std::min(1.0, kStepFraction * ap);
-    ad = std::min(1.0, kStepFraction * ad);
-
-    for (std::size_t j = 0; j < n_; ++j) {
-        it_.x[j] += ap * dx[j];
-        it_.zl[j] += ad * dzl[j];
-        it_.zu[j] += ad * dzu[j];
-    }
-    for (std::size_t i = 0; i < m_; ++i) it_.y[i] += ad * dy[i];
-    info.stepLength = std::min(ap, ad);
-    return 1;
+    move(it_.x, dir.x), move(it_.xl, dir.xl), move(it_.xu, dir.xu);
+    move(it_.y, dir.y), move(it_.zl, dir.zl), move(it_.zu, dir.zu);
+    it_.tau += alpha * dir.tau;
+    it_.kappa += alpha * dir.kappa;
+    return alpha;
 }
 
-// The stopping tests, in order: optimal, infeasible or unbounded by a ray, infeasible by
-// a vanished complementarity, no progress, not finite, iteration limit. Fills `result`
-// and returns true when the method should stop.
-bool Mehrotra::finished(std::size_t k, const IterationInfo& info, double pobj, double dobj,
-                        IpmResult& result) {
-    const bool primalOk = info.primalInfeasibility <= opt_.tolerance * (1.0 + bNorm_);
-    const bool dualOk = info.dualInfeasibility <= opt_.tolerance * (1.0 + cNorm_);
-    const bool gapOk = std::fabs(pobj - dobj) <= opt_.tolerance * (1.0 + std::fabs(pobj));
-    if (primalOk && dualOk && gapOk) {
-        result.status = IpmStatus::Optimal;
-        result.message = "optimal solution found";
-        return true;
+// Optimal when every relative measure is within the tolerance. Otherwise, once kappa
+// exceeds tau (the embedding leans towards "no finite optimum"), the iterate is offered
+// as a certificate to the checks on the unscaled problem; only a certificate that holds
+// gives a verdict.
+std::optional<IpmStatus> HomogeneousIpm::verdict(const Measures& m,
+                                                std::string& message) const {
+    const double tol = par_.tolerance;
+    if (m.primal <= tol && m.dual <= tol && m.gap <= tol) {
+        message = "optimal solution found";
+        return IpmStatus::Optimal;
     }
-    if (primalInfeasibilityRay()) {
-        result.status = IpmStatus::Infeasible;
-        result.message = "the problem is infeasible (the dual iterates diverge along a Farkas ray)";
-        return true;
+    if (!(it_.kappa > it_.tau)) return std::nullopt;
+    std::vector<double> y(m_), d(n_);
+    for (std::size_t i = 0; i < m_; ++i) y[i] = scaling_.row[i] * it_.y[i];
+    for (std::size_t j = 0; j < n_; ++j) d[j] = scaling_.col[j] * it_.x[j];
+    if (checkFarkas(orig_, y, tol, &scaling_).holds) {
+        message = "the problem is infeasible (a Farkas certificate was checked on the original data)";
+        return IpmStatus::Infeasible;
     }
-    if (dualInfeasibilityRay()) {
-        result.status = IpmStatus::Unbounded;
-        result.message = "the problem is unbounded (the primal iterates diverge along a descent ray)";
-        return true;
+    if (checkRay(orig_, d, tol, &scaling_).holds) {
+        message = "the objective decreases without bound along a ray (checked on the original data)";
+        return IpmStatus::Unbounded;
     }
-    // Without a ray. When the complementarity has vanished while A x = b is still far
-    // off, the iterates sit at a point of least infeasibility: the problem is
-    // infeasible. When the primal infeasibility merely stops moving, the method has
-    // lost its way; say so rather than guess a verdict.
-    primalHistory_.push_back(info.primalInfeasibility);
-    const double rounding = kRoundingFactor * aNorm_ * norminf(it_.x);
-    const bool farOff = info.primalInfeasibility > std::sqrt(opt_.tolerance) * (1.0 + bNorm_) + rounding;
-    if (!primalOk && farOff && info.barrier <= kCollapsedBarrier * opt_.tolerance * (1.0 + std::fabs(pobj))) {
-        result.status = IpmStatus::Infeasible;
-        result.message = "the problem is infeasible (the complementarity vanished with A x = b unmet)";
-        return true;
-    }
-    if (!primalOk && farOff && k >= kStallWindow &&
-        info.primalInfeasibility > kStallRatio * primalHistory_[k - kStallWindow]) {
-        result.status = IpmStatus::NumericalFailure;
-        result.message = "no progress on A x = b for " + std::to_string(kStallWindow) +
-                         " iterations (the problem may be infeasible or unbounded)";
-        return true;
-    }
-    if (!std::isfinite(pobj) || !std::isfinite(dobj)) {
-        result.status = IpmStatus::NumericalFailure;
-        result.message = "the iterates are no longer finite";
-        return true;
-    }
-    if (k >= opt_.maxIterations) {
-        result.status = IpmStatus::IterationLimit;
-        result.message = "iteration limit reached";
-        return true;
-    }
-    return false;
+    return std::nullopt;
 }
 
-IpmResult Mehrotra::run(const IterationCallback& onIteration) {
+void HomogeneousIpm::unscale(IpmResult& r) const {
+    // At an optimum the point is divided by tau; a certificate is a direction and keeps
+    // its own scale.
+    const double t = r.status == IpmStatus::Optimal ? it_.tau : 1.0;
+    r.x.resize(n_), r.zl.resize(n_), r.zu.resize(n_), r.y.resize(m_);
+    for (std::size_t j = 0; j < n_; ++j) {
+        r.x[j] = scaling_.col[j] * (it_.x[j] / t);
+        r.zl[j] = scaling_.cost * (it_.zl[j] / t) / scaling_.col[j];
+        r.zu[j] = scaling_.cost * (it_.zu[j] / t) / scaling_.col[j];
+    }
+    for (std::size_t i = 0; i < m_; ++i) r.y[i] = scaling_.cost * scaling_.row[i] * (it_.y[i] / t);
+}
+
+IpmResult HomogeneousIpm::run(const IterationCallback& onIteration) {
     IpmResult result;
-    if (n_ == 0) {  // nothing left after presolve: only the constant and b = 0 remain
-        const bool feasible = bNorm_ <= opt_.tolerance;
-        result.status = feasible ? IpmStatus::Optimal : IpmStatus::Infeasible;
-        result.message = feasible ? "optimal solution found (no variables left)"
-                                  : "the problem is infeasible (a row without variables needs a nonzero value)";
-        result.objective = sf_.constant;
-        result.y.assign(m_, 0.0);
-        return result;
-    }
+    result.linearAlgebra = kkt_->name();
     startingPoint();
     IterationInfo info;
+    std::size_t stalled = 0;
     for (std::size_t k = 0;; ++k) {
-        slacks();
         residuals();
+        const Measures m = measure();
         const double mu = barrier();
-        const double pobj = dotprod(c_, it_.x);
-        double dobj = dotprod(b_, it_.y);
-        for (std::size_t j = 0; j < n_; ++j) {
-            if (hasL_[j]) dobj += sf_.lower[j] * it_.zl[j];
-            if (hasU_[j]) dobj -= sf_.upper[j] * it_.zu[j];
-        }
         info.iteration = k;
-        info.objective = pobj + sf_.constant;
-        info.primalInfeasibility = norminf(rp_);
-        info.dualInfeasibility = norminf(rd_);
+        info.objective = scaling_.cost * m.pobj + sf_.constant;
+        info.primalInfeasibility = 0.0;
+        for (std::size_t i = 0; i < m_; ++i) {
+            info.primalInfeasibility = std::max(info.primalInfeasibility,
+                                                std::fabs(res_.rp[i]) / scaling_.row[i] / it_.tau);
+        }
+        info.dualInfeasibility = 0.0;
+        for (std::size_t j = 0; j < n_; ++j) {
+            info.dualInfeasibility = std::max(info.dualInfeasibility,
+                                              scaling_.cost * std::fabs(res_.rd[j]) / scaling_.col[j] / it_.tau);
+        }
         info.barrier = mu;
-        info.complementarity = mu * static_cast<double>(bounds_);
-        if (k == 0) info.stepLength = 0.0, info.corrections = 0;
+        info.complementarity = mu * static_cast<double>(pairs_);
         if (onIteration) onIteration(info);
-
         result.iterations = k;
         result.objective = info.objective;
-        if (finished(k, info, pobj, dobj, result)) break;
-        info.corrections = step(info);
+
+        if (!std::isfinite(mu) || !std::isfinite(m.pobj) || !std::isfinite(m.dobj) ||
+            !(it_.tau > 0.0)) {
+            result.status = IpmStatus::NumericalFailure;
+            result.message = "the iterates are no longer finite";
+            break;
+        }
+        if (const auto status = verdict(m, result.message)) {
+            result.status = *status;
+            break;
+        }
+        if (stalled >= par_.stallIterations) {
+            result.status = IpmStatus::NumericalFailure;
+            result.message = "no progress for " + std::to_string(stalled) + " iterations";
+            break;
+        }
+        if (k >= par_.maxIterations) {
+            result.status = IpmStatus::IterationLimit;
+            result.message = "iteration limit reached";
+            break;
+        }
+        info.stepLength = step();
+        info.corrections = 1;
+        stalled = info.stepLength < par_.stallStep ? stalled + 1 : 0;
     }
     result.refactorizations = newton_.refactorizations();
     result.rankDeficientFactors = newton_.rankDeficientFactors();
-    result.x.assign(it_.x.begin(), it_.x.end());
-    result.y.assign(it_.y.begin(), it_.y.end());
-    result.zl.assign(it_.zl.begin(), it_.zl.end());
-    result.zu.assign(it_.zu.begin(), it_.zu.end());
+    unscale(result);
+    return result;
+}
+
+IpmResult noVariables(const StandardForm& sf, double tolerance) {
+    IpmResult result;
+    double bNorm = 0.0;
+    for (const double v : sf.b) bNorm = std::max(bNorm, std::fabs(v));
+    // Every row reads 0 = b_i, where b_i holds what the fixed columns left over.
+    const bool feasible = bNorm <= tolerance;
+    result.status = feasible ? IpmStatus::Optimal : IpmStatus::Infeasible;
+    result.message = feasible ? "optimal solution found (no variables left)"
+                              : "the problem is infeasible (a row without variables needs a nonzero value)";
+    result.objective = sf.constant;
+    result.y.assign(sf.rows(), 0.0);
     return result;
 }
 
 }  // namespace
 
-IpmResult solveIpm(const StandardForm& sf, const IpmOptions& options, KktSolver& kkt,
+IpmResult solveIpm(const StandardForm& sf, const IpmOptions& options,
                    const IterationCallback& onIteration) {
-    Mehrotra method(sf, options, kkt);
-    return method.run(onIteration);
+    if (sf.cols() == 0) return noVariables(sf, options.tolerance);
+    IpmParameters par;
+    par.tolerance = options.tolerance;
+    par.maxIterations = options.maxIterations;
+    IpmResult result = HomogeneousIpm(sf, par, options.linearAlgebra).run(onIteration);
+    if (result.status != IpmStatus::Unbounded) return result;
+
+    // A ray proves unboundedness only from a feasible point: find one (zero costs).
+    StandardForm feasibility = sf;
+    std::fill(feasibility.c.begin(), feasibility.c.end(), 0.0);
+    const IpmResult phase = HomogeneousIpm(feasibility, par, options.linearAlgebra).run(nullptr);
+    result.iterations += phase.iterations;
+    result.refactorizations += phase.refactorizations;
+    result.rankDeficientFactors += phase.rankDeficientFactors;
+    if (phase.status == IpmStatus::Optimal) {
+        result.message = "the problem is unbounded (" + result.message + " from a feasible point)";
+        return result;
+    }
+    IpmResult out = phase;
+    out.iterations = result.iterations;
+    out.objective = result.objective;
+    if (phase.status == IpmStatus::Infeasible) {
+        out.message = "the problem is infeasible (no feasible point; its objective also has a ray of decrease)";
+    }
+    return out;
 }
 
 }  // namespace lpsolve

@@ -1,7 +1,9 @@
 #pragma once
-// Mehrotra predictor-corrector interior-point method for
+// A homogeneous self-dual interior-point method (Mehrotra predictor-corrector steps) for
 //   minimize c'x  subject to  A x = b,  l <= x <= u          (StandardForm)
-// working on the bound slacks x - l and u - x of the finite bounds and their duals.
+// The problem is equilibrated first (Scaling) and every result is unscaled exactly.
+// Verdicts of infeasibility and unboundedness are given only for certificates that
+// check out on the unscaled problem (certificates.hpp).
 #include <cstddef>
 #include <functional>
 #include <string>
@@ -13,30 +15,32 @@
 namespace lpsolve {
 
 struct IpmOptions {
-    double tolerance = 1e-8;          ///< relative primal, dual and gap tolerance
+    double tolerance = 1e-8;          ///< relative primal, dual, gap and certificate tolerance
     std::size_t maxIterations = 100;
+    LinearAlgebra linearAlgebra = LinearAlgebra::Automatic;
 };
 
 enum class IpmStatus { Optimal, Infeasible, Unbounded, IterationLimit, NumericalFailure };
 
-/// One row of the progress table.
+/// One row of the progress table, in the units of the unscaled problem.
 struct IterationInfo {
     std::size_t iteration = 0;
-    double objective = 0.0;        ///< primal objective with the constant
-    double primalInfeasibility = 0.0;  ///< ||b - A x||_inf
-    double dualInfeasibility = 0.0;    ///< ||c - A'y - zl + zu||_inf
-    double complementarity = 0.0;  ///< sum of slack * dual over all finite bounds
-    double barrier = 0.0;          ///< mu = complementarity / number of finite bounds
-    double stepLength = 0.0;       ///< min(primal step, dual step) of the step just taken
-    std::size_t corrections = 0;   ///< corrector solves in the step just taken
+    double objective = 0.0;            ///< primal objective c'x / tau with the constant
+    double primalInfeasibility = 0.0;  ///< ||b - A x||_inf at x / tau
+    double dualInfeasibility = 0.0;    ///< ||c - A'y - zl + zu||_inf at (y, z) / tau
+    double complementarity = 0.0;      ///< xl'zl + xu'zu + tau kappa (scaled problem)
+    double barrier = 0.0;              ///< complementarity / number of pairs
+    double stepLength = 0.0;           ///< step taken to reach this iterate
+    std::size_t corrections = 0;       ///< corrector solves in that step
 };
 
 struct IpmResult {
     IpmStatus status = IpmStatus::NumericalFailure;
-    std::vector<double> x, y, zl, zu;
+    std::vector<double> x, y, zl, zu;  ///< unscaled; a certificate when not optimal
     std::size_t iterations = 0;
     double objective = 0.0;  ///< primal objective with the constant
     std::string message;     ///< why the method stopped, for the user
+    std::string linearAlgebra;             ///< back end used ("dense", "sparse")
     std::size_t refactorizations = 0;      ///< factorizations repeated for a wrong inertia
     std::size_t rankDeficientFactors = 0;  ///< factorizations that reported a rank deficiency
 };
@@ -44,8 +48,8 @@ struct IpmResult {
 using IterationCallback = std::function<void(const IterationInfo&)>;
 
 /// Runs the method. Throws LpError(NumericalFailure) when the KKT matrix cannot be
-/// factored even after raising the regularization.
-IpmResult solveIpm(const StandardForm& sf, const IpmOptions& options, KktSolver& kkt,
+/// factored even after raising the regularization, or the iterates stop being finite.
+IpmResult solveIpm(const StandardForm& sf, const IpmOptions& options,
                    const IterationCallback& onIteration);
 
 }  // namespace lpsolve

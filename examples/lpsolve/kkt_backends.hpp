@@ -1,5 +1,6 @@
 #pragma once
-// Constructors of the KKT back ends (one source file each). Both keep a reference to A.
+// Constructors of the KKT back ends (one source file each). Both borrow the system's
+// matrices.
 #include <memory>
 
 #include "examples/lpsolve/kkt_solver.hpp"
@@ -7,9 +8,9 @@
 namespace lpsolve {
 
 /// sym_kktcat + solvutil::DynamicRegSolver on the dense (n + m)-square matrix.
-std::unique_ptr<KktSolver> makeDenseKkt(const CscMatrix& A);
+std::unique_ptr<KktSolver> makeDenseKkt(const KktSystem& system);
 
 /// EqnSolverSparseLDL on the lower triangle in compressed-column form.
-std::unique_ptr<KktSolver> makeSparseKkt(const CscMatrix& A);
+std::unique_ptr<KktSolver> makeSparseKkt(const KktSystem& system);
 
 }  // namespace lpsolve

@@ -14,10 +14,10 @@ namespace {
 
 class DynamicRegKkt final : public KktSolver {
 public:
-    explicit DynamicRegKkt(const CscMatrix& A)
-        : A_(A),
-          n_(static_cast<long>(A.cols)),
-          m_(static_cast<long>(A.rows)),
+    explicit DynamicRegKkt(const KktSystem& system)
+        : A_(*system.A),
+          n_(static_cast<long>(A_.cols)),
+          m_(static_cast<long>(A_.rows)),
           H_(n_, n_),
           As_(m_, n_),
           K_(n_ + m_, n_ + m_),
@@ -25,8 +25,9 @@ public:
         for (long j = 0; j < n_; ++j) H_(j, j) = -1.0;
     }
 
-    KktReport factor(const std::vector<double>& d, double dualReg) override {
-        columnScaling(d, s_);
+    KktReport factor(const KktValues& values) override {
+        const double dualReg = values.dualReg;
+        columnScaling(values, s_);
         for (long j = 0; j < n_; ++j) {
             for (std::size_t k = A_.colStart[j]; k < A_.colStart[j + 1]; ++k) {
                 As_(static_cast<long>(A_.rowIndex[k]), j) = A_.value[k] * s_[j];
@@ -80,8 +81,8 @@ private:
 
 }  // namespace
 
-std::unique_ptr<KktSolver> makeDenseKkt(const CscMatrix& A) {
-    return std::make_unique<DynamicRegKkt>(A);
+std::unique_ptr<KktSolver> makeDenseKkt(const KktSystem& system) {
+    return std::make_unique<DynamicRegKkt>(system);
 }
 
 }  // namespace lpsolve

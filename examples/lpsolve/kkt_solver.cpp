@@ -4,13 +4,14 @@
 
 namespace lpsolve {
 
-std::unique_ptr<KktSolver> makeKktSolver(const CscMatrix& A, LinearAlgebra choice,
+std::unique_ptr<KktSolver> makeKktSolver(const KktSystem& system, LinearAlgebra choice,
                                          std::size_t denseLimit) {
     if (choice == LinearAlgebra::Automatic) {
-        choice = A.rows + A.cols <= denseLimit ? LinearAlgebra::Dense : LinearAlgebra::Sparse;
+        choice = system.rows() + system.cols() <= denseLimit ? LinearAlgebra::Dense
+                                                             : LinearAlgebra::Sparse;
     }
-    if (choice == LinearAlgebra::Dense) return makeDenseKkt(A);
-    return makeSparseKkt(A);
+    if (choice == LinearAlgebra::Dense) return makeDenseKkt(system);
+    return makeSparseKkt(system);
 }
 
 }  // namespace lpsolve

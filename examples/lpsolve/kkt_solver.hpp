@@ -2,19 +2,39 @@
 // The linear system an interior-point iteration solves, behind one small interface so
 // that dense and sparse factorizations can be swapped:
 //
-//   [ -D   A' ] [dx]   [f]      D  = diagonal, n entries, D > 0 (barrier + regularization)
-//   [  A  dI  ] [dy] = [g]      dI = dual regularization (d >= 0) on the m rows
+//   [ -(D + rho I)   A'      ] [dx]   [f]     D   = diagonal, n entries, D >= 0
+//   [  A             delta I ] [dy] = [g]     rho = primal, delta = dual regularization
 //
-// Calling order: construct with A (borrowed; it must outlive the solver), then any
-// number of factor() calls, each followed by any number of solve() calls.
+// The structure (which blocks exist) is fixed at construction by a KktSystem; each
+// factorization brings only values (KktValues). A Hessian block would be one more member
+// of KktSystem, and its values one more member of KktValues: the calls stay as they are.
+//
+// Calling order: construct with a KktSystem (its matrices are borrowed and must outlive
+// the solver), then any number of factor() calls, each followed by any number of solve()
+// calls.
 #include <cstddef>
 #include <memory>
+#include <span>
 #include <string>
 #include <vector>
 
 #include "examples/lpsolve/lp_model.hpp"
 
 namespace lpsolve {
+
+/// The blocks of the system: today the constraint matrix A (m x n).
+struct KktSystem {
+    const CscMatrix* A = nullptr;
+    std::size_t rows() const { return A->rows; }
+    std::size_t cols() const { return A->cols; }
+};
+
+/// The values of one factorization.
+struct KktValues {
+    std::span<const double> diagonal;  ///< D, n entries, each >= 0
+    double primalReg = 0.0;            ///< rho >= 0, added to every entry of D
+    double dualReg = 0.0;              ///< delta >= 0 on the m dual rows
+};
 
 /// What a factorization found out about the matrix. With exact arithmetic the matrix
 /// is quasi-definite: n negative and m positive pivots, full rank.
@@ -29,8 +49,8 @@ struct KktReport {
 class KktSolver {
 public:
     virtual ~KktSolver() = default;
-    /// Factors the matrix for diagonal `d` (n entries) and dual regularization `dualReg`.
-    virtual KktReport factor(const std::vector<double>& d, double dualReg) = 0;
+    /// Factors the matrix for the given values. D + rho must be positive on every column.
+    virtual KktReport factor(const KktValues& values) = 0;
     /// Overwrites rhs = [f; g] (n + m entries) with [dx; dy].
     virtual void solve(std::vector<double>& rhs) = 0;
     /// Short name for the log ("dense", "sparse").
@@ -43,7 +63,7 @@ public:
 enum class LinearAlgebra { Automatic, Dense, Sparse };
 
 /// The back end for `choice`; Automatic picks dense for n + m up to `denseLimit`.
-std::unique_ptr<KktSolver> makeKktSolver(const CscMatrix& A, LinearAlgebra choice,
+std::unique_ptr<KktSolver> makeKktSolver(const KktSystem& system, LinearAlgebra choice,
                                          std::size_t denseLimit = 400);
 
 }  // namespace lpsolve

@@ -16,8 +16,12 @@ constexpr double kPivotThreshold = 0.01;
 
 class SparseLdlKkt final : public KktSolver {
 public:
-    explicit SparseLdlKkt(const CscMatrix& A)
-        : A_(A), n_(static_cast<long>(A.cols)), m_(static_cast<long>(A.rows)), solver_(kPivotThreshold) {
+    explicit SparseLdlKkt(const KktSystem& system)
+        : A_(*system.A),
+          n_(static_cast<long>(A_.cols)),
+          m_(static_cast<long>(A_.rows)),
+          solver_(kPivotThreshold) {
+        const CscMatrix& A = A_;
         const long N = n_ + m_;
         jc_.reserve(static_cast<std::size_t>(N) + 1);
         jc_.push_back(0);
@@ -37,14 +41,14 @@ public:
         b_.assign(static_cast<std::size_t>(N), 0.0);
     }
 
-    KktReport factor(const std::vector<double>& d, double dualReg) override {
-        columnScaling(d, s_);
+    KktReport factor(const KktValues& values) override {
+        columnScaling(values, s_);
         std::size_t at = 0;
         for (long j = 0; j < n_; ++j) {
             pr_[at++] = -1.0;
             for (std::size_t k = A_.colStart[j]; k < A_.colStart[j + 1]; ++k) pr_[at++] = A_.value[k] * s_[j];
         }
-        for (long i = 0; i < m_; ++i) pr_[at++] = dualReg;
+        for (long i = 0; i < m_; ++i) pr_[at++] = values.dualReg;
 
         if (!initialized_) {
             solver_.init(n_ + m_, n_ + m_, pr_.data(), ir_.data(), jc_.data(), static_cast<long>(pr_.size()));
@@ -87,8 +91,8 @@ private:
 
 }  // namespace
 
-std::unique_ptr<KktSolver> makeSparseKkt(const CscMatrix& A) {
-    return std::make_unique<SparseLdlKkt>(A);
+std::unique_ptr<KktSolver> makeSparseKkt(const KktSystem& system) {
+    return std::make_unique<SparseLdlKkt>(system);
 }
 
 }  // namespace lpsolve

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <string>
 
 #include "examples/lpsolve/lp_error.hpp"
 #include "solvutil/kernels/sparse_kernels.hpp"
@@ -11,13 +12,11 @@ namespace lpsolve {
 namespace {
 
 // Small enough not to disturb the step, large enough to make free columns factorable.
-// The dual regularization starts where the back end asks. Both are raised by a factor of
-// 100 per failed attempt.
-constexpr double kPrimalReg = 1e-12;
-constexpr int kMaxAttempts = 6;
-constexpr int kRefinementSteps = 4;
-// Refinement stops once the residual is this small relative to the right-hand side.
-constexpr double kRefinementTarget = 1e-13;
+constexpr double kBasePrimalReg = 1e-12;
+constexpr int kMaxAttempts = 8;
+constexpr int kMaxRefinementSteps = 8;
+// Refinement stops once the residual is at rounding level relative to the right-hand side.
+constexpr double kRefinementTarget = 1e-14;
 
 SparseMatrix toSparseMatrix(const CscMatrix& A) {
     SparseMatrix S(static_cast<long>(A.rows), static_cast<long>(A.cols),
@@ -33,48 +32,45 @@ SparseMatrix toSparseMatrix(const CscMatrix& A) {
 
 }  // namespace
 
-NewtonSystem::NewtonSystem(const CscMatrix& A, KktSolver& kkt)
-    : A_(A),
-      S_(toSparseMatrix(A)),
+NewtonSystem::NewtonSystem(const KktSystem& system, KktSolver& kkt)
+    : A_(*system.A),
+      S_(toSparseMatrix(*system.A)),
       kkt_(kkt),
-      primalReg_(kPrimalReg),
-      dualReg_(kkt.baseDualRegularization()) {}
+      policy_(kBasePrimalReg, kkt.baseDualRegularization()) {}
 
-void NewtonSystem::factor(const std::vector<double>& d) {
-    // Start each iteration from the base values again: a hard iteration should not
-    // slow down the ones after it.
-    primalReg_ = kPrimalReg;
-    dualReg_ = kkt_.baseDualRegularization();
-    bool rankRetried = false;
+void NewtonSystem::factor(std::span<const double> d) {
+    for (const double v : d) {
+        if (!(v >= 0.0) || !std::isfinite(v)) {
+            throw LpError(ExitCode::NumericalFailure,
+                          "the barrier diagonal is no longer finite (the iterates left the "
+                          "range of double precision)");
+        }
+    }
+    d_.assign(d.begin(), d.end());
+    policy_.startFactorization();
     for (int attempt = 0; attempt < kMaxAttempts; ++attempt) {
-        d_.resize(d.size());
-        for (std::size_t j = 0; j < d.size(); ++j) d_[j] = d[j] + primalReg_;
-        const KktReport report = kkt_.factor(d_, dualReg_);
+        const KktReport report = kkt_.factor({d_, policy_.primal(), policy_.dual()});
         if (report.factored && report.inertiaOk) {
-            const bool fullRank = report.rank == A_.rows + A_.cols;
-            if (fullRank || rankRetried) return;
+            if (report.rank == A_.rows + A_.cols) return;
             // Dependent rows (or rows whose columns all sit at bounds): the factor shifted
-            // some pivots. Raise the dual regularization once so that the shift is applied
-            // consistently to the whole dual block, then accept what comes.
+            // some pivots. Raise delta once so the whole dual block is shifted alike.
+            if (!policy_.raiseForRank()) return;
             ++rankDeficient_;
-            rankRetried = true;
-            dualReg_ *= 100.0;
             continue;
         }
         ++refactorizations_;
-        primalReg_ *= 100.0;
-        dualReg_ *= 100.0;
+        policy_.raiseForInertia();
     }
     throw LpError(ExitCode::NumericalFailure,
                   "the KKT matrix could not be factored (" + kkt_.name() +
                       " linear algebra): wrong inertia or rank even with regularization " +
-                      std::to_string(primalReg_ / 100.0));
+                      std::to_string(policy_.primal()));
 }
 
-void NewtonSystem::residual(const AlignedVector& rhs, const std::vector<double>& sol,
-                            AlignedVector& r) {
-    // r = rhs - [-D A'; A 0] sol. The KKT solver hands back one std::vector, the product
-    // kernels take whole AlignedVectors: the two parts go into reused scratch vectors.
+double NewtonSystem::residual(const AlignedVector& rhs, const std::vector<double>& sol,
+                              AlignedVector& r) {
+    // The KKT solver hands back one std::vector, the product kernels take whole
+    // AlignedVectors: the two parts go into reused scratch vectors.
     const std::size_t n = A_.cols, m = A_.rows;
     r = rhs;
     xPart_.assign(sol.begin(), sol.begin() + static_cast<long>(n));
@@ -85,41 +81,30 @@ void NewtonSystem::residual(const AlignedVector& rhs, const std::vector<double>&
     ax_.resize(m);
     matvec(ax_.begin(), S_, xPart_);
     for (std::size_t i = 0; i < m; ++i) r[n + i] -= ax_[i];
+    const double norm = norminf(r);
+    return std::isnan(norm) ? HUGE_VAL : norm;
 }
 
-void NewtonSystem::solveRefined(std::span<const double> f, std::span<const double> g) {
+void NewtonSystem::solve(std::span<const double> f, std::span<const double> g, AlignedVector& dx,
+                         AlignedVector& dy) {
     rhs_.assign(f.begin(), f.end());
     rhs_.insert(rhs_.end(), g.begin(), g.end());
     sol_.assign(rhs_.begin(), rhs_.end());
     kkt_.solve(sol_);
-    residual(rhs_, sol_, res_);
-    double resNorm = norminf(res_);
-    const double goodEnough = kRefinementTarget * (1.0 + norminf(rhs_));
-    for (int step = 0; step < kRefinementSteps && resNorm > goodEnough; ++step) {
+    double resNorm = residual(rhs_, sol_, res_);
+    const double scale = 1.0 + norminf(rhs_);
+    for (int step = 0; step < kMaxRefinementSteps && resNorm > kRefinementTarget * scale; ++step) {
         correction_.assign(res_.begin(), res_.end());
         kkt_.solve(correction_);
         trial_ = sol_;
         for (std::size_t i = 0; i < trial_.size(); ++i) trial_[i] += correction_[i];
-        residual(rhs_, trial_, trialRes_);
-        const double trialNorm = norminf(trialRes_);
+        const double trialNorm = residual(rhs_, trial_, trialRes_);
         if (!(trialNorm < resNorm)) break;  // refinement stopped helping
         sol_.swap(trial_);
         res_.swap(trialRes_);
         resNorm = trialNorm;
     }
-}
-
-void NewtonSystem::solve(std::span<const double> f, std::span<const double> g,
-                         std::vector<double>& dx, std::vector<double>& dy) {
-    solveRefined(f, g);
-    const auto split = sol_.begin() + static_cast<long>(A_.cols);
-    dx.assign(sol_.begin(), split);
-    dy.assign(split, sol_.end());
-}
-
-void NewtonSystem::solve(std::span<const double> f, std::span<const double> g, AlignedVector& dx,
-                         AlignedVector& dy) {
-    solveRefined(f, g);
+    worstResidual_ = std::max(worstResidual_, resNorm / scale);
     const auto split = sol_.begin() + static_cast<long>(A_.cols);
     dx.assign(sol_.begin(), split);
     dy.assign(split, sol_.end());

@@ -1,13 +1,20 @@
 #pragma once
-// The Newton system of one interior-point iteration on top of a KktSolver: it adds the
-// primal and dual regularization, raises both when the factorization reports a wrong
-// inertia or a rank deficiency, and refines each solution against the system without
-// the dual regularization.
+// The Newton system of one interior-point iteration on top of a KktSolver:
+//
+//   [ -D  A' ] [dx]   [f]
+//   [  A  0  ] [dy] = [g]
+//
+// factor() adds the regularization that RegularizationPolicy chooses and raises it when
+// the factorization reports a wrong inertia or a rank deficiency; solve() refines each
+// solution against the system above without any regularization, until the residual is
+// at rounding level or stops falling, so the regularization steers the factorization
+// but does not bias the direction.
 #include <cstddef>
 #include <span>
 #include <vector>
 
 #include "examples/lpsolve/kkt_solver.hpp"
+#include "examples/lpsolve/regularization.hpp"
 #include "solvutil/kernels/aligned_allocator.hpp"
 #include "solvutil/kernels/sparse_matrix.hpp"
 
@@ -15,15 +22,14 @@ namespace lpsolve {
 
 class NewtonSystem {
 public:
-    NewtonSystem(const CscMatrix& A, KktSolver& kkt);
+    NewtonSystem(const KktSystem& system, KktSolver& kkt);
 
-    /// Factors [-(D + rho I)  A'; A  delta I] for the barrier diagonal `d`.
-    /// Throws LpError(NumericalFailure) when no regularization gives a usable factor.
-    void factor(const std::vector<double>& d);
+    /// Factors the system for the diagonal `d` (n entries, each finite and >= 0).
+    /// Throws LpError(NumericalFailure) when d is not finite or no regularization gives a
+    /// usable factor.
+    void factor(std::span<const double> d);
 
     /// Solves for [dx; dy] given f (n entries) and g (m entries).
-    void solve(std::span<const double> f, std::span<const double> g, std::vector<double>& dx,
-               std::vector<double>& dy);
     void solve(std::span<const double> f, std::span<const double> g, AlignedVector& dx,
                AlignedVector& dy);
 
@@ -32,21 +38,22 @@ public:
 
     std::size_t refactorizations() const { return refactorizations_; }
     std::size_t rankDeficientFactors() const { return rankDeficient_; }
-    double primalRegularization() const { return primalReg_; }
+    double primalRegularization() const { return policy_.primal(); }
+    /// Largest relative residual a refined solve has ended with so far.
+    double worstResidual() const { return worstResidual_; }
 
 private:
-    // Leaves the refined solution [dx; dy] in sol_.
-    void solveRefined(std::span<const double> f, std::span<const double> g);
-    void residual(const AlignedVector& rhs, const std::vector<double>& sol, AlignedVector& r);
+    // rhs - K sol for the unregularized K, into r; returns ||r||_inf.
+    double residual(const AlignedVector& rhs, const std::vector<double>& sol, AlignedVector& r);
 
     const CscMatrix& A_;
     SparseMatrix S_;  // A for the product kernels
     KktSolver& kkt_;
-    std::vector<double> d_;  // barrier diagonal plus primal regularization
-    double primalReg_;
-    double dualReg_;
+    RegularizationPolicy policy_;
+    std::vector<double> d_;  // the unregularized diagonal of the last factorization
     std::size_t refactorizations_ = 0;
     std::size_t rankDeficient_ = 0;
+    double worstResidual_ = 0.0;
     AlignedVector rhs_, res_, trialRes_;
     std::vector<double> sol_, trial_, correction_;  // the KKT solver works in place on these
     AlignedVector xPart_, yPart_, ax_, aty_;         // operands and results of the products

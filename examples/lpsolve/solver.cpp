@@ -31,14 +31,14 @@ SolveOutcome solveFile(const Options& options) {
         for (std::size_t i = 0; i < lp.numRows(); ++i) pre.keptRows.push_back(i);
     }
     const StandardForm sf = toStandardForm(pre.reduced);
-    auto kkt = makeKktSolver(sf.A, options.linearAlgebra);
-    out.linearAlgebra = kkt->name();
     IpmOptions ipmOptions;
     ipmOptions.tolerance = options.tolerance;
     ipmOptions.maxIterations = options.maxIterations;
+    ipmOptions.linearAlgebra = options.linearAlgebra;
     ProgressTable table(!options.quiet);
-    const IpmResult r = solveIpm(sf, ipmOptions, *kkt,
+    const IpmResult r = solveIpm(sf, ipmOptions,
                                  [&](const IterationInfo& info) { table.row(info); });
+    out.linearAlgebra = r.linearAlgebra;
     out.status = r.status;
     out.iterations = r.iterations;
     out.message = r.message;

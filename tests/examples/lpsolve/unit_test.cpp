@@ -293,12 +293,12 @@ TEST_P(KktBackend, SolvesLikeLapackAndReportsTheInertia) {
         for (std::size_t k = 0; k < a.size(); ++k)  // a diagonal keeps full row rank
             a[k] = k % m == k / m ? 2.0 + value(rng) : unit(rng) < 0.1 ? value(rng) : 0.0;
         const CscMatrix A = fromDense(m, n, a);
-        auto kkt = lpsolve::makeKktSolver(A, GetParam());
+        auto kkt = lpsolve::makeKktSolver({&A}, GetParam());
         for (int round = 0; round < 2; ++round) {
             std::vector<double> d(n), rhs(n + m);
             for (auto& v : d) v = std::pow(10.0, -6.0 + 12.0 * unit(rng));
             for (auto& v : rhs) v = value(rng);
-            const auto report = kkt->factor(d, 1e-12);
+            const auto report = kkt->factor({d, 0.0, 1e-12});
             ASSERT_TRUE(report.factored);
             EXPECT_TRUE(report.inertiaOk);
             EXPECT_EQ(report.negativePivots, n);
@@ -316,25 +316,25 @@ TEST_P(KktBackend, FlagsDependentRowsAndNewtonSystemRecovers) {
     HostLeakGuard guard;
     const std::vector<double> a = {1, 0, 1, 2, 1, 3, 0, 3, 3, -1, 1, 0};
     const CscMatrix A = fromDense(3, 4, a);
-    auto kkt = lpsolve::makeKktSolver(A, GetParam());
+    auto kkt = lpsolve::makeKktSolver({&A}, GetParam());
     const std::vector<double> d = {1.0, 2.0, 0.5, 4.0}, f = {0.3, -0.2, 0.1, 0.7};
-    const auto report = kkt->factor(d, 0.0);
+    const auto report = kkt->factor({d, 0.0, 0.0});
     ASSERT_TRUE(report.factored);
     EXPECT_TRUE(!report.inertiaOk || report.rank < 7u) << report.rank << ", " << report.negativePivots;
     if (GetParam() == LinearAlgebra::Dense) {  // the shifted pivot is counted and reported
         EXPECT_TRUE(report.rank == 6u && report.regularizedPivots == 1u && report.inertiaOk);
     }
-    lpsolve::NewtonSystem newton(A, *kkt);
+    lpsolve::NewtonSystem newton({&A}, *kkt);
     newton.factor(d);
     const auto g = denseProduct(A, {0.5, -1.0, 2.0, 1.0});  // in the range of A
-    std::vector<double> dx, dy;
+    AlignedVector dx, dy;
     newton.solve(f, g, dx, dy);
-    for (std::size_t j = 0; j < 4; ++j) {
-        double r = -(d[j] + newton.primalRegularization()) * dx[j];
+    for (std::size_t j = 0; j < 4; ++j) {  // refined against the unregularized system
+        double r = -d[j] * dx[j];
         for (std::size_t i = 0; i < 3; ++i) r += a[i + 3 * j] * dy[i];
         EXPECT_NEAR(r, f[j], 1e-8) << j;
     }
-    const auto adx = denseProduct(A, dx);
+    const auto adx = denseProduct(A, {dx.begin(), dx.end()});
     for (std::size_t i = 0; i < 3; ++i) EXPECT_NEAR(adx[i], g[i], 1e-8) << i;
 }
 
@@ -348,8 +348,8 @@ struct ScriptedKkt : lpsolve::KktSolver {
     std::size_t rank;
     std::vector<double> primal, dual;
     ScriptedKkt(int f, bool fac, std::size_t r) : failures(f), factored(fac), rank(r) {}
-    lpsolve::KktReport factor(const std::vector<double>& d, double dualReg) override {
-        primal.push_back(d[0]), dual.push_back(dualReg);
+    lpsolve::KktReport factor(const lpsolve::KktValues& v) override {
+        primal.push_back(v.diagonal[0] + v.primalReg), dual.push_back(v.dualReg);
         const bool good = static_cast<int>(dual.size()) > failures;
         return {good || factored, good ? rank : 0, 0, 0, good};
     }
@@ -361,15 +361,15 @@ struct ScriptedKkt : lpsolve::KktSolver {
 TEST(NewtonSystem, RaisesTheRegularizationRetriesRankDeficiencyAndGivesUp) {
     const CscMatrix A{1, 1, {0, 1}, {0}, {1.0}};
     ScriptedKkt inertia(2, true, 2), rankShort(0, true, 1), never(1000, false, 2);
-    lpsolve::NewtonSystem(A, inertia).factor({0.0});
+    lpsolve::NewtonSystem({&A}, inertia).factor(std::vector<double>{0.0});
     EXPECT_TRUE(inertia.dual.size() == 3u && inertia.dual[2] > inertia.dual[1] && inertia.dual[1] > inertia.dual[0]);
     EXPECT_TRUE(inertia.primal.size() == 3u && inertia.primal[2] > inertia.primal[1] && inertia.primal[1] > inertia.primal[0]);
-    lpsolve::NewtonSystem newton(A, rankShort);
-    newton.factor({1.0});
+    lpsolve::NewtonSystem newton({&A}, rankShort);
+    newton.factor(std::vector<double>{1.0});
     EXPECT_TRUE(rankShort.dual.size() == 2u && rankShort.dual[1] > rankShort.dual[0] && rankShort.primal[1] == rankShort.primal[0]);
     EXPECT_EQ(newton.rankDeficientFactors(), 1u);
     EXPECT_EQ(newton.refactorizations(), 0u);
-    expectLpError([&] { lpsolve::NewtonSystem(A, never).factor({1.0}); }, ExitCode::NumericalFailure, {"KKT", "scripted"});
+    expectLpError([&] { lpsolve::NewtonSystem({&A}, never).factor(std::vector<double>{1.0}); }, ExitCode::NumericalFailure, {"KKT", "scripted"});
 }
 
 }  // namespace

@@ -1,0 +1,47 @@
+#pragma once
+// The pieces of the homogeneous self-dual interior-point method (Xu, Hung and Ye; the
+// bounded form of Andersen and Andersen), on the scaled standard form
+//
+//   minimize c'x  subject to  A x = b,  l <= x <= u.
+//
+// The embedding adds tau (a scale of the solution) and kappa (a scale of the gap):
+//
+//   A x                - b tau      = 0                      residual rp = tau b - A x
+//   x - xl             - l tau      = 0   (finite l)         residual rl = tau l - x + xl
+//   x + xu             - u tau      = 0   (finite u)         residual ru = tau u - x - xu
+//   A'y + zl - zu      - c tau      = 0                      residual rd = tau c - A'y - zl + zu
+//   c'x - b'y - l'zl + u'zu + kappa = 0                      residual rg
+//   xl, xu, zl, zu, tau, kappa >= 0
+//
+// A solution with tau > 0 gives the optimum x / tau, y / tau; one with kappa > 0 gives a
+// certificate: b'y - u'zu + l'zl > 0 (the problem is infeasible) or c'x < 0 (no finite
+// minimum). Vectors are full length n; the entries of xl, zl (xu, zu) where l (u) is
+// infinite stay 0.
+#include <cstddef>
+
+#include "solvutil/kernels/aligned_allocator.hpp"
+
+namespace lpsolve {
+
+/// Every constant of the method in one place.
+struct IpmParameters {
+    double tolerance = 1e-8;          ///< relative optimality and certificate tolerance
+    std::size_t maxIterations = 100;
+    double stepFraction = 0.9995;     ///< fraction of the way to the boundary a step goes
+    double minCentrality = 0.1;       ///< keep every pair's product above this times mu
+    std::size_t stallIterations = 8;  ///< steps in a row without progress before giving up
+    double stallStep = 1e-8;          ///< a step shorter than this makes no progress
+};
+
+/// An iterate, or a direction (the same shape).
+struct HsdPoint {
+    AlignedVector x, xl, xu, y, zl, zu;
+    double tau = 1.0, kappa = 1.0;
+};
+
+struct HsdResiduals {
+    AlignedVector rp, rl, ru, rd;
+    double rg = 0.0;
+};
+
+}  // namespace lpsolve

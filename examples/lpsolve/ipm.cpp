@@ -62,6 +62,9 @@ private:
     double step();
     std::optional<IpmStatus> verdict(const Measures& m, std::string& message) const;
     void unscale(IpmResult& result) const;
+    void snapToActiveBounds();
+    std::vector<signed char> atBound_;  // filled by snapToActiveBounds
+    double originalObjective() const;
 
     const StandardForm& orig_;
     Scaling scaling_;
@@ -189,36 +192,48 @@ void HomogeneousIpm::startingPoint() {
 Measures HomogeneousIpm::measure() const {
     Measures r;
     const double tau = it_.tau;
-    // |A| |x| per row and |A'| |y| per column: the size of the terms of each residual.
-    AlignedVector ax(m_, 0.0), aty(n_, 0.0);
-    const double* v = A_.data();
-    for (std::size_t j = 0; j < n_; ++j) {
-        for (long k = A_.jc[j]; k < A_.jc[j + 1]; ++k) {
-            const std::size_t i = static_cast<std::size_t>(A_.ir[k]);
-            ax[i] += std::fabs(v[k] * it_.x[j]);
-            aty[j] += std::fabs(v[k] * it_.y[i]);
+    // Each residual relative to 1 plus the size of the terms it is made of (|A||x|,
+    // |A'||y|), norm-wise over the equilibrated rows and columns. The 1 is the unit of
+    // the scaled data (largest right-hand side and cost), so that a point whose terms
+    // all vanish, as at x = 0, is measured too.
+    double axNorm = 0.0, atyNorm = 0.0;
+    {
+        AlignedVector ax(m_, 0.0);
+        const double* v = A_.data();
+        for (std::size_t j = 0; j < n_; ++j) {
+            double aty = 0.0;
+            for (long k = A_.jc[j]; k < A_.jc[j + 1]; ++k) {
+                const std::size_t i = static_cast<std::size_t>(A_.ir[k]);
+                ax[i] += std::fabs(v[k] * it_.x[j]);
+                aty += std::fabs(v[k] * it_.y[i]);
+            }
+            atyNorm = std::max({atyNorm, aty, it_.zl[j], it_.zu[j]});
         }
+        axNorm = norminf(ax);
     }
-    for (std::size_t i = 0; i < m_; ++i) {
-        r.primal = std::max(r.primal, std::fabs(res_.rp[i]) / (tau + std::fabs(tau * b_[i]) + ax[i]));
-    }
+    const double xNorm = norminf(it_.x);
+    r.primal = norminf(res_.rp) / (tau + std::max(tau * norminf(b_), axNorm));
+    r.dual = norminf(res_.rd) / (tau + std::max(tau * norminf(c_), atyNorm));
     double dobj = dotprod(b_, it_.y);
     for (std::size_t j = 0; j < n_; ++j) {
-        const double xs = tau + std::fabs(it_.x[j]);
+        // The bound identities x - xl = l tau, x + xu = u tau: relative to their own terms.
         if (hasL_[j]) {
-            r.primal = std::max(r.primal, std::fabs(res_.rl[j]) / (xs + std::fabs(tau * sf_.lower[j])));
+            const double terms = tau + xNorm + it_.xl[j] + std::fabs(tau * sf_.lower[j]);
+            r.primal = std::max(r.primal, std::fabs(res_.rl[j]) / terms);
             dobj += sf_.lower[j] * it_.zl[j];
         }
         if (hasU_[j]) {
-            r.primal = std::max(r.primal, std::fabs(res_.ru[j]) / (xs + std::fabs(tau * sf_.upper[j])));
+            const double terms = tau + xNorm + it_.xu[j] + std::fabs(tau * sf_.upper[j]);
+            r.primal = std::max(r.primal, std::fabs(res_.ru[j]) / terms);
             dobj -= sf_.upper[j] * it_.zu[j];
         }
-        const double terms = tau + std::fabs(tau * c_[j]) + aty[j] + it_.zl[j] + it_.zu[j];
-        r.dual = std::max(r.dual, std::fabs(res_.rd[j]) / terms);
     }
     r.pobj = dotprod(c_, it_.x) / tau;
     r.dobj = dobj / tau;
-    r.gap = std::fabs(r.pobj - r.dobj) / (1.0 + std::fabs(r.pobj) + std::fabs(r.dobj));
+    // Relative to the objectives. The floor (tol in the scaled objective's unit) lets an
+    // optimum of exactly zero be reached; a floor of 1 would accept an objective that is
+    // small against that unit with only a few correct digits.
+    r.gap = std::fabs(r.pobj - r.dobj) / (std::fabs(r.pobj) + std::fabs(r.dobj) + par_.tolerance);
     return r;
 }
 
@@ -386,17 +401,58 @@ std::optional<IpmStatus> HomogeneousIpm::verdict(const Measures& m,
     return std::nullopt;
 }
 
+// At an optimum, moves every variable whose bound slack is smaller than the bound's dual
+// (the bound is active: strict complementarity) onto that bound exactly, and keeps the
+// move only if the primal residuals stay within the tolerance. An interior point leaves
+// active variables a rounding-sized distance off their bounds, which a very large cost
+// (say 1e308) turns into a large objective error.
+void HomogeneousIpm::snapToActiveBounds() {
+    const HsdPoint kept = it_;
+    const HsdResiduals keptRes = res_;
+    atBound_.assign(n_, 0);
+    bool moved = false;
+    for (std::size_t j = 0; j < n_; ++j) {
+        if (hasL_[j] && it_.xl[j] < it_.zl[j]) {
+            it_.x[j] = it_.tau * sf_.lower[j], it_.xl[j] = 0.0, moved = true, atBound_[j] = -1;
+            if (hasU_[j]) it_.xu[j] = it_.tau * sf_.upper[j] - it_.x[j];
+        } else if (hasU_[j] && it_.xu[j] < it_.zu[j]) {
+            it_.x[j] = it_.tau * sf_.upper[j], it_.xu[j] = 0.0, moved = true, atBound_[j] = 1;
+            if (hasL_[j]) it_.xl[j] = it_.x[j] - it_.tau * sf_.lower[j];
+        }
+    }
+    if (!moved) return;
+    residuals();
+    if (measure().primal <= par_.tolerance) return;
+    atBound_.assign(n_, 0);
+    it_ = kept;
+    res_ = keptRes;
+}
+
+// c'x + constant on the unscaled data: beta * gamma * c~'x~ would overflow first when a
+// cost is near the largest double.
+double HomogeneousIpm::originalObjective() const {
+    double f = orig_.constant;
+    for (std::size_t j = 0; j < n_; ++j) {
+        if (orig_.c[j] != 0.0) f += orig_.c[j] * (scaling_.rhs * scaling_.col[j] * (it_.x[j] / it_.tau));
+    }
+    return f;
+}
+
 void HomogeneousIpm::unscale(IpmResult& r) const {
     // At an optimum the point is divided by tau; a certificate is a direction and keeps
     // its own scale.
     const double t = r.status == IpmStatus::Optimal ? it_.tau : 1.0;
     r.x.resize(n_), r.zl.resize(n_), r.zu.resize(n_), r.y.resize(m_);
     for (std::size_t j = 0; j < n_; ++j) {
-        r.x[j] = scaling_.col[j] * (it_.x[j] / t);
+        r.x[j] = scaling_.rhs * scaling_.col[j] * (it_.x[j] / t);
         r.zl[j] = scaling_.cost * (it_.zl[j] / t) / scaling_.col[j];
         r.zu[j] = scaling_.cost * (it_.zu[j] / t) / scaling_.col[j];
     }
     for (std::size_t i = 0; i < m_; ++i) r.y[i] = scaling_.cost * scaling_.row[i] * (it_.y[i] / t);
+    r.atBound = atBound_;
+    for (std::size_t j = 0; j < atBound_.size(); ++j) {  // exactly, not via the scaled bound
+        if (atBound_[j] != 0) r.x[j] = atBound_[j] < 0 ? orig_.lower[j] : orig_.upper[j];
+    }
 }
 
 IpmResult HomogeneousIpm::run(const IterationCallback& onIteration) {
@@ -410,11 +466,11 @@ IpmResult HomogeneousIpm::run(const IterationCallback& onIteration) {
         const Measures m = measure();
         const double mu = barrier();
         info.iteration = k;
-        info.objective = scaling_.cost * m.pobj + sf_.constant;
+        info.objective = originalObjective();
         info.primalInfeasibility = 0.0;
         for (std::size_t i = 0; i < m_; ++i) {
             info.primalInfeasibility = std::max(info.primalInfeasibility,
-                                                std::fabs(res_.rp[i]) / scaling_.row[i] / it_.tau);
+                                                scaling_.rhs * std::fabs(res_.rp[i]) / scaling_.row[i] / it_.tau);
         }
         info.dualInfeasibility = 0.0;
         for (std::size_t j = 0; j < n_; ++j) {
@@ -451,9 +507,16 @@ IpmResult HomogeneousIpm::run(const IterationCallback& onIteration) {
         info.corrections = 1;
         stalled = info.stepLength < par_.stallStep ? stalled + 1 : 0;
     }
+    if (result.status == IpmStatus::Optimal) {
+        snapToActiveBounds();
+    }
     result.refactorizations = newton_.refactorizations();
     result.rankDeficientFactors = newton_.rankDeficientFactors();
     unscale(result);
+    if (result.status == IpmStatus::Optimal) {
+        result.objective = orig_.constant;
+        for (std::size_t j = 0; j < n_; ++j) result.objective += orig_.c[j] * result.x[j];
+    }
     return result;
 }
 
@@ -471,6 +534,61 @@ IpmResult noVariables(const StandardForm& sf, double tolerance) {
     return result;
 }
 
+
+double largestCost(const StandardForm& sf, const std::vector<signed char>* skip) {
+    double c = 0.0;
+    for (std::size_t j = 0; j < sf.cols(); ++j) {
+        if (skip == nullptr || (*skip)[j] == 0) c = std::max(c, std::fabs(sf.c[j]));
+    }
+    return c;
+}
+
+// The problem without the columns that sit on a bound: they move into b and the constant.
+StandardForm withoutColumnsAtBounds(const StandardForm& sf, const IpmResult& r,
+                                    std::vector<std::size_t>& kept) {
+    StandardForm out;
+    out.A.rows = sf.rows();
+    out.A.colStart.push_back(0);
+    out.b = sf.b;
+    out.constant = sf.constant;
+    for (std::size_t j = 0; j < sf.cols(); ++j) {
+        const std::size_t begin = sf.A.colStart[j], end = sf.A.colStart[j + 1];
+        if (r.atBound[j] != 0) {
+            for (std::size_t k = begin; k < end; ++k) out.b[sf.A.rowIndex[k]] -= sf.A.value[k] * r.x[j];
+            out.constant += sf.c[j] * r.x[j];
+            continue;
+        }
+        kept.push_back(j);
+        out.A.rowIndex.insert(out.A.rowIndex.end(), sf.A.rowIndex.begin() + begin, sf.A.rowIndex.begin() + end);
+        out.A.value.insert(out.A.value.end(), sf.A.value.begin() + begin, sf.A.value.begin() + end);
+        out.A.colStart.push_back(out.A.rowIndex.size());
+        out.c.push_back(sf.c[j]);
+        out.lower.push_back(sf.lower[j]);
+        out.upper.push_back(sf.upper[j]);
+    }
+    out.A.cols = kept.size();
+    return out;
+}
+
+// The scaled gap test resolves costs only down to tol times the largest one. When the
+// columns left between their bounds carry only such costs (say 1 next to 1e308), they
+// are solved again on their own, with the settled columns fixed, at their own scale.
+void resolveSmallCosts(const StandardForm& sf, const IpmOptions& options,
+                       const IpmParameters& par, IpmResult& result) {
+    if (result.atBound.empty()) return;
+    const double all = largestCost(sf, nullptr), rest = largestCost(sf, &result.atBound);
+    if (!(rest < options.tolerance * all)) return;
+    std::vector<std::size_t> kept;
+    const StandardForm reduced = withoutColumnsAtBounds(sf, result, kept);
+    if (reduced.cols() == 0) return;
+    const IpmResult again = HomogeneousIpm(reduced, par, options.linearAlgebra).run(nullptr);
+    result.iterations += again.iterations;
+    if (again.status != IpmStatus::Optimal) return;  // the first answer stands
+    for (std::size_t k = 0; k < kept.size(); ++k) result.x[kept[k]] = again.x[k];
+    result.y = again.y;
+    result.objective = again.objective;
+}
+
 }  // namespace
 
 IpmResult solveIpm(const StandardForm& sf, const IpmOptions& options,
@@ -480,8 +598,8 @@ IpmResult solveIpm(const StandardForm& sf, const IpmOptions& options,
     par.tolerance = options.tolerance;
     par.maxIterations = options.maxIterations;
     IpmResult result = HomogeneousIpm(sf, par, options.linearAlgebra).run(onIteration);
+    if (result.status == IpmStatus::Optimal) resolveSmallCosts(sf, options, par, result);
     if (result.status != IpmStatus::Unbounded) return result;
-
     // A ray proves unboundedness only from a feasible point: find one (zero costs).
     StandardForm feasibility = sf;
     std::fill(feasibility.c.begin(), feasibility.c.end(), 0.0);

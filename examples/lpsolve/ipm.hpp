@@ -37,6 +37,8 @@ struct IterationInfo {
 struct IpmResult {
     IpmStatus status = IpmStatus::NumericalFailure;
     std::vector<double> x, y, zl, zu;  ///< unscaled; a certificate when not optimal
+    /// At an optimum: -1 (+1) where x sits exactly on its lower (upper) bound, else 0.
+    std::vector<signed char> atBound;
     std::size_t iterations = 0;
     double objective = 0.0;  ///< primal objective with the constant
     std::string message;     ///< why the method stopped, for the user

@@ -10,15 +10,20 @@ namespace {
 // few percent of 1 on the netlib samples, and more only shuffles powers of two.
 constexpr int kRuizPasses = 10;
 
-// The power of two nearest to 1/sqrt(v) (1 for an empty row or column).
-double inverseSqrtPow2(double v) {
-    if (!(v > 0.0) || !std::isfinite(v)) return 1.0;
-    return std::exp2(-std::round(0.5 * std::log2(v)));
+// 2^e for the integer e nearest to `exponent`, kept inside the normal range of double
+// so that no factor overflows or loses precision.
+double pow2(double exponent) {
+    return std::ldexp(1.0, static_cast<int>(std::clamp(std::round(exponent), -1022.0, 1023.0)));
 }
 
+// The power of two nearest to v (1 for 0, Inf or NaN).
 double pow2Near(double v) {
-    if (!(v > 0.0) || !std::isfinite(v)) return 1.0;
-    return std::exp2(std::round(std::log2(v)));
+    return v > 0.0 && std::isfinite(v) ? pow2(std::log2(v)) : 1.0;
+}
+
+// The power of two nearest to 1/sqrt(v) (1 for an empty row or column).
+double inverseSqrtPow2(double v) {
+    return v > 0.0 && std::isfinite(v) ? pow2(-0.5 * std::log2(v)) : 1.0;
 }
 
 }  // namespace
@@ -60,6 +65,9 @@ Scaling equilibrate(const StandardForm& sf) {
     double costMax = 0.0;
     for (std::size_t j = 0; j < A.cols; ++j) costMax = std::max(costMax, std::fabs(sf.c[j]) * s.col[j]);
     s.cost = pow2Near(costMax);
+    double rhsMax = 0.0;
+    for (std::size_t i = 0; i < A.rows; ++i) rhsMax = std::max(rhsMax, std::fabs(sf.b[i]) * s.row[i]);
+    s.rhs = rhsMax > 1.0 ? pow2Near(rhsMax) : 1.0;
     return s;
 }
 
@@ -70,10 +78,10 @@ StandardForm applyScaling(const StandardForm& sf, const Scaling& s) {
             out.A.value[k] = sf.A.value[k] * s.row[sf.A.rowIndex[k]] * s.col[j];
         }
         out.c[j] = sf.c[j] * s.col[j] / s.cost;
-        out.lower[j] = sf.lower[j] / s.col[j];
-        out.upper[j] = sf.upper[j] / s.col[j];
+        out.lower[j] = sf.lower[j] / s.col[j] / s.rhs;
+        out.upper[j] = sf.upper[j] / s.col[j] / s.rhs;
     }
-    for (std::size_t i = 0; i < sf.rows(); ++i) out.b[i] = sf.b[i] * s.row[i];
+    for (std::size_t i = 0; i < sf.rows(); ++i) out.b[i] = sf.b[i] * s.row[i] / s.rhs;
     return out;
 }
 

@@ -1,12 +1,14 @@
 #pragma once
 // Equilibration of a standard-form LP before the interior-point method:
 //
-//   A~ = R A C,   b~ = R b,   c~ = C c / gamma,   l~ = l / C,   u~ = u / C
+//   A~ = R A C,   b~ = R b / beta,   c~ = C c / gamma,   l~ = l / (beta C),   u~ = u / (beta C)
 //
 // R and C are diagonal (rows, columns) and come from Ruiz iterations, which drive the
 // largest entry of every row and column of A~ towards 1; gamma brings the largest cost
-// to 1. Every factor is a power of two, so scaling and unscaling are exact in binary
-// floating point: x = C x~, y = gamma R y~, z = gamma z~ / C, objective = gamma c~'x~.
+// to 1, and beta a right-hand side larger than 1 down to 1, so that the iterates start
+// and stay near unit size where the regularization of the KKT matrix is negligible.
+// Every factor is a power of two, so scaling and unscaling are exact in binary floating
+// point: x = beta C x~, y = gamma R y~, z = gamma z~ / C, objective = beta gamma c~'x~.
 #include <vector>
 
 #include "examples/lpsolve/standard_form.hpp"
@@ -17,6 +19,7 @@ struct Scaling {
     std::vector<double> row;  ///< R, m entries
     std::vector<double> col;  ///< C, n entries
     double cost = 1.0;        ///< gamma
+    double rhs = 1.0;         ///< beta
 };
 
 /// Ruiz equilibration of sf.A and the cost factor of the scaled costs.

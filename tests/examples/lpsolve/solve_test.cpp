@@ -87,11 +87,17 @@ TEST_P(AgreesWithClp, SameVerdictAndObjectiveWithBothBackEnds) {
 
 // Integer-free samples (atm_5_10_1's BV bounds relaxed as by Clp); infeasible_free_ray.mps has
 // infeasible rows and an empty column whose cost falls without bound (once called unbounded).
+// Regressions: bounds of 2e8 and 1e15, a coefficient of 1e-9 and a cost of 1e308 once gave
+// wrong verdicts; Klee-Minty cubes were called unbounded; a distribution model with its
+// objective negated ended with "no progress" instead of unbounded.
 INSTANTIATE_TEST_SUITE_P(Samples, AgreesWithClp, ::testing::Values(
     sampleFile("afiro.mps"), sampleFile("brandy.mps"), sampleFile("e226.mps"), sampleFile("finnis.mps"),
     sampleFile("galenet.mps"), sampleFile("galenetbnds.mps"), sampleFile("hello.mps"), sampleFile("atm_5_10_1.mps"),
     dataFile("ranges_free.mps"), dataFile("ranges_free_freeformat.mps"), dataFile("unbounded.mps"),
-    dataFile("infeasible.mps"), dataFile("infeasible_free_ray.mps")), [](const auto& info) {
+    dataFile("infeasible.mps"), dataFile("infeasible_free_ray.mps"), dataFile("big_bound_row.mps"),
+    dataFile("big_bound_column.mps"), dataFile("tiny_coefficient.mps"), dataFile("huge_cost.mps"),
+    dataFile("redundant_huge_row_bound.mps"), dataFile("klee_minty_15.mps"), dataFile("klee_minty_20.mps"),
+    dataFile("distribution_negated.mps")), [](const auto& info) {
         const std::string file = info.param.substr(info.param.find_last_of('/') + 1);
         return file.substr(0, file.find('.'));
     });

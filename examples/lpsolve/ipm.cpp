@@ -197,23 +197,26 @@ Measures HomogeneousIpm::measure() const {
     // the scaled data (largest right-hand side and cost), so that a point whose terms
     // all vanish, as at x = 0, is measured too.
     double axNorm = 0.0, atyNorm = 0.0;
-    {
-        AlignedVector ax(m_, 0.0);
-        const double* v = A_.data();
-        for (std::size_t j = 0; j < n_; ++j) {
-            double aty = 0.0;
-            for (long k = A_.jc[j]; k < A_.jc[j + 1]; ++k) {
-                const std::size_t i = static_cast<std::size_t>(A_.ir[k]);
-                ax[i] += std::fabs(v[k] * it_.x[j]);
-                aty += std::fabs(v[k] * it_.y[i]);
-            }
-            atyNorm = std::max({atyNorm, aty, it_.zl[j], it_.zu[j]});
+    AlignedVector ax(m_, 0.0);
+    const double* v = A_.data();
+    for (std::size_t j = 0; j < n_; ++j) {
+        double aty = 0.0;
+        for (long k = A_.jc[j]; k < A_.jc[j + 1]; ++k) {
+            const std::size_t i = static_cast<std::size_t>(A_.ir[k]);
+            ax[i] += std::fabs(v[k] * it_.x[j]);
+            aty += std::fabs(v[k] * it_.y[i]);
         }
-        axNorm = norminf(ax);
+        atyNorm = std::max(atyNorm, aty);
     }
+    axNorm = norminf(ax);
     const double xNorm = norminf(it_.x);
     r.primal = norminf(res_.rp) / (tau + std::max(tau * norminf(b_), axNorm));
-    r.dual = norminf(res_.rd) / (tau + std::max(tau * norminf(c_), atyNorm));
+    // The bound duals enter column by column: one large reduced cost must not relax the
+    // test of every other column.
+    const double dualScale = tau + std::max(tau * norminf(c_), atyNorm);
+    for (std::size_t j = 0; j < n_; ++j) {
+        r.dual = std::max(r.dual, std::fabs(res_.rd[j]) / (dualScale + it_.zl[j] + it_.zu[j]));
+    }
     double dobj = dotprod(b_, it_.y);
     for (std::size_t j = 0; j < n_; ++j) {
         // The bound identities x - xl = l tau, x + xu = u tau: relative to their own terms.

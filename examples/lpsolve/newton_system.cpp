@@ -12,7 +12,7 @@ namespace lpsolve {
 namespace {
 
 // Small enough not to disturb the step, large enough to make free columns factorable.
-constexpr double kBasePrimalReg = 1e-12;
+constexpr double kBasePrimalReg = 1e-14;
 constexpr int kMaxAttempts = 8;
 constexpr int kMaxRefinementSteps = 8;
 // Refinement stops once the residual is at rounding level relative to the right-hand side.

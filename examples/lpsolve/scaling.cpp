@@ -6,9 +6,10 @@
 namespace lpsolve {
 namespace {
 
-// Ruiz iterations converge geometrically; ten leave every row and column maximum within a
-// few percent of 1 on the netlib samples, and more only shuffles powers of two.
-constexpr int kRuizPasses = 10;
+// Alternating passes of the geometric scaling; they stop early once no factor moves by
+// more than a tenth of a binary order (the factors are rounded to powers of two anyway).
+constexpr int kGeometricPasses = 50;
+constexpr double kGeometricSettled = 0.1;
 
 // 2^e for the integer e nearest to `exponent`, kept inside the normal range of double
 // so that no factor overflows or loses precision.
@@ -21,46 +22,55 @@ double pow2Near(double v) {
     return v > 0.0 && std::isfinite(v) ? pow2(std::log2(v)) : 1.0;
 }
 
-// The power of two nearest to 1/sqrt(v) (1 for an empty row or column).
-double inverseSqrtPow2(double v) {
-    return v > 0.0 && std::isfinite(v) ? pow2(-0.5 * std::log2(v)) : 1.0;
-}
-
 }  // namespace
 
 Scaling equilibrate(const StandardForm& sf) {
     const CscMatrix& A = sf.A;
-    Scaling s;
-    s.row.assign(A.rows, 1.0);
-    s.col.assign(A.cols, 1.0);
-    std::vector<double> rowMax(A.rows);
-    for (int pass = 0; pass < kRuizPasses; ++pass) {
-        std::fill(rowMax.begin(), rowMax.end(), 0.0);
-        bool changed = false;
+    // Geometric scaling: log r_i + log c_j ~ -log|a_ij| in the least-squares sense, by
+    // alternating exact minimizations over the rows and the columns (Gauss-Seidel on the
+    // normal equations). The least-squares factors of D1 A D2 are those of A times
+    // D1^-1, D2^-1 (up to one common factor that beta and gamma absorb), so a model
+    // written in other units scales to the same problem. Ruiz' max-norm iterations do
+    // not have that property: their fixed point depends on where they start.
+    std::vector<double> logRow(A.rows, 0.0), logCol(A.cols, 0.0), logA(A.nnz());
+    std::vector<double> rowSum(A.rows), rowCount(A.rows, 0.0);
+    for (std::size_t k = 0; k < A.nnz(); ++k) logA[k] = A.value[k] != 0.0 ? std::log2(std::fabs(A.value[k])) : 0.0;
+    for (std::size_t k = 0; k < A.nnz(); ++k) rowCount[A.rowIndex[k]] += A.value[k] != 0.0;
+    for (int pass = 0; pass < kGeometricPasses; ++pass) {
+        double change = 0.0;
         for (std::size_t j = 0; j < A.cols; ++j) {
-            double colMax = 0.0;
+            double sum = 0.0, count = 0.0;
             for (std::size_t k = A.colStart[j]; k < A.colStart[j + 1]; ++k) {
-                const double v = std::fabs(A.value[k]) * s.row[A.rowIndex[k]] * s.col[j];
-                colMax = std::max(colMax, v);
+                if (A.value[k] != 0.0) sum += logA[k] + logRow[A.rowIndex[k]], count += 1.0;
             }
-            const double f = inverseSqrtPow2(colMax);
-            changed |= f != 1.0;
-            s.col[j] *= f;
+            const double next = count > 0.0 ? -sum / count : 0.0;
+            change = std::max(change, std::fabs(next - logCol[j]));
+            logCol[j] = next;
         }
-        // Rows against the columns just updated, as in Ruiz' simultaneous version but
-        // one half-step later: it converges the same way.
+        std::fill(rowSum.begin(), rowSum.end(), 0.0);
         for (std::size_t j = 0; j < A.cols; ++j) {
             for (std::size_t k = A.colStart[j]; k < A.colStart[j + 1]; ++k) {
-                const std::size_t i = A.rowIndex[k];
-                rowMax[i] = std::max(rowMax[i], std::fabs(A.value[k]) * s.row[i] * s.col[j]);
+                if (A.value[k] != 0.0) rowSum[A.rowIndex[k]] += logA[k] + logCol[j];
             }
         }
         for (std::size_t i = 0; i < A.rows; ++i) {
-            const double f = inverseSqrtPow2(rowMax[i]);
-            changed |= f != 1.0;
-            s.row[i] *= f;
+            const double next = rowCount[i] > 0.0 ? -rowSum[i] / rowCount[i] : 0.0;
+            change = std::max(change, std::fabs(next - logRow[i]));
+            logRow[i] = next;
         }
-        if (!changed) break;
+        if (change < kGeometricSettled) break;
+    }
+    Scaling s;
+    s.row.resize(A.rows);
+    s.col.resize(A.cols);
+    for (std::size_t i = 0; i < A.rows; ++i) s.row[i] = pow2(logRow[i]);
+    // Then every column's largest entry to about 1, as production LP codes finish.
+    for (std::size_t j = 0; j < A.cols; ++j) {
+        double colMax = 0.0;
+        for (std::size_t k = A.colStart[j]; k < A.colStart[j + 1]; ++k) {
+            colMax = std::max(colMax, std::fabs(A.value[k]) * s.row[A.rowIndex[k]]);
+        }
+        s.col[j] = colMax > 0.0 ? pow2(-std::log2(colMax)) : 1.0;
     }
     double costMax = 0.0;
     for (std::size_t j = 0; j < A.cols; ++j) costMax = std::max(costMax, std::fabs(sf.c[j]) * s.col[j]);

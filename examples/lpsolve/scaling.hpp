@@ -3,8 +3,8 @@
 //
 //   A~ = R A C,   b~ = R b / beta,   c~ = C c / gamma,   l~ = l / (beta C),   u~ = u / (beta C)
 //
-// R and C are diagonal (rows, columns) and come from Ruiz iterations, which drive the
-// largest entry of every row and column of A~ towards 1; gamma brings the largest cost
+// R and C are diagonal (rows, columns): geometric scaling (log|a~_ij| near 0 in the
+// least-squares sense), then every column's largest entry near 1; gamma brings the largest cost
 // to 1, and beta a right-hand side larger than 1 down to 1, so that the iterates start
 // and stay near unit size where the regularization of the KKT matrix is negligible.
 // Every factor is a power of two, so scaling and unscaling are exact in binary floating
@@ -22,7 +22,7 @@ struct Scaling {
     double rhs = 1.0;         ///< beta
 };
 
-/// Ruiz equilibration of sf.A and the cost factor of the scaled costs.
+/// Row and column factors of sf.A, and the cost and right-hand-side factors.
 Scaling equilibrate(const StandardForm& sf);
 
 /// The scaled problem (A, b, c and the bounds; the maps back to the model are kept).

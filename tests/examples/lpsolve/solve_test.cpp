@@ -15,6 +15,7 @@
 #include <sstream>
 
 #include "examples/lpsolve/solver.hpp"
+#include "tests/examples/lpsolve/clp_oracle.hpp"
 #include "tests/support/scratch_leak_guard.hpp"
 
 namespace {
@@ -25,34 +26,8 @@ using lpsolve::LinearAlgebra;
 std::string sampleFile(const std::string& name) { return std::string(LPSOLVE_SAMPLE_DIR) + "/" + name; }
 std::string dataFile(const std::string& name) { return std::string(LPSOLVE_TEST_DATA) + "/" + name; }
 
-std::string runCommand(const std::string& command, int* status = nullptr) {
-    std::string out;
-    FILE* pipe = popen(command.c_str(), "r");
-    for (char buf[512]; pipe != nullptr && std::fgets(buf, sizeof buf, pipe) != nullptr;) out += buf;
-    const int s = pipe != nullptr ? pclose(pipe) : -1;
-    if (status != nullptr) *status = s;
-    return out;
-}
+using namespace lpsolve_test;
 
-enum class ClpStatus { Optimal, PrimalInfeasible, DualInfeasible, Other };
-struct ClpVerdict { ClpStatus status = ClpStatus::Other; double objective = 0.0; std::string output; };
-
-bool clpAvailable() { return std::system("command -v clp >/dev/null 2>&1") == 0; }
-
-// Clp's dual simplex on `file`; its final line reads "<Status> objective <value> - ...".
-ClpVerdict runClp(const std::string& file) {
-    ClpVerdict v{ClpStatus::Other, 0.0, runCommand("clp '" + file + "' -dualsimplex 2>&1")};
-    std::istringstream lines(v.output);
-    for (std::string line, status, word; std::getline(lines, line);) {
-        double value = 0.0;
-        if (!(std::istringstream(line) >> status >> word >> value) || word != "objective") continue;
-        for (int k = 0; k < 3; ++k)
-            if (status == std::array{"Optimal", "PrimalInfeasible", "DualInfeasible"}[k]) v.status = static_cast<ClpStatus>(k), v.objective = value;
-    }
-    return v;
-}
-
-std::string tempFile(const std::string& stem) { return ::testing::TempDir() + "lpsolve_" + stem + std::to_string(getpid()); }
 double tolerance(double objective) { return 1e-6 * std::max(1.0, std::fabs(objective)); }
 
 // Solves `file` and expects Clp's verdict, and its objective within 100 iterations.

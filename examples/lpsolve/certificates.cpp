@@ -9,6 +9,8 @@ namespace {
 
 double rowUnit(const Scaling* s, std::size_t i) { return s != nullptr ? s->row[i] : 1.0; }
 double colUnit(const Scaling* s, std::size_t j) { return s != nullptr ? s->col[j] : 1.0; }
+double costUnit(const Scaling* s) { return s != nullptr ? s->cost : 1.0; }
+double rhsUnit(const Scaling* s) { return s != nullptr ? s->rhs : 1.0; }
 
 }  // namespace
 
@@ -16,31 +18,25 @@ CertificateCheck checkFarkas(const StandardForm& sf, std::span<const double> y, 
                              const Scaling* units) {
     const CscMatrix& A = sf.A;
     CertificateCheck r;
-    // ||y|| in equilibrated units: y~_i = y_i / R_i.
-    double yNorm = 0.0, by = 0.0, magnitude = 0.0;
+    double by = 0.0, magnitude = 0.0, sup = 0.0, violation = 0.0;
     for (std::size_t i = 0; i < A.rows; ++i) {
-        yNorm = std::max(yNorm, std::fabs(y[i]) / rowUnit(units, i));
         by += sf.b[i] * y[i];
         magnitude += std::fabs(sf.b[i] * y[i]);
     }
-    double sup = 0.0;
     for (std::size_t j = 0; j < A.cols; ++j) {
-        double g = 0.0, colNorm = 0.0;  // colNorm: max |R_i a_ij|
-        for (std::size_t k = A.colStart[j]; k < A.colStart[j + 1]; ++k) {
-            const std::size_t i = A.rowIndex[k];
-            g += A.value[k] * y[i];
-            colNorm = std::max(colNorm, std::fabs(A.value[k]) * rowUnit(units, i));
-        }
+        double g = 0.0;
+        for (std::size_t k = A.colStart[j]; k < A.colStart[j + 1]; ++k) g += A.value[k] * y[A.rowIndex[k]];
         if (g == 0.0) continue;
         const double bound = g > 0.0 ? sf.upper[j] : sf.lower[j];
         if (std::isfinite(bound)) {
             sup += g * bound;
             magnitude += std::fabs(g * bound);
-        } else {
-            r.defect = std::max(r.defect, std::fabs(g) / (colNorm * yNorm));
+        } else {  // in equilibrated units: C_j g_j beta
+            violation = std::max(violation, colUnit(units, j) * std::fabs(g) * rhsUnit(units));
         }
     }
     r.value = by - sup;
+    r.defect = r.value > 0.0 ? violation / r.value : HUGE_VAL;
     r.holds = std::isfinite(r.value) && r.value > tol * magnitude && r.defect <= tol;
     return r;
 }
@@ -50,26 +46,25 @@ CertificateCheck checkRay(const StandardForm& sf, std::span<const double> dIn, d
     const CscMatrix& A = sf.A;
     CertificateCheck r;
     std::vector<double> d(dIn.begin(), dIn.end());
-    double dNorm = 0.0, cd = 0.0, magnitude = 0.0;  // dNorm: max |d_j / C_j|
+    const double gamma = costUnit(units);
+    double cd = 0.0, magnitude = 0.0, violation = 0.0;
     for (std::size_t j = 0; j < d.size(); ++j) {
+        const double original = d[j];
         if (std::isfinite(sf.lower[j])) d[j] = std::max(d[j], 0.0);
         if (std::isfinite(sf.upper[j])) d[j] = std::min(d[j], 0.0);
-        dNorm = std::max(dNorm, std::fabs(d[j]) / colUnit(units, j));
+        violation = std::max(violation, std::fabs(original - d[j]) * gamma / colUnit(units, j));
         cd += sf.c[j] * d[j];
         magnitude += std::fabs(sf.c[j] * d[j]);
     }
-    std::vector<double> ad(A.rows, 0.0), rowNorm(A.rows, 0.0);  // rowNorm: max |a_ij C_j|
+    std::vector<double> ad(A.rows, 0.0);
     for (std::size_t j = 0; j < A.cols; ++j) {
-        for (std::size_t k = A.colStart[j]; k < A.colStart[j + 1]; ++k) {
-            const std::size_t i = A.rowIndex[k];
-            ad[i] += A.value[k] * d[j];
-            rowNorm[i] = std::max(rowNorm[i], std::fabs(A.value[k]) * colUnit(units, j));
-        }
+        for (std::size_t k = A.colStart[j]; k < A.colStart[j + 1]; ++k) ad[A.rowIndex[k]] += A.value[k] * d[j];
     }
     for (std::size_t i = 0; i < A.rows; ++i) {
-        if (ad[i] != 0.0) r.defect = std::max(r.defect, std::fabs(ad[i]) / (rowNorm[i] * dNorm));
+        violation = std::max(violation, rowUnit(units, i) * std::fabs(ad[i]) * gamma);
     }
     r.value = -cd;
+    r.defect = r.value > 0.0 ? violation / r.value : HUGE_VAL;
     r.holds = std::isfinite(r.value) && r.value > tol * magnitude && r.defect <= tol;
     return r;
 }

@@ -10,13 +10,14 @@
 // Ray (unbounded below, given a feasible point): a direction d with
 //   A d = 0,  d_j >= 0 where l_j is finite,  d_j <= 0 where u_j is finite,  c'd < 0.
 //
-// An iterate only approximates a certificate, so each test measures its defects relative
-// to the sizes involved: the certificate's value against the sum of the magnitudes that
-// make it up, and a sign violation g_j (or a residual (A d)_i) against the norm of the
-// column A_:j (row A_i:) times the norm of y (d). The norms are taken in the equilibrated
-// units of the scaling (R, C) so that a column measured in micro-units weighs as much as
-// one measured in mega-units; without a scaling they are plain max-norms. Nothing is
-// compared with an absolute size.
+// An iterate only approximates a certificate, so each test bounds its defects by the
+// certificate's own value: normalized to a value of 1, y may leave a sign violation g_j
+// (d a residual (A d)_i or a sign violation d_j) of at most `tol`, measured in the
+// equilibrated units of the scaling (R, C, beta, gamma) so that a row or column written in
+// micro-units weighs as much as one in mega-units. Such a y proves that no feasible x has
+// equilibrated size below 1/tol; such a d that the objective falls by at least 1/tol per
+// unit of residual. The value must also stand clear of the rounding of the sums that make
+// it up. Nothing is compared with an absolute size.
 #include <span>
 
 #include "examples/lpsolve/scaling.hpp"

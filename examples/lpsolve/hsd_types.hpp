@@ -31,6 +31,12 @@ struct IpmParameters {
     double minCentrality = 0.1;       ///< keep every pair's product above this times mu
     std::size_t stallIterations = 8;  ///< steps in a row without progress before giving up
     double stallStep = 1e-8;          ///< a step shorter than this makes no progress
+    std::size_t maxStrengthening = 3; ///< refactorizations with more regularization per step
+    /// Largest normalized defect of an accepted certificate (or the tolerance, if looser):
+    /// a Farkas y then excludes feasible points up to 1e6 in equilibrated size, and the
+    /// objective falls 1e6 times faster along a ray than its residual grows. The method
+    /// reaches it before its iterates lose accuracy, which they do on the way to a ray.
+    double certificateTolerance = 1e-6;
 };
 
 /// An iterate, or a direction (the same shape).

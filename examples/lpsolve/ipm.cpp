@@ -56,6 +56,8 @@ private:
     double barrier() const;
     Measures measure() const;
     void factor();
+    void solveTauColumn();
+    double predictorCorrector(HsdPoint& dir);
     void direction(double eta, const AlignedVector& xil, const AlignedVector& xiu, double xitk,
                    HsdPoint& d);
     double maxStep(const HsdPoint& d) const;
@@ -79,6 +81,7 @@ private:
     std::vector<char> hasL_, hasU_;
     HsdPoint it_;
     HsdResiduals res_;
+    AlignedVector lastStep_;  // x after the last step minus x before it
     AlignedVector px_, py_;   // the tau column: K p = [c - (zl/xl) l - (zu/xu) u; b]
     double tauPivot_ = 0.0;   // kappa/tau + sum (zl/xl)(px - l)^2 + (zu/xu)(px - u)^2
     AlignedVector d_, f_, g_, qx_, qy_, work_;
@@ -242,19 +245,23 @@ Measures HomogeneousIpm::measure() const {
 
 void HomogeneousIpm::factor() {
     d_.assign(n_, 0.0);
+    for (std::size_t j = 0; j < n_; ++j) {
+        if (hasL_[j]) d_[j] += it_.zl[j] / it_.xl[j];
+        if (hasU_[j]) d_[j] += it_.zu[j] / it_.xu[j];
+    }
+    newton_.factor(d_);
+    solveTauColumn();
+}
+
+// The tau column p of the eliminated system, K p = [c - (zl/xl) l - (zu/xu) u; b], and
+// the pivot of tau.
+void HomogeneousIpm::solveTauColumn() {
     f_.resize(n_);
     for (std::size_t j = 0; j < n_; ++j) {
         f_[j] = c_[j];
-        if (hasL_[j]) {
-            d_[j] += it_.zl[j] / it_.xl[j];
-            f_[j] -= it_.zl[j] / it_.xl[j] * sf_.lower[j];
-        }
-        if (hasU_[j]) {
-            d_[j] += it_.zu[j] / it_.xu[j];
-            f_[j] -= it_.zu[j] / it_.xu[j] * sf_.upper[j];
-        }
+        if (hasL_[j]) f_[j] -= it_.zl[j] / it_.xl[j] * sf_.lower[j];
+        if (hasU_[j]) f_[j] -= it_.zu[j] / it_.xu[j] * sf_.upper[j];
     }
-    newton_.factor(d_);
     newton_.solve(f_, b_, px_, py_);
     // The pivot of tau once x and y are eliminated, written as a sum of squares: the
     // plain form kappa/tau + sum (zl/xl) l^2 + ... + g'p loses every digit to cancellation
@@ -337,9 +344,9 @@ double HomogeneousIpm::maxStep(const HsdPoint& d) const {
     return alpha;
 }
 
-// One predictor-corrector step; returns its length.
-double HomogeneousIpm::step() {
-    factor();
+// The predictor-corrector direction on the current factorization, and the length of the
+// step along it.
+double HomogeneousIpm::predictorCorrector(HsdPoint& dir) {
     const double mu = barrier();
     AlignedVector xil(n_, 0.0), xiu(n_, 0.0);
     for (std::size_t j = 0; j < n_; ++j) {
@@ -364,13 +371,37 @@ double HomogeneousIpm::step() {
         if (hasU_[j]) xiu[j] = target - it_.xu[j] * it_.zu[j] - aff.xu[j] * aff.zu[j];
     }
     const double xitk = target - it_.tau * it_.kappa - aff.tau * aff.kappa;
-    HsdPoint dir;
     direction(1.0 - sigma, xil, xiu, xitk, dir);
-    const double alpha = std::min(1.0, par_.stepFraction * maxStep(dir));
+    return std::min(1.0, par_.stepFraction * maxStep(dir));
+}
 
+// One predictor-corrector step; returns its length. When a Newton solve cannot be refined
+// to the method's tolerance (the factorization lost too much to cancellation, as a dense
+// LDL' without pivoting does on dependent rows), the step is computed again on a factor
+// with more regularization.
+double HomogeneousIpm::step() {
+    factor();
+    HsdPoint dir, trial;
+    double alpha = predictorCorrector(dir);
+    double residual = newton_.residualSinceFactor();
+    for (std::size_t attempt = 0; residual > par_.tolerance && attempt < par_.maxStrengthening; ++attempt) {
+        if (!newton_.strengthen()) break;
+        solveTauColumn();
+        const double trialAlpha = predictorCorrector(trial);
+        const double trialResidual = newton_.residualSinceFactor();
+        if (!(trialResidual < 0.5 * residual)) {  // no better: keep the first, and its policy
+            newton_.relax();
+            break;
+        }
+        std::swap(dir, trial);
+        alpha = trialAlpha;
+        residual = trialResidual;
+    }
     const auto move = [alpha](AlignedVector& v, const AlignedVector& dv) {
         for (std::size_t k = 0; k < v.size(); ++k) v[k] += alpha * dv[k];
     };
+    lastStep_.resize(n_);
+    for (std::size_t j = 0; j < n_; ++j) lastStep_[j] = alpha * dir.x[j];
     move(it_.x, dir.x), move(it_.xl, dir.xl), move(it_.xu, dir.xu);
     move(it_.y, dir.y), move(it_.zl, dir.zl), move(it_.zu, dir.zu);
     it_.tau += alpha * dir.tau;
@@ -378,26 +409,31 @@ double HomogeneousIpm::step() {
     return alpha;
 }
 
-// Optimal when every relative measure is within the tolerance. Otherwise, once kappa
-// exceeds tau (the embedding leans towards "no finite optimum"), the iterate is offered
-// as a certificate to the checks on the unscaled problem; only a certificate that holds
-// gives a verdict.
+// Optimal when every relative measure is within the tolerance. Otherwise the iterate is
+// offered as a certificate to the checks on the unscaled problem (y for infeasibility, x
+// for a ray): only a certificate that holds gives a verdict.
 std::optional<IpmStatus> HomogeneousIpm::verdict(const Measures& m,
                                                 std::string& message) const {
-    const double tol = par_.tolerance;
-    if (m.primal <= tol && m.dual <= tol && m.gap <= tol) {
+    if (m.primal <= par_.tolerance && m.dual <= par_.tolerance && m.gap <= par_.tolerance) {
         message = "optimal solution found";
         return IpmStatus::Optimal;
     }
-    if (!(it_.kappa > it_.tau)) return std::nullopt;
     std::vector<double> y(m_), d(n_);
     for (std::size_t i = 0; i < m_; ++i) y[i] = scaling_.row[i] * it_.y[i];
     for (std::size_t j = 0; j < n_; ++j) d[j] = scaling_.col[j] * it_.x[j];
+    const double tol = std::max(par_.tolerance, par_.certificateTolerance);
     if (checkFarkas(orig_, y, tol, &scaling_).holds) {
         message = "the problem is infeasible (a Farkas certificate was checked on the original data)";
         return IpmStatus::Infeasible;
     }
-    if (checkRay(orig_, d, tol, &scaling_).holds) {
+    // The iterate itself, and the last step: along a ray with free columns the iterate
+    // keeps a tau-sized share of b that the step does not have.
+    bool ray = checkRay(orig_, d, tol, &scaling_).holds;
+    if (!ray && !lastStep_.empty()) {
+        for (std::size_t j = 0; j < n_; ++j) d[j] = scaling_.col[j] * lastStep_[j];
+        ray = checkRay(orig_, d, tol, &scaling_).holds;
+    }
+    if (ray) {
         message = "the objective decreases without bound along a ray (checked on the original data)";
         return IpmStatus::Unbounded;
     }

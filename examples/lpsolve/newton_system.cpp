@@ -14,6 +14,7 @@ namespace {
 // Small enough not to disturb the step, large enough to make free columns factorable.
 constexpr double kBasePrimalReg = 1e-14;
 constexpr int kMaxAttempts = 8;
+constexpr double kStrengthCap = 1e-6;
 constexpr int kMaxRefinementSteps = 8;
 // Refinement stops once the residual is at rounding level relative to the right-hand side.
 constexpr double kRefinementTarget = 1e-14;
@@ -48,6 +49,21 @@ void NewtonSystem::factor(std::span<const double> d) {
     }
     d_.assign(d.begin(), d.end());
     policy_.startFactorization();
+    factorWithPolicy();
+}
+
+bool NewtonSystem::strengthen() {
+    // Beyond this much regularization the factor no longer serves to refine against the
+    // unregularized system, so a stronger one would not help the solves.
+    if (policy_.dual() * 100.0 > kStrengthCap || policy_.primal() * 100.0 > kStrengthCap) return false;
+    ++refactorizations_;
+    policy_.raiseForInertia();
+    factorWithPolicy();
+    return true;
+}
+
+void NewtonSystem::factorWithPolicy() {
+    worstSinceFactor_ = 0.0;
     for (int attempt = 0; attempt < kMaxAttempts; ++attempt) {
         const KktReport report = kkt_.factor({d_, policy_.primal(), policy_.dual()});
         if (report.factored && report.inertiaOk) {
@@ -105,6 +121,7 @@ void NewtonSystem::solve(std::span<const double> f, std::span<const double> g, A
         resNorm = trialNorm;
     }
     worstResidual_ = std::max(worstResidual_, resNorm / scale);
+    worstSinceFactor_ = std::max(worstSinceFactor_, resNorm / scale);
     const auto split = sol_.begin() + static_cast<long>(A_.cols);
     dx.assign(sol_.begin(), split);
     dy.assign(split, sol_.end());

@@ -29,6 +29,17 @@ public:
     /// usable factor.
     void factor(std::span<const double> d);
 
+    /// Factors the same diagonal again with more regularization: for when the solves of
+    /// the last factorization could not be refined to the accuracy the caller needs.
+    /// False (and nothing done) when the regularization is as large as it usefully gets.
+    bool strengthen();
+    /// Takes back the raise of the last strengthen() for the factorizations to come (the
+    /// current factor stays as it is).
+    void relax() { policy_.lowerAfterRaise(); }
+
+    /// Largest relative residual a solve has ended with since the last factorization.
+    double residualSinceFactor() const { return worstSinceFactor_; }
+
     /// Solves for [dx; dy] given f (n entries) and g (m entries).
     void solve(std::span<const double> f, std::span<const double> g, AlignedVector& dx,
                AlignedVector& dy);
@@ -43,6 +54,7 @@ public:
     double worstResidual() const { return worstResidual_; }
 
 private:
+    void factorWithPolicy();
     // rhs - K sol for the unregularized K, into r; returns ||r||_inf.
     double residual(const AlignedVector& rhs, const std::vector<double>& sol, AlignedVector& r);
 
@@ -54,6 +66,7 @@ private:
     std::size_t refactorizations_ = 0;
     std::size_t rankDeficient_ = 0;
     double worstResidual_ = 0.0;
+    double worstSinceFactor_ = 0.0;
     AlignedVector rhs_, res_, trialRes_;
     std::vector<double> sol_, trial_, correction_;  // the KKT solver works in place on these
     AlignedVector xPart_, yPart_, ax_, aty_;         // operands and results of the products

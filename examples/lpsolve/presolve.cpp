@@ -12,6 +12,21 @@ namespace {
 
 double tolerance(double bound) { return kPresolveTolerance * (1.0 + std::fabs(bound)); }
 
+// Per row, the sum of |a_ij| times the larger finite |bound| of column j: the size of the
+// terms an implied row bound is made of, against which its rounding is measured.
+std::vector<double> termMagnitudes(const LpModel& lp) {
+    std::vector<double> size(lp.numRows(), 0.0);
+    for (std::size_t j = 0; j < lp.numCols(); ++j) {
+        double bound = 0.0;
+        if (std::isfinite(lp.colLower[j])) bound = std::fabs(lp.colLower[j]);
+        if (std::isfinite(lp.colUpper[j])) bound = std::max(bound, std::fabs(lp.colUpper[j]));
+        for (std::size_t k = lp.A.colStart[j]; k < lp.A.colStart[j + 1]; ++k) {
+            size[lp.A.rowIndex[k]] += std::fabs(lp.A.value[k]) * bound;
+        }
+    }
+    return size;
+}
+
 // The value an empty column takes: the bound its cost pushes it to. When that bound is
 // infinite the value is the finite bound, or 0, and `unbounded` is set.
 double emptyColumnValue(const LpModel& lp, std::size_t j, bool& unbounded) {
@@ -68,6 +83,7 @@ bool presolvePass(PresolveResult& p) {
     LpModel& lp = p.reduced;
     const NonzeroCounts counts = nonzeroCounts(lp.A);
     const ImpliedRowBounds implied = impliedRowBounds(lp.A, lp.colLower, lp.colUpper);
+    const std::vector<double> terms = termMagnitudes(lp);
     std::vector<char> keepRow(lp.numRows(), 1), keepCol(lp.numCols(), 1);
     bool changed = false;
 
@@ -81,7 +97,10 @@ bool presolvePass(PresolveResult& p) {
                               name + " has no entries but needs an activity in [" +
                                   std::to_string(lo) + ", " + std::to_string(up) + "]");
             }
-        } else if (L > up + tolerance(up) || U < lo - tolerance(lo)) {
+        } else if (L - up > kPresolveTolerance * (std::fabs(up) + terms[i]) ||
+                   lo - U > kPresolveTolerance * (std::fabs(lo) + terms[i])) {
+            // Relative to the row's own magnitudes: a row in micro-units is judged like
+            // the same row in mega-units.
             throw LpError(ExitCode::Infeasible, name + " cannot be satisfied within the column bounds");
         } else if (!(L >= lo && U <= up)) {
             continue;  // the row can be violated (a NaN bound also lands here): keep it

@@ -26,7 +26,8 @@ struct PresolveResult {
     static constexpr std::size_t kNone = static_cast<std::size_t>(-1);
 };
 
-/// Feasibility tolerance of the presolve's own decisions (empty rows, implied bounds).
+/// Relative feasibility tolerance of the presolve's own decisions (empty rows, implied
+/// bounds against the size of their terms).
 inline constexpr double kPresolveTolerance = 1e-9;
 
 PresolveResult presolve(const LpModel& lp);

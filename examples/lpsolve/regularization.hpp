@@ -26,6 +26,11 @@ public:
         primal_ *= kRaise;
         dual_ *= kRaise;
     }
+    /// Undoes one raiseForInertia() that did not help.
+    void lowerAfterRaise() {
+        primal_ /= kRaise;
+        dual_ /= kRaise;
+    }
     /// After a factorization that reported a rank deficiency; false when the dual
     /// regularization was raised for it already (the factor is then accepted).
     bool raiseForRank() {

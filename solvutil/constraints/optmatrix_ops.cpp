@@ -17,6 +17,15 @@ namespace {
     throw new std::exception();
 }
 
+// An assignment between matrices whose sizes do not fit: both sizes go to standard
+// output first, then the operator fails.
+[[noreturn]] void failAssignment(std::size_t lhsRows, std::size_t lhsCols, std::size_t rhsRows,
+                                 std::size_t rhsCols) {
+    std::cout << "LHS Size: " << lhsRows << "-by-" << lhsCols << std::endl;
+    std::cout << "RHS Size: " << rhsRows << "-by-" << rhsCols << std::endl;
+    fail("Incompatible dimensions for matrix assignment");
+}
+
 }  // namespace
 
 template <typename T>
@@ -94,16 +103,12 @@ OPTMatrix<T>& OPTMatrix<T>::operator=(const OPTMatrix& right) {
             // room, or a dense right side) gets a new array of its own instead.
             assignNewArray_(right);
         } else {
-            std::cout << "LHS Size: " << _rows << "-by-" << _cols << std::endl;
-            std::cout << "RHS Size: " << right._rows << "-by-" << right._cols << std::endl;
-            fail("Incompatible dimensions for matrix assignment");
+            failAssignment(_rows, _cols, right._rows, right._cols);
         }
         return *this;
     }
     if (_rows * _cols != 0) {
-        std::cout << "LHS Size: " << _rows << "-by-" << _cols << std::endl;
-        std::cout << "RHS Size: " << right._rows << "-by-" << right._cols << std::endl;
-        fail("Incompatible dimensions for matrix assignment");
+        failAssignment(_rows, _cols, right._rows, right._cols);
     }
     if (_pooled) {
         // The entry's array stays with the buffer; this matrix now owns an array instead.

@@ -18,12 +18,12 @@ while read -r area deps; do
     uses["$area"]="$deps"
 done < "$graph"
 
-area_of() {
-    local best="" a
+area_of() {  # sets REPLY to the area of path $1 (empty if none)
+    local a
+    REPLY=""
     for a in "${areas[@]}"; do
-        if [[ "$1" == "$a"/* && ${#a} -gt ${#best} ]]; then best="$a"; fi
+        if [[ "$1" == "$a"/* && ${#a} -gt ${#REPLY} ]]; then REPLY="$a"; fi
     done
-    printf '%s' "$best"
 }
 
 may_use() {  # may area $1 include from area $2?
@@ -39,8 +39,9 @@ include_re='s/^[[:space:]]*#[[:space:]]*include[[:space:]]*[<"]([^>"]+)[>"].*/\1
 failures=0
 while IFS= read -r -d '' file; do
     rel="${file#"$root"/}"
-    from="$(area_of "$rel")"
-    dir="$(dirname "$file")"
+    area_of "$rel"
+    from="$REPLY"
+    dir="${file%/*}"
     while IFS= read -r inc; do
         if [[ -f "$dir/$inc" ]]; then
             target="$(realpath -m --relative-to="$root" "$dir/$inc")"
@@ -49,7 +50,8 @@ while IFS= read -r -d '' file; do
         else
             continue
         fi
-        to="$(area_of "$target")"
+        area_of "$target"
+        to="$REPLY"
         if [[ -z "$from" || -z "$to" ]]; then
             echo "$rel includes $target: ${from:-$rel} or ${to:-$target} is in no declared area"
             failures=$((failures + 1))

@@ -83,6 +83,7 @@ OPTMatrix<double> LinearConstraint::Aeqconstr(const OPTMatrix<double>& x) {
 
 void LinearConstraint::deepCopyRowTransposeAeq(std::size_t i, std::size_t col,
                                                OPTMatrix<double>& out) {
+    // The A variant's name in the text is not a slip: the message is fixed as it is.
     solvAssert(out._rows >= _Aeq._cols,
                "Size mismatch in LinearConstraint::deepCopyRowTranspose.");
     copyRow(_Aeq, i, out._data + out._rows * col);

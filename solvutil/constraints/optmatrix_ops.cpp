@@ -12,6 +12,9 @@ namespace {
 
 // The failure form of OPTMatrix operators: the message goes to the host console (no
 // newline) and a heap-allocated std::exception is thrown by pointer.
+//
+// `throw new std::exception`: the thrown type std::exception* is what host code catches,
+// so it is fixed by the binary interface (the catcher deletes the object).
 [[noreturn]] void fail(const char* message) {
     hostPrintf("%s", message);
     throw new std::exception();

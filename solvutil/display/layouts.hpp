@@ -12,6 +12,8 @@
 #include "solvutil/display/solver_name.hpp"
 #include "solvutil/solvutil_export.hpp"
 
+// The non-const pointers in the return types are fixed by the exported signatures.
+
 /// Header texts of S, one UTF-16 string per column in column order. The first call
 /// fetches each key from the catalog and caches it for the rest of the process; later
 /// calls only return the same pointer. A failing fetch propagates the catalog's exception

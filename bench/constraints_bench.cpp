@@ -12,7 +12,7 @@
 #include <string>
 #include <vector>
 
-#include "kaldor/testing.hpp"
+#include "kaldor/testing/services.hpp"
 #include "solvutil/constraints/linear_constraint.hpp"
 #include "solvutil/host/kxarray.hpp"
 #include "solvutil/kernels/blas.hpp"

@@ -15,10 +15,10 @@
 #include <string>
 #include <vector>
 
-#include "kaldor/catalog_testing.hpp"
-#include "kaldor/testing.hpp"
+#include "kaldor/testing/catalog.hpp"
+#include "kaldor/testing/services.hpp"
 #include "solvutil/display/iterative_display.hpp"
-#include "tests/support/counting_new.hpp"
+#include "support/counting_new.hpp"
 
 
 namespace {

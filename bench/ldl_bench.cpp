@@ -24,7 +24,7 @@
 
 #include "solvutil/kernels/blas.hpp"
 #include "solvutil/solvers/dynamic_reg_solver.hpp"
-#include "tests/support/lapack.hpp"
+#include "support/lapack.hpp"
 
 extern "C" {
 void openblas_set_num_threads(int);

@@ -9,7 +9,7 @@
 #include <string>
 #include <vector>
 
-#include "kaldor/testing.hpp"
+#include "kaldor/testing/services.hpp"
 #include "solvutil/presolve/presolve.hpp"
 
 namespace {

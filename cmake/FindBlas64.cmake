@@ -3,10 +3,20 @@
 #
 # A 32-bit-integer BLAS would silently read the low halves of our int64 arguments, so
 # configuration stops unless a probe program proves that the library reads all 64 bits.
+#
+# The search is CMake's own: every prefix's lib/ and, on multiarch systems such as Debian,
+# lib/<CMAKE_LIBRARY_ARCHITECTURE>/ (where Debian's alternatives link the variant chosen
+# on the system), then the folders of Debian's OpenBLAS64 variants below them. Set
+# SOLVUTIL_BLAS64_LIBRARY to choose a library yourself.
 find_library(SOLVUTIL_BLAS64_LIBRARY
   NAMES openblas64
-  PATHS /usr/lib/x86_64-linux-gnu/openblas64-pthread /usr/lib/x86_64-linux-gnu
   DOC "64-bit-integer BLAS/LAPACK (OpenBLAS64)")
+if(NOT SOLVUTIL_BLAS64_LIBRARY)
+  find_library(SOLVUTIL_BLAS64_LIBRARY
+    NAMES openblas64
+    PATH_SUFFIXES openblas64-pthread openblas64-openmp openblas64-serial
+    DOC "64-bit-integer BLAS/LAPACK (OpenBLAS64)")
+endif()
 
 if(NOT SOLVUTIL_BLAS64_LIBRARY)
   find_library(_solvutil_blas32 NAMES openblas blas)

@@ -4,15 +4,13 @@ include(CMakePackageConfigHelpers)
 
 set(SOLVUTIL_CMAKE_DIR ${CMAKE_INSTALL_LIBDIR}/cmake/solvutil)
 
-# Public headers: everything under solvutil/ except internal BLAS prototypes.
-install(DIRECTORY ${PROJECT_SOURCE_DIR}/solvutil/
-  DESTINATION ${CMAKE_INSTALL_INCLUDEDIR}/solvutil
-  FILES_MATCHING PATTERN "*.hpp" PATTERN "blas.hpp" EXCLUDE)
+# Headers: each subsystem installs its PUBLIC_HEADERS (solvutil_add_subsystem); the
+# internal ones stay in the source tree. The stand-in installs its test helpers.
 install(FILES ${PROJECT_BINARY_DIR}/include/solvutil/solvutil_export.hpp
   DESTINATION ${CMAKE_INSTALL_INCLUDEDIR}/solvutil)
-# The stand-in's own helpers for tests and examples (console capture, counters, ...).
-install(FILES ${PROJECT_SOURCE_DIR}/kaldor/testing.hpp
-  DESTINATION ${CMAKE_INSTALL_INCLUDEDIR}/kaldor)
+install(DIRECTORY ${PROJECT_SOURCE_DIR}/kaldor/testing/
+  DESTINATION ${CMAKE_INSTALL_INCLUDEDIR}/kaldor/testing
+  FILES_MATCHING PATTERN "*.hpp")
 
 install(TARGETS kaldor EXPORT kaldorTargets
   LIBRARY DESTINATION ${CMAKE_INSTALL_LIBDIR}

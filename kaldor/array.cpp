@@ -4,7 +4,7 @@
 #include <limits>
 
 #include "kaldor/array_impl.hpp"
-#include "kaldor/testing.hpp"
+#include "kaldor/testing/services.hpp"
 
 namespace {
 std::atomic<std::size_t> g_liveArrays{0};

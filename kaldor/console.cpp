@@ -7,7 +7,7 @@
 #include <mutex>
 #include <string>
 
-#include "kaldor/testing.hpp"
+#include "kaldor/testing/services.hpp"
 #include "solvutil/host/hostio.hpp"
 
 namespace {

@@ -12,7 +12,7 @@
 #include <cstddef>
 
 #include "kaldor/array_impl.hpp"
-#include "kaldor/hostmath_testing.hpp"
+#include "kaldor/testing/hostmath.hpp"
 #include "solvutil/host/hostmath.hpp"
 #include "solvutil/host/kxerror.hpp"
 

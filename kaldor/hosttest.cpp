@@ -6,7 +6,7 @@
 #include <mutex>
 #include <set>
 
-#include "kaldor/hosttest_testing.hpp"
+#include "kaldor/testing/hosttest.hpp"
 #include "solvutil/host/hosttest.hpp"
 
 namespace {

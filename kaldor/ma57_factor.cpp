@@ -8,7 +8,7 @@
 #include <cstring>
 
 #include "kaldor/ldl_pattern.hpp"
-#include "kaldor/ldl_testing.hpp"
+#include "kaldor/testing/ldl.hpp"
 #include "kaldor/mumps_session.hpp"
 #include "solvutil/host/kxerror.hpp"
 

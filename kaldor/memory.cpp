@@ -4,7 +4,7 @@
 #include <cstdlib>
 #include <cstring>
 
-#include "kaldor/testing.hpp"
+#include "kaldor/testing/services.hpp"
 #include "solvutil/host/kxerror.hpp"
 #include "solvutil/host/kxmemory.hpp"
 

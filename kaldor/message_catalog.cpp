@@ -8,7 +8,7 @@
 #include <mutex>
 #include <string_view>
 
-#include "kaldor/catalog_testing.hpp"
+#include "kaldor/testing/catalog.hpp"
 #include "kaldor/user_error.hpp"
 #include "solvutil/host/hostmsg.hpp"
 

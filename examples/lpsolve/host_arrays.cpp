@@ -2,7 +2,7 @@
 
 #include <algorithm>
 
-#include "kaldor/testing.hpp"
+#include "kaldor/testing/services.hpp"
 
 namespace lpsolve {
 

@@ -3,8 +3,8 @@
 #include <vector>
 
 #include "examples/tour/tour.hpp"
-#include "kaldor/testing.hpp"
-#include "solvutil/host/plain_exports.hpp"
+#include "kaldor/testing/services.hpp"
+#include "solvutil/capi/plain_exports.hpp"
 #include "solvutil/presolve/presolve.hpp"
 
 namespace tour {

@@ -125,6 +125,8 @@ public:
     const std::size_t* getindexUB() override;
     const std::size_t* getindexFixed() override;
 
+    // Fixed by the binary interface: the member order and names (_A, _Aeq, ...) that the
+    // host's builder code fills in directly.
     ConstraintCounts* _counts;
     bool _isSparse;
     OPTMatrix<double> _A;

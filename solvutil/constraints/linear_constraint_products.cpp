@@ -12,16 +12,13 @@ namespace {
 // Row i of the dense m-by-n `source` into `n` consecutive doubles at `dest` (BLAS dcopy
 // with source stride m).
 void copyRow(const OPTMatrix<double>& source, std::size_t i, double* dest) {
-    static const blas_int INCR_ONE = 1;
     const auto n = static_cast<blas_int>(source._cols);
     const auto stride = static_cast<blas_int>(source._rows);
-    dcopy_(&n, source._data + i, &stride, dest, &INCR_ONE);
+    solvutil::blas::copy(n, source._data + i, stride, dest, 1);
 }
 
 void copyValues(const double* source, std::size_t count, double* dest) {
-    static const blas_int INCR_ONE = 1;
-    const auto n = static_cast<blas_int>(count);
-    dcopy_(&n, source, &INCR_ONE, dest, &INCR_ONE);
+    solvutil::blas::copy(static_cast<blas_int>(count), source, dest);
 }
 
 // Column `col` of `out` becomes zero with `value` at row `row`.
@@ -86,6 +83,7 @@ OPTMatrix<double> LinearConstraint::Aeqconstr(const OPTMatrix<double>& x) {
 
 void LinearConstraint::deepCopyRowTransposeAeq(std::size_t i, std::size_t col,
                                                OPTMatrix<double>& out) {
+    // The A variant's name in the text is not a slip: the message is fixed as it is.
     solvAssert(out._rows >= _Aeq._cols,
                "Size mismatch in LinearConstraint::deepCopyRowTranspose.");
     copyRow(_Aeq, i, out._data + out._rows * col);

@@ -1,14 +1,9 @@
 // LinearConstraint::maxConstrViolation: the largest violation over all constraint rows.
-#include <bit>
 #include <cmath>
-#include <cstdint>
 #include <limits>
 
 #include "solvutil/constraints/linear_constraint.hpp"
-
-namespace {
-constexpr double kNoRows = std::bit_cast<double>(std::uint64_t{0xFFF8000000000000ULL});
-}  // namespace
+#include "solvutil/constraints/not_found.hpp"
 
 double LinearConstraint::maxConstrViolation(const OPTMatrix<double>& x) {
     using Residual = OPTMatrix<double> (LinearConstraint::*)(const OPTMatrix<double>&);
@@ -46,5 +41,5 @@ double LinearConstraint::maxConstrViolation(const OPTMatrix<double>& x) {
             }
         }
     }
-    return found ? v : kNoRows;
+    return found ? v : solvutil::constraints::kNotFound;
 }

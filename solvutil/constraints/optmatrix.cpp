@@ -1,17 +1,13 @@
 // OPTMatrix<double>: construction, release, element access and absmax.
 #include "solvutil/constraints/optmatrix.hpp"
 
-#include <bit>
 #include <cmath>
-#include <cstdint>
 
+#include "solvutil/constraints/not_found.hpp"
 #include "solvutil/constraints/optmatrix_buffer.hpp"
 #include "solvutil/host/kxarray.hpp"
 
-namespace {
-// Quiet NaN with the sign bit set: absmax's "no entry found".
-constexpr double kNotFound = std::bit_cast<double>(std::uint64_t{0xFFF8000000000000ULL});
-}  // namespace
+using solvutil::constraints::kNotFound;
 
 template <typename T>
 std::size_t OPTMatrix<T>::static_counter = 0;

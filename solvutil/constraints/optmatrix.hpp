@@ -80,6 +80,8 @@ public:
     /// one with elements prints both sizes on std::cout and fails.
     OPTMatrix& operator=(const OPTMatrix& right);
 
+    // Fixed by the binary interface: the leading-underscore names and the public data
+    // members in this order (host code reads _rows, _cols, _data, ... directly).
     static std::size_t& _getStaticCounterReference();
     static OPTMatrixBuffer*& _getBufferAddress();
 

@@ -1,5 +1,5 @@
 #pragma once
-// Scratch-buffer entry acquisition for OPTMatrix<double> (internal to the library).
+// Scratch-buffer entry acquisition for OPTMatrix<double> (internal to libsolvutil).
 #include <cstddef>
 
 #include "solvutil/constraints/optmatrix.hpp"

@@ -12,9 +12,21 @@ namespace {
 
 // The failure form of OPTMatrix operators: the message goes to the host console (no
 // newline) and a heap-allocated std::exception is thrown by pointer.
+//
+// `throw new std::exception`: the thrown type std::exception* is what host code catches,
+// so it is fixed by the binary interface (the catcher deletes the object).
 [[noreturn]] void fail(const char* message) {
     hostPrintf("%s", message);
     throw new std::exception();
+}
+
+// An assignment between matrices whose sizes do not fit: both sizes go to standard
+// output first, then the operator fails.
+[[noreturn]] void failAssignment(std::size_t lhsRows, std::size_t lhsCols, std::size_t rhsRows,
+                                 std::size_t rhsCols) {
+    std::cout << "LHS Size: " << lhsRows << "-by-" << lhsCols << std::endl;
+    std::cout << "RHS Size: " << rhsRows << "-by-" << rhsCols << std::endl;
+    fail("Incompatible dimensions for matrix assignment");
 }
 
 }  // namespace
@@ -94,16 +106,12 @@ OPTMatrix<T>& OPTMatrix<T>::operator=(const OPTMatrix& right) {
             // room, or a dense right side) gets a new array of its own instead.
             assignNewArray_(right);
         } else {
-            std::cout << "LHS Size: " << _rows << "-by-" << _cols << std::endl;
-            std::cout << "RHS Size: " << right._rows << "-by-" << right._cols << std::endl;
-            fail("Incompatible dimensions for matrix assignment");
+            failAssignment(_rows, _cols, right._rows, right._cols);
         }
         return *this;
     }
     if (_rows * _cols != 0) {
-        std::cout << "LHS Size: " << _rows << "-by-" << _cols << std::endl;
-        std::cout << "RHS Size: " << right._rows << "-by-" << right._cols << std::endl;
-        fail("Incompatible dimensions for matrix assignment");
+        failAssignment(_rows, _cols, right._rows, right._cols);
     }
     if (_pooled) {
         // The entry's array stays with the buffer; this matrix now owns an array instead.

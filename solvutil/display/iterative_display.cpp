@@ -10,7 +10,7 @@
 #include <string>
 #include <vector>
 
-#include "solvutil/display/layouts.hpp"
+#include "solvutil/display/layout_view.hpp"
 #include "solvutil/host/hostio.hpp"
 #include "solvutil/host/hostmsg.hpp"
 

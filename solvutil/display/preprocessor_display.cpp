@@ -5,12 +5,11 @@
 #include <cstdint>
 #include <string>
 
+#include "solvutil/display/layout_view.hpp"
 #include "solvutil/host/hostio.hpp"
 #include "solvutil/host/hostmsg.hpp"
 
-namespace {
-constexpr const char* kCatalog = "solvlib:solvUtility";
-}  // namespace
+using solvutil::display::kCatalog;
 
 void printPreprocessorDisplay(SolverName /*solver*/, unsigned long countA, unsigned long countB,
                               unsigned long countC, long signedCount) {

@@ -1,10 +1,13 @@
 #pragma once
 // The two enumerations that describe a progress table: which solver's layout, and how
 // one column is read from the caller and rendered.
+#include "solvutil/solvutil_export.hpp"
 
 /// Selects one of the ten progress-table layouts. The numbers cross the library
-/// boundary as plain integers and never change.
-enum class SolverName : int {
+/// boundary as plain integers and never change. A new layout takes the next number and
+/// one table in solvutil/display/layout_table.hpp; nothing else lists the layouts.
+/// (Default visibility: the exported layout getters are instantiated over this type.)
+enum class SOLVUTIL_API SolverName : int {
     PredictorCorrector = 0,                         ///< 8 columns
     DualSimplex = 1,                                ///< 5 columns
     InteriorPoint = 2,                              ///< 8 columns

@@ -2,6 +2,10 @@
 // aligned_allocator<T>: the library's allocator. Every block comes from the host
 // allocator (kxMallocExCheck never returns null, so there is no failure path here) and
 // goes back with kxFreeEx. Alignment is the host allocator's.
+//
+// Fixed by the binary interface: the name is part of every exported vector signature
+// (std::vector<double, aligned_allocator<double>>), although the allocator itself aligns
+// nothing beyond what the host allocator gives.
 #include <cstddef>
 #include <vector>
 

@@ -4,61 +4,42 @@
 
 #include "solvutil/kernels/blas.hpp"
 
-namespace {
-// Leading dimension of an m-row operand: BLAS rejects 0 even when the matrix is empty.
-inline blas_int ld(long m) { return std::max(m, 1L); }
-}  // namespace
+namespace blas = solvutil::blas;
+using solvutil::blas::ld;
 
 void denseMatTimesVec(double alpha, double* y, double beta, const double* A, const double* x,
                       long m, long n, bool trans) {
-    static const blas_int INCR_ONE = 1;
-    const char t = trans ? 'T' : 'N';
-    const blas_int lda = ld(m);
-    dgemv_(&t, &m, &n, &alpha, A, &lda, x, &INCR_ONE, &beta, y, &INCR_ONE);
+    blas::gemv(blas::transIf(trans), m, n, alpha, A, ld(m), x, beta, y);
 }
 
 void matVecPlusVec(double* y, const double* A, const double* x, const double* z, long m, long n,
                    bool trans) {
-    static const double ONE = 1.0;
-    static const blas_int INCR_ONE = 1;
-    const char t = trans ? 'T' : 'N';
     const blas_int lenY = trans ? n : m;
-    const blas_int lda = ld(m);
     // Copy z, then accumulate the product onto it with beta = 1 (no second pass).
-    dcopy_(&lenY, z, &INCR_ONE, y, &INCR_ONE);
-    dgemv_(&t, &m, &n, &ONE, A, &lda, x, &INCR_ONE, &ONE, y, &INCR_ONE);
+    blas::copy(lenY, z, y);
+    blas::gemv(blas::transIf(trans), m, n, 1.0, A, ld(m), x, 1.0, y);
 }
 
 void vertcat(const double* A, long mA, const double* B, long mB, double* R, long n) {
-    static const char ALL = 'G';  // any letter but U or L: dlacpy copies everything
+    // Plain row counts as leading dimensions (no lower bound of 1): dlacpy checks none.
     const blas_int ldc = mA + mB;
-    dlacpy_(&ALL, &mA, &n, A, &mA, R, &ldc);
-    dlacpy_(&ALL, &mB, &n, B, &mB, R + mA, &ldc);
+    blas::lacpy(blas::Part::General, mA, n, A, mA, R, ldc);
+    blas::lacpy(blas::Part::General, mB, n, B, mB, R + mA, ldc);
 }
 
 void denseMatrixMultiply(double* R, const double* A, const double* B, long M, long N, long K,
                          bool transA, bool transB) {
-    static const double ONE = 1.0;
-    static const double ZERO = 0.0;
-    const char tA = transA ? 'T' : 'N';
-    const char tB = transB ? 'T' : 'N';
     const blas_int lda = ld(transA ? K : M);  // rows of A as stored
     const blas_int ldb = ld(transB ? N : K);  // rows of B as stored
-    const blas_int ldr = ld(M);
-    dgemm_(&tA, &tB, &M, &N, &K, &ONE, A, &lda, B, &ldb, &ZERO, R, &ldr);
+    blas::gemm(blas::transIf(transA), blas::transIf(transB), M, N, K, 1.0, A, lda, B, ldb, 0.0,
+               R, ld(M));
 }
 
 void denseMatrixMultiplySyrk(double* R, const double* A, long m, long n, bool trans,
                              bool upper) {
-    static const double ONE = 1.0;
-    static const double ZERO = 0.0;
-    const char uplo = upper ? 'U' : 'L';
-    const char t = trans ? 'T' : 'N';
     const blas_int N = trans ? n : m;
     const blas_int K = trans ? m : n;
-    const blas_int lda = ld(m);
-    const blas_int ldr = ld(N);
-    dsyrk_(&uplo, &t, &N, &K, &ONE, A, &lda, &ZERO, R, &ldr);
+    blas::syrk(blas::upperIf(upper), blas::transIf(trans), N, K, 1.0, A, ld(m), 0.0, R, ld(N));
 }
 
 void gaxpy(double alpha, const DenseMatrix& A, const AlignedVector& x, double beta,
@@ -103,10 +84,8 @@ void matmult_syrk(DenseMatrix& R, const DenseMatrix& A, bool trans) {
 double norminf(const DenseMatrix& A) {
     const blas_int m = A.rows;
     const blas_int n = A.cols;
-    const blas_int lda = ld(m);
     // dlange needs a work array of m elements for the infinity norm; it is freed on
     // every path by the vector's destructor.
     AlignedVector work(static_cast<std::size_t>(std::max(m, 1L)), 0.0);
-    const char norm = 'I';
-    return dlange_(&norm, &m, &n, A.data(), &lda, work.data());
+    return blas::lange(blas::Norm::Inf, m, n, A.data(), ld(m), work.data());
 }

@@ -3,6 +3,7 @@
 // chosen BLAS/LAPACK call (two LAPACK copies for vertcat, a copy plus a product for the
 // four-argument matvec) made by a raw-pointer routine. No kernel checks dimensions or
 // resizes its result: the caller supplies vectors, ranges and matrices of the right size.
+// The global namespace and the exact signatures are fixed by the exported names.
 #include "solvutil/kernels/aligned_allocator.hpp"
 #include "solvutil/kernels/dense_matrix.hpp"
 #include "solvutil/kernels/result_iterator.hpp"

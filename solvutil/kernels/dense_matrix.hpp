@@ -5,6 +5,7 @@
 /// Dense m-by-n matrix of doubles, column-major, leading dimension = rows:
 /// element (i, j) is data()[i + j*rows]. The matrix owns its storage (host allocator).
 /// Kernels read `rows`, `cols` and data(); they never resize a matrix.
+/// Fixed by the binary interface: the member order and the two virtual data() slots.
 class SOLVUTIL_API DenseMatrix {
 public:
     long rows = 0;  ///< number of rows m, also the leading dimension

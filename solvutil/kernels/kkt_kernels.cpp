@@ -2,26 +2,24 @@
 
 #include "solvutil/kernels/blas.hpp"
 
+namespace blas = solvutil::blas;
+
 void symKKTCat(double* K, long nK, const double* H, long nH, const double* A, long mA, long nA,
                bool full) {
     // Zero blocks are written by dcopy from a single zero with source increment 0, which
     // broadcasts it into every destination element (strided for rows, unit for columns).
-    static const double ZERO = 0.0;
-    static const blas_int INCR_ZERO = 0;
-    static const blas_int INCR_ONE = 1;
     auto at = [K, nK](long i, long j) { return K + i + j * nK; };
     const long p = nK - nH - mA;  // variables without a Hessian block
     const long c0 = nK - mA;      // first row/column of the constraint block
 
-    // 'A' (not U or L) makes dlacpy copy the whole block; 'L' copies the lower triangle.
-    const char ch = full ? 'A' : 'L';
-    dlacpy_(&ch, &nH, &nH, H, &nH, K, &nK);
+    // All (not U or L) makes dlacpy copy the whole block; Lower copies the lower triangle.
+    blas::lacpy(full ? blas::Part::All : blas::Part::Lower, nH, nH, H, nH, K, nK);
 
     if (full) {
         for (long r = 0; r < p; ++r) {
             const blas_int rowLen = nA - p;
-            dcopy_(&rowLen, &ZERO, &INCR_ZERO, at(nH + r, 0), &nK);
-            dcopy_(&nA, &ZERO, &INCR_ZERO, at(0, nH + r), &INCR_ONE);
+            blas::fill(rowLen, 0.0, at(nH + r, 0), nK);
+            blas::fill(nA, 0.0, at(0, nH + r), 1);
         }
         for (long j = 0; j < nA; ++j) {
             for (long i = mA - 1; i >= 0; --i) {
@@ -30,17 +28,17 @@ void symKKTCat(double* K, long nK, const double* H, long nH, const double* A, lo
                 *at(j, c0 + i) = v;
             }
         }
-        for (long q = c0; q < nK; ++q) dcopy_(&mA, &ZERO, &INCR_ZERO, at(c0, q), &INCR_ONE);
+        for (long q = c0; q < nK; ++q) blas::fill(mA, 0.0, at(c0, q), 1);
     } else {
         for (long r = 0; r < p; ++r) {
             const blas_int rowLen = nH + r + 1;  // up to and including the diagonal
-            dcopy_(&rowLen, &ZERO, &INCR_ZERO, at(nH + r, 0), &nK);
+            blas::fill(rowLen, 0.0, at(nH + r, 0), nK);
         }
         for (long j = 0; j < nA; ++j)
             for (long i = 0; i < mA; ++i) *at(c0 + i, j) = -A[i + j * mA];
         for (long t = 0; t < mA; ++t) {
             const blas_int colLen = mA - t;
-            dcopy_(&colLen, &ZERO, &INCR_ZERO, at(c0 + t, c0 + t), &INCR_ONE);
+            blas::fill(colLen, 0.0, at(c0 + t, c0 + t), 1);
         }
     }
 }

@@ -6,6 +6,7 @@
 //        [ -A1  -A2   0   ]     K  : nK-by-nK with nK = nA + mA, p = nA - nH
 //
 // where the p middle variables carry no Hessian. The constraint blocks are negated.
+// The global namespace and the exact signatures are fixed by the exported names.
 #include "solvutil/kernels/dense_matrix.hpp"
 #include "solvutil/solvutil_export.hpp"
 

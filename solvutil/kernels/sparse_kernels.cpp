@@ -66,11 +66,8 @@ void tr_matvec(ResultIterator y, const SparseMatrix& S, const AlignedVector& x) 
 
 void matvec(ResultIterator y, const SparseMatrix& S, const AlignedVector& x,
             const AlignedVector& z) {
-    static const blas_int INCR_ONE = 1;
-    static const double ONE = 1.0;
     columnScatter(y.get(), S, x.data());
-    const blas_int m = S.rows;
-    daxpy_(&m, &ONE, z.data(), &INCR_ONE, y.get(), &INCR_ONE);
+    solvutil::blas::axpy(S.rows, 1.0, z.data(), y.get());
 }
 
 void vertcat(SparseMatrix& R, const SparseMatrix& A, const SparseMatrix& B) {

@@ -5,6 +5,7 @@
 // products gather along them (no transposed copy is ever formed). Row indices within a
 // column may be unsorted and repeated (repeats are summed). Nothing is checked: the
 // caller supplies vectors and ranges of the right size and valid jc/ir arrays.
+// The global namespace and the exact signatures are fixed by the exported names.
 #include "solvutil/kernels/aligned_allocator.hpp"
 #include "solvutil/kernels/result_iterator.hpp"
 #include "solvutil/kernels/sparse_matrix.hpp"

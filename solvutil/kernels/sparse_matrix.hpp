@@ -10,6 +10,7 @@
 /// jc has cols+1 entries and jc[0] = 0. Row indices within a column need not be sorted,
 /// and repeated row indices are summed by the product kernels.
 /// The matrix owns its arrays (host allocator); `jc` and `ir` point into them.
+/// Fixed by the binary interface: the member order and the two virtual data() slots.
 class SOLVUTIL_API SparseMatrix {
 public:
     long rows = 0;        ///< number of rows m

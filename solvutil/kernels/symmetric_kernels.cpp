@@ -4,40 +4,33 @@
 
 #include "solvutil/kernels/blas.hpp"
 
+namespace blas = solvutil::blas;
+using solvutil::blas::ld;
+
 namespace {
 
 // Infinity norm of the n-by-n symmetric matrix in A's lower triangle. dlansy needs n
 // work elements for this norm; a 0-by-0 matrix gets no storage at all.
 double symNormInf(const double* A, long n) {
     AlignedVector work(static_cast<std::size_t>(n), 0.0);
-    const char norm = 'I';
-    const char uplo = 'L';
-    const blas_int lda = std::max(n, 1L);
-    return dlansy_(&norm, &uplo, &n, A, &lda, work.data());
+    return blas::lansy(blas::Norm::Inf, blas::Part::Lower, n, A, ld(n), work.data());
 }
 
 }  // namespace
 
 void denseSymMatTimesVec(double alpha, double* y, double beta, const double* A, const double* x,
                          long n, bool upper) {
-    static const blas_int INCR_ONE = 1;
-    const char uplo = upper ? 'U' : 'L';
-    const blas_int lda = std::max(n, 1L);
-    dsymv_(&uplo, &n, &alpha, A, &lda, x, &INCR_ONE, &beta, y, &INCR_ONE);
+    blas::symv(blas::upperIf(upper), n, alpha, A, ld(n), x, beta, y);
 }
 
 void matSymVecPlusVec(double* y, const double* A, const double* x, const double* z, long n) {
-    static const char LOWER = 'L';
-    static const double ONE = 1.0;
-    static const blas_int INCR_ONE = 1;
-    const blas_int lda = std::max(n, 1L);
-    dcopy_(&n, z, &INCR_ONE, y, &INCR_ONE);
-    dsymv_(&LOWER, &n, &ONE, A, &lda, x, &INCR_ONE, &ONE, y, &INCR_ONE);
+    blas::copy(n, z, y);
+    blas::symv(blas::Part::Lower, n, 1.0, A, ld(n), x, 1.0, y);
 }
 
 void matSymCopy(double* R, const double* A, long n) {
-    static const char LOWER = 'L';
-    dlacpy_(&LOWER, &n, &n, A, &n, R, &n);
+    // n itself as both leading dimensions, even for n = 0: dlacpy checks none.
+    blas::lacpy(blas::Part::Lower, n, n, A, n, R, n);
 }
 
 void sym_gaxpy(double alpha, const DenseMatrix& A, const AlignedVector& x, double beta,

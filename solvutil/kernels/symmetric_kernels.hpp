@@ -3,6 +3,7 @@
 // the infinity norm and a copy of the lower triangle. The order of a symmetric matrix is
 // its `rows`. Each kernel is one BLAS/LAPACK call; nothing is checked.
 // The KKT assembly lives in solvutil/kernels/kkt_kernels.hpp.
+// The global namespace and the exact signatures are fixed by the exported names.
 #include "solvutil/kernels/aligned_allocator.hpp"
 #include "solvutil/kernels/dense_matrix.hpp"
 #include "solvutil/kernels/result_iterator.hpp"

@@ -5,41 +5,37 @@
 
 #include "solvutil/kernels/blas.hpp"
 
+namespace blas = solvutil::blas;
+
 void axpy(double alpha, const double* x, double* y, unsigned long n) {
-    static const blas_int INCR_ONE = 1;
     const auto len = static_cast<blas_int>(n);
-    daxpy_(&len, &alpha, x, &INCR_ONE, y, &INCR_ONE);
+    blas::axpy(len, alpha, x, y);
 }
 
 void scale(double alpha, double* x, unsigned long n) {
-    static const blas_int INCR_ONE = 1;
     const auto len = static_cast<blas_int>(n);
-    dscal_(&len, &alpha, x, &INCR_ONE);
+    blas::scal(len, alpha, x);
 }
 
 void copy(double* y, const double* x, unsigned long n) {
-    static const blas_int INCR_ONE = 1;
     const auto len = static_cast<blas_int>(n);
-    dcopy_(&len, x, &INCR_ONE, y, &INCR_ONE);
+    blas::copy(len, x, y);
 }
 
 double dotprod(const double* x, const double* y, unsigned long n) {
-    static const blas_int INCR_ONE = 1;
     const auto len = static_cast<blas_int>(n);
-    return ddot_(&len, x, &INCR_ONE, y, &INCR_ONE);
+    return blas::dot(len, x, y);
 }
 
 double norm2(const double* x, unsigned long n) {
-    static const blas_int INCR_ONE = 1;
     const auto len = static_cast<blas_int>(n);
-    return dnrm2_(&len, x, &INCR_ONE);
+    return blas::nrm2(len, x);
 }
 
 double norminf(const double* x, unsigned long n) {
-    static const blas_int INCR_ONE = 1;
     if (n == 0) return 0.0;  // no BLAS call for an empty vector
     const auto len = static_cast<blas_int>(n);
-    const blas_int k = idamax_(&len, x, &INCR_ONE);  // 1-based
+    const blas_int k = blas::iamax(len, x);  // 1-based
     return std::abs(x[k - 1]);
 }
 

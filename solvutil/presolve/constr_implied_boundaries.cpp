@@ -63,7 +63,7 @@ void constrImpliedBoundaries(int /*nOutputs*/, kxarray::kxArrayPtr* outputs, int
             const Pair a = {values[k], values[k]};
             const PairMask positive = a > zero;
             const Pair bound = (Pair)(mirror ^ (positive & flip));
-            // Product and sum in separate statements: no fused multiply-add may merge them.
+            // Rounded product, then rounded sum: this file is built with -ffp-contract=off.
             const Pair product = a * bound;
             sums[rows[k]] += product;
         }

@@ -97,7 +97,7 @@ void DynamicRegSolver::factor(DenseMatrix& A, unsigned long n, DynamicRegParams&
     // Tolerance relative to the largest diagonal magnitude, never below the larger shift.
     const blas_int len = static_cast<blas_int>(n);
     const blas_int diagStride = static_cast<blas_int>(n + 1);
-    const blas_int kmax = idamax_(&len, a, &diagStride);  // 1-based
+    const blas_int kmax = blas::iamax(len, a, diagStride);  // 1-based
     const double scaled = std::abs(a[static_cast<unsigned long>(kmax - 1) * (n + 1)]) * kMachineEps;
     // A NaN on the diagonal gives a NaN scaled value; the comparison then keeps regMax.
     p.pivotTol = scaled > regMax ? scaled : regMax;
@@ -117,8 +117,6 @@ void DynamicRegSolver::factor(DenseMatrix& A, unsigned long n, DynamicRegParams&
 
 void DynamicRegSolver::fullColLDL2_(double* A, unsigned long lda, unsigned long m,
                                     DynamicRegParams& p) {
-    static const blas_int INCR_ONE = 1;
-    static const char LOWER = 'L';
     if (m == 0) return;
     const unsigned long offset = lda - m;  // global index of local column 0
     const blas_int ld = static_cast<blas_int>(lda);
@@ -131,21 +129,14 @@ void DynamicRegSolver::fullColLDL2_(double* A, unsigned long lda, unsigned long 
         const blas_int N = static_cast<blas_int>(m - j - 1);
         // Rank-1 update of the trailing lower triangle with the column before scaling,
         // then the column becomes the multipliers of L.
-        dsyr_(&LOWER, &N, &alpha, &at(j + 1, j), &INCR_ONE, &at(j + 1, j + 1), &ld);
-        dscal_(&N, &inv, &at(j + 1, j), &INCR_ONE);
+        blas::syr(blas::Part::Lower, N, alpha, &at(j + 1, j), &at(j + 1, j + 1), ld);
+        blas::scal(N, inv, &at(j + 1, j));
     }
     regularizePivot(at(m - 1, m - 1), offset + m - 1, p);
 }
 
 void DynamicRegSolver::partialColLDL3_(double* A, unsigned long lda, unsigned long m,
                                        DynamicRegParams& p) {
-    static const blas_int INCR_ONE = 1;
-    static const double ONE = 1.0;
-    static const double MINUS_ONE = -1.0;
-    static const char NO_TRANS = 'N';
-    static const char TRANS = 'T';
-    static const blas_int PANEL = static_cast<blas_int>(kPanel);
-
     const unsigned long offset = lda - m;
     const blas_int ld = static_cast<blas_int>(lda);
     const blas_int rows = static_cast<blas_int>(m);
@@ -159,15 +150,14 @@ void DynamicRegSolver::partialColLDL3_(double* A, unsigned long lda, unsigned lo
     for (unsigned long j = 0; j < kPanel; ++j) {
         const blas_int below = static_cast<blas_int>(m - j);
         const blas_int done = static_cast<blas_int>(j);
-        dcopy_(&below, &at(j, j), &INCR_ONE, w(j, j), &INCR_ONE);
+        blas::copy(below, &at(j, j), w(j, j));
         // All m rows, so that the call shape does not depend on j; rows above j are scratch.
-        dgemv_(&NO_TRANS, &rows, &done, &MINUS_ONE, W, &ld, &at(j, 0), &ld, &ONE, w(0, j),
-               &INCR_ONE);
-        dcopy_(&below, w(j, j), &INCR_ONE, &at(j, j), &INCR_ONE);
+        blas::gemv(blas::Trans::No, rows, done, -1.0, W, ld, &at(j, 0), ld, 1.0, w(0, j));
+        blas::copy(below, w(j, j), &at(j, j));
         regularizePivot(at(j, j), offset + j, p);
         const double inv = 1.0 / at(j, j);
         const blas_int N = below - 1;
-        dscal_(&N, &inv, &at(j + 1, j), &INCR_ONE);
+        blas::scal(N, inv, &at(j + 1, j));
     }
     if (m <= kPanel) return;
 
@@ -177,14 +167,14 @@ void DynamicRegSolver::partialColLDL3_(double* A, unsigned long lda, unsigned lo
         const unsigned long bs = m - q < kPanel ? m - q : kPanel;
         for (unsigned long k = q; k < q + bs; ++k) {
             const blas_int len = static_cast<blas_int>(q + bs - k);
-            dgemv_(&NO_TRANS, &len, &PANEL, &MINUS_ONE, w(k, 0), &ld, &at(k, 0), &ld, &ONE,
-                   &at(k, k), &INCR_ONE);
+            blas::gemv(blas::Trans::No, len, kPanel, -1.0, w(k, 0), ld, &at(k, 0), ld, 1.0,
+                       &at(k, k));
         }
         if (q + bs < m) {
             const blas_int below = static_cast<blas_int>(m - q - bs);
             const blas_int cols = static_cast<blas_int>(bs);
-            dgemm_(&NO_TRANS, &TRANS, &below, &cols, &PANEL, &MINUS_ONE, w(q + bs, 0), &ld,
-                   &at(q, 0), &ld, &ONE, &at(q + bs, q), &ld);
+            blas::gemm(blas::Trans::No, blas::Trans::Yes, below, cols, kPanel, -1.0, w(q + bs, 0),
+                       ld, &at(q, 0), ld, 1.0, &at(q + bs, q), ld);
         }
     }
 }
@@ -194,18 +184,14 @@ void DynamicRegSolver::solve(const DenseMatrix& A, unsigned long n, AlignedVecto
 }
 
 void DynamicRegSolver::solve(const DenseMatrix& A, unsigned long n, double* b) {
-    static const blas_int INCR_ONE = 1;
-    static const char LOWER = 'L';
-    static const char NO_TRANS = 'N';
-    static const char TRANS = 'T';
-    static const char UNIT = 'U';
     const blas_int N = A.rows;
     const double* a = A.data();
     if (N == 0) return;  // BLAS rejects a leading dimension of 0
 
-    dtrsv_(&LOWER, &NO_TRANS, &UNIT, &N, a, &N, b, &INCR_ONE);  // L·y = b
+    using blas::Part, blas::Trans, blas::Diag;
+    blas::trsv(Part::Lower, Trans::No, Diag::Unit, N, a, N, b);  // L·y = b
     for (long i = 0; i < N; ++i) b[i] /= a[static_cast<unsigned long>(i) * (n + 1)];
-    dtrsv_(&LOWER, &TRANS, &UNIT, &N, a, &N, b, &INCR_ONE);  // Lᵀ·x = D⁻¹·y
+    blas::trsv(Part::Lower, Trans::Yes, Diag::Unit, N, a, N, b);  // Lᵀ·x = D⁻¹·y
 }
 
 }  // namespace solvutil

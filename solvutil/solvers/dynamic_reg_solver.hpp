@@ -17,6 +17,7 @@ namespace solvutil {
 /// A default-constructed record holds RP_DEFAULT, RD_DEFAULT, nPrimal = 0 and no check.
 /// rank, dualRank and the four flags are computed only when checkInertia is set; otherwise
 /// factor leaves them at rank = n, dualRank = 0, the OK flags true and tinyPivot false.
+/// The member order is fixed by the binary interface.
 struct SOLVUTIL_API DynamicRegParams {
     double rp = RP_DEFAULT;         ///< added to a small primal pivot; its sign is the primal sign
     double rd = RD_DEFAULT;         ///< added to a small dual pivot
@@ -68,6 +69,9 @@ public:
     void solve(const DenseMatrix& A, unsigned long n, AlignedVector& b);
     /// As above, with b given as a pointer to n doubles.
     void solve(const DenseMatrix& A, unsigned long n, double* b);
+
+    // The two steps' names (underscore and digit included) and their being public are
+    // fixed by the exported symbols.
 
     /// Internal step of `factor`, public so that it can be exercised on its own: unblocked
     /// right-looking factorization of the trailing m-by-m block starting at A, which points

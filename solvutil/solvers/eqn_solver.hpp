@@ -6,7 +6,9 @@
 #include "solvutil/kernels/aligned_allocator.hpp"
 #include "solvutil/solvutil_export.hpp"
 
-/// Root of the equation solvers: a name and a progress code.
+/// Root of the equation solvers: a name and a progress code. Fixed by the binary
+/// interface: the member order here and in the derived classes, and the order of the
+/// virtual functions of both interfaces (vtable slots).
 class SOLVUTIL_API IEqnSolver {
 public:
     /// Stores `name`; `status` is set by the concrete class.

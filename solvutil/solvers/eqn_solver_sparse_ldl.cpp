@@ -15,7 +15,7 @@ bool hasId(const hostcore::IUserException& e, const char* id) { return e.getMess
 EqnSolverSparseLDL::EqnSolverSparseLDL(double pivotTol)
     : IEqnSolverLDL(solvutil::algorithmNames[solvutil::ALG_SPARSE_LDL_MA57]),
       factorObj(new MA57_RealLDLFactor()) {
-    status = 0;
+    status = STATUS_CREATED;
     factorObj->setPivotTolerance(pivotTol);
 }
 
@@ -29,12 +29,12 @@ void EqnSolverSparseLDL::init(long m, long n, double* pr, long* ir, long* jc, lo
     this->jc = jc;
     this->nnz = nnz;
     solvAssert(m == n, "Equation solver must get a square matrix.");
-    status = 1;
+    status = STATUS_INIT_DONE;
 }
 
 void EqnSolverSparseLDL::symfactor() {
     factorObj->symbolicFactorization(ir, jc, m, nnz, nullptr, 0);
-    status = 2;
+    status = STATUS_SYMBOLIC_DONE;
 }
 
 void EqnSolverSparseLDL::numfactor() {
@@ -43,14 +43,14 @@ void EqnSolverSparseLDL::numfactor() {
     } catch (const hostcore::IUserException& e) {
         // Running out of attempts is an expected outcome the caller reads from status.
         if (!hasId(e, "KALDOR:symIndefFactor:tooManyAttempts")) throw;
-        status = 3;
+        status = STATUS_NUMERIC_GAVE_UP;
         return;
     }
-    status = 4;
+    status = STATUS_NUMERIC_DONE;
 }
 
 void EqnSolverSparseLDL::factor() {
-    if (status <= 1) symfactor();
+    if (status <= STATUS_INIT_DONE) symfactor();
     numfactor();
 }
 
@@ -66,11 +66,11 @@ void EqnSolverSparseLDL::solve(std::vector<double, aligned_allocator<double>>& x
     } catch (const hostcore::IUserException& e) {
         if (hasId(e, "KALDOR:symIndefFactor:solveError")) {
             solveInfo = factorObj->statusWord();
-            status = 5;
+            status = STATUS_SOLVE_FAILED;
         }
         throw;
     }
-    status = 6;
+    status = STATUS_SOLVE_DONE;
     solveInfo = factorObj->statusWord();
 }
 

@@ -1,17 +1,19 @@
 #pragma once
 // EqnSolverSparseLDL: the sparse symmetric-indefinite equation solver over the host's
 // sparse LDLᵀ factor (MA57_RealLDLFactor).
+#include <cstdint>
+
 #include "solvutil/solvers/eqn_solver.hpp"
 
 class MA57_RealLDLFactor;
 
 /// Solves sparse symmetric, possibly indefinite, systems given in compressed-column arrays.
 ///
-/// `status` records the last step: 0 created, 1 `init` done, 2 symbolic factorization
-/// done, 3 numeric factorization gave up ("KALDOR:symIndefFactor:tooManyAttempts", absorbed:
-/// `numfactor` returns normally), 4 numeric factorization done, 5 solve failed
-/// ("KALDOR:symIndefFactor:solveError", always rethrown), 6 solve done. Other failures
-/// propagate unchanged and leave `status` as it was.
+/// `status` records the last step, one of the STATUS_ constants below: a numeric
+/// factorization that gives up ("KALDOR:symIndefFactor:tooManyAttempts") is absorbed
+/// (`numfactor` returns normally, status STATUS_NUMERIC_GAVE_UP); a solve error
+/// ("KALDOR:symIndefFactor:solveError", status STATUS_SOLVE_FAILED) is always rethrown.
+/// Other failures propagate unchanged and leave `status` as it was.
 ///
 /// The matrix arrays are borrowed: `ir` and `jc` must stay valid until `symfactor`, `pr`
 /// until each `numfactor`; new values written into `pr` are used by the next `numfactor`
@@ -25,6 +27,15 @@ public:
     ~EqnSolverSparseLDL() override;
     EqnSolverSparseLDL(const EqnSolverSparseLDL&) = delete;
     EqnSolverSparseLDL& operator=(const EqnSolverSparseLDL&) = delete;
+
+    /// Values of `status` (the numbers are part of the interface).
+    static constexpr std::int32_t STATUS_CREATED = 0;          ///< constructed
+    static constexpr std::int32_t STATUS_INIT_DONE = 1;        ///< `init` done
+    static constexpr std::int32_t STATUS_SYMBOLIC_DONE = 2;    ///< symbolic factorization done
+    static constexpr std::int32_t STATUS_NUMERIC_GAVE_UP = 3;  ///< numeric step ran out of attempts
+    static constexpr std::int32_t STATUS_NUMERIC_DONE = 4;     ///< numeric factorization done
+    static constexpr std::int32_t STATUS_SOLVE_FAILED = 5;     ///< solve raised the solve error
+    static constexpr std::int32_t STATUS_SOLVE_DONE = 6;       ///< solve done
 
     /// Stores the six arguments, then checks m == n ("Equation solver must get a square
     /// matrix."); on success `status` becomes 1.

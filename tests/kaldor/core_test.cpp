@@ -14,9 +14,9 @@
 #include <sstream>
 #include <vector>
 
-#include "kaldor/catalog_testing.hpp"
-#include "kaldor/hostmath_testing.hpp"
-#include "kaldor/testing.hpp"
+#include "kaldor/testing/catalog.hpp"
+#include "kaldor/testing/hostmath.hpp"
+#include "kaldor/testing/services.hpp"
 #include "solvutil/host/hostio.hpp"
 #include "solvutil/host/hostmath.hpp"
 #include "solvutil/host/hostmsg.hpp"

@@ -7,7 +7,7 @@
 #include <tuple>
 #include <utility>
 
-#include "kaldor/ldl_testing.hpp"
+#include "kaldor/testing/ldl.hpp"
 #include "solvutil/host/kxerror.hpp"
 #include "solvutil/host/ma57_factor.hpp"
 #include "solvutil/kernels/blas.hpp"

@@ -3,7 +3,7 @@
 // is created and checks, when it goes out of scope, that both are back where they were.
 #include <gtest/gtest.h>
 
-#include "kaldor/testing.hpp"
+#include "kaldor/testing/services.hpp"
 
 class HostLeakGuard {
 public:

@@ -4,7 +4,7 @@
 // its entries until the process ends). Host memory must be back where it was.
 #include <gtest/gtest.h>
 
-#include "kaldor/testing.hpp"
+#include "kaldor/testing/services.hpp"
 #include "solvutil/constraints/optmatrix.hpp"
 
 /// Number of OPTMatrix scratch-buffer entries (0 before the buffer exists).

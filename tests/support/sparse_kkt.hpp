@@ -8,7 +8,7 @@
 #include <utility>
 #include <vector>
 
-#include "tests/support/lapack.hpp"
+#include "support/lapack.hpp"
 
 namespace testdata {
 

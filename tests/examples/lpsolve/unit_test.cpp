@@ -17,7 +17,7 @@
 #include "examples/lpsolve/presolve_queries.hpp"
 #include "examples/lpsolve/standard_form.hpp"
 #include "tests/support/host_guard.hpp"
-#include "tests/support/lapack.hpp"
+#include "support/lapack.hpp"
 #include "tests/support/scratch_leak_guard.hpp"
 
 namespace {

@@ -1,7 +1,7 @@
 // The first borrowing construction of the process creates the buffer, so this is its own program.
 #include <gtest/gtest.h>
 
-#include "kaldor/testing.hpp"
+#include "kaldor/testing/services.hpp"
 #include "solvutil/constraints/optmatrix.hpp"
 
 TEST(OPTMatrixBufferFirstUse, CreatesBufferAndOneEntryThenReusesIt) {

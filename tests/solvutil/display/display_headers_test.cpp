@@ -1,8 +1,8 @@
 // Header cache: one look-up per column and SolverName, a stable array, a retry after a failed fetch.
 #include <gtest/gtest.h>
 
-#include "kaldor/catalog_testing.hpp"
-#include "kaldor/testing.hpp"
+#include "kaldor/testing/catalog.hpp"
+#include "kaldor/testing/services.hpp"
 #include "solvutil/display/iterative_display.hpp"
 #include "solvutil/display/layouts.hpp"
 #include "solvutil/host/kxerror.hpp"

@@ -7,8 +7,8 @@
 #include <limits>
 #include <random>
 
-#include "kaldor/catalog_testing.hpp"
-#include "kaldor/testing.hpp"
+#include "kaldor/testing/catalog.hpp"
+#include "kaldor/testing/services.hpp"
 #include "solvutil/display/iterative_display.hpp"
 #include "solvutil/display/layouts.hpp"
 #include "solvutil/host/hostmsg.hpp"

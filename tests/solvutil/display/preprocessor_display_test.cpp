@@ -3,8 +3,8 @@
 
 #include <climits>
 
-#include "kaldor/catalog_testing.hpp"
-#include "kaldor/testing.hpp"
+#include "kaldor/testing/catalog.hpp"
+#include "kaldor/testing/services.hpp"
 #include "solvutil/display/preprocessor_display.hpp"
 #include "solvutil/host/kxerror.hpp"
 #include "tests/support/host_guard.hpp"

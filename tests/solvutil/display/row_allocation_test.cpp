@@ -4,10 +4,10 @@
 #include <algorithm>
 #include <limits>
 
-#include "kaldor/testing.hpp"
+#include "kaldor/testing/services.hpp"
 #include "solvutil/display/iterative_display.hpp"
 #include "solvutil/display/preprocessor_display.hpp"
-#include "tests/support/counting_new.hpp"
+#include "support/counting_new.hpp"
 
 TEST(DisplayRowAllocation, RowsAllocateNothing) {
     const auto rows = [] {

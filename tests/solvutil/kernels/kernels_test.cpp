@@ -7,7 +7,7 @@
 #include <utility>
 #include <vector>
 
-#include "kaldor/testing.hpp"
+#include "kaldor/testing/services.hpp"
 #include "solvutil/kernels/dense_kernels.hpp"
 #include "solvutil/kernels/kkt_kernels.hpp"
 #include "solvutil/kernels/sparse_kernels.hpp"

@@ -1,6 +1,6 @@
 #include <gtest/gtest.h>
 
-#include "kaldor/testing.hpp"
+#include "kaldor/testing/services.hpp"
 #include "solvutil/host/kxerror.hpp"
 #include "solvutil/kernels/solv_assert.hpp"
 #include "tests/support/host_guard.hpp"

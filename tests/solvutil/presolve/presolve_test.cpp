@@ -6,7 +6,7 @@
 #include <limits>
 #include <random>
 
-#include "kaldor/testing.hpp"
+#include "kaldor/testing/services.hpp"
 #include "solvutil/host/kxerror.hpp"
 #include "solvutil/presolve/presolve.hpp"
 #include "tests/support/host_guard.hpp"

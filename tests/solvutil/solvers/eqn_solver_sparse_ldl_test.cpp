@@ -7,8 +7,8 @@
 #include <random>
 #include <string>
 
-#include "kaldor/ldl_testing.hpp"
-#include "kaldor/testing.hpp"
+#include "kaldor/testing/ldl.hpp"
+#include "kaldor/testing/services.hpp"
 #include "solvutil/host/ma57_factor.hpp"
 #include "solvutil/solvers/eqn_solver_sparse_ldl.hpp"
 #include "tests/support/host_error.hpp"

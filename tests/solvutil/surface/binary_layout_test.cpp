@@ -7,8 +7,8 @@
 #include <string>
 #include <type_traits>
 
+#include "solvutil/capi/plain_exports.hpp"
 #include "solvutil/constraints/linear_constraint.hpp"
-#include "solvutil/host/plain_exports.hpp"
 #include "solvutil/kernels/sparse_matrix.hpp"
 #include "solvutil/solvers/dynamic_reg_solver.hpp"
 #include "solvutil/solvers/eqn_solver_sparse_ldl.hpp"

@@ -7,10 +7,10 @@
 #include <random>
 #include <sstream>
 
-#include "kaldor/hosttest_testing.hpp"
-#include "kaldor/testing.hpp"
+#include "kaldor/testing/hosttest.hpp"
+#include "kaldor/testing/services.hpp"
+#include "solvutil/capi/plain_exports.hpp"
 #include "solvutil/host/hosttest.hpp"
-#include "solvutil/host/plain_exports.hpp"
 #include "tests/support/host_guard.hpp"
 
 namespace kt = kaldor::testing;

@@ -4,8 +4,8 @@
 #include <iterator>
 #include <new>
 
+#include "solvutil/capi/plain_exports.hpp"
 #include "solvutil/host/mt19937ar.hpp"
-#include "solvutil/host/plain_exports.hpp"
 
 static_assert(sizeof(RngState::state) == sizeof(mt19937ar::state),
               "the record holds exactly the generator's state words");

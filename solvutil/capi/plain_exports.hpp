@@ -2,7 +2,8 @@
 // Plain-symbol utility entry points for callers that cannot use the C++ interfaces:
 // a Mersenne Twister generator with savable state, forwarders to the host allocator and
 // console, an interrupt-emulation test hook and the library's load/unload entry points.
-// None of them reports an error.
+// None of them reports an error. The unmangled names (most ending in Solv) and the
+// RngState record are fixed by the binary interface.
 #include <cstddef>
 #include <cstdint>
 

@@ -2,10 +2,10 @@
 // library's load and unload entry points.
 #include <atomic>
 
+#include "solvutil/capi/plain_exports.hpp"
 #include "solvutil/host/hostio.hpp"
 #include "solvutil/host/hosttest.hpp"
 #include "solvutil/host/kxmemory.hpp"
-#include "solvutil/host/plain_exports.hpp"
 
 extern "C" {
 

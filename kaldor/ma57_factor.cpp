@@ -4,6 +4,7 @@
 #include "solvutil/host/ma57_factor.hpp"
 
 #include <algorithm>
+#include <atomic>
 #include <cmath>
 #include <cstring>
 
@@ -14,8 +15,9 @@
 
 namespace {
 
-kaldor::testing::FactorRetryPolicy g_policy;
-int g_lastAttempts = 0;
+// Test controls, shared by all factor objects of the process (and so by all threads).
+std::atomic<kaldor::testing::FactorRetryPolicy> g_policy{kaldor::testing::FactorRetryPolicy{}};
+std::atomic<int> g_lastAttempts{0};
 
 constexpr long kNoFactorization = -3;  // the factorization code's own "not factored" status
 
@@ -24,11 +26,9 @@ constexpr long kNoFactorization = -3;  // the factorization code's own "not fact
 namespace kaldor::testing {
 
 FactorRetryPolicy setFactorRetryPolicy(FactorRetryPolicy policy) {
-    const FactorRetryPolicy previous = g_policy;
-    g_policy = policy;
-    g_policy.maxAttempts = std::max(1, g_policy.maxAttempts);
-    g_policy.initialWorkspacePercent = std::max(0, g_policy.initialWorkspacePercent);
-    return previous;
+    policy.maxAttempts = std::max(1, policy.maxAttempts);
+    policy.initialWorkspacePercent = std::max(0, policy.initialWorkspacePercent);
+    return g_policy.exchange(policy);
 }
 
 int lastFactorAttempts() { return g_lastAttempts; }
@@ -39,14 +39,16 @@ struct __attribute__((visibility("hidden"))) MA57_RealLDLFactor::Impl {
     kaldor::MumpsSession mumps;
     kaldor::LdlPattern pattern;
     double tolerance = 0.01;
-    int maxAttempts = g_policy.maxAttempts;
+    int maxAttempts = 1;
     bool analysed = false;  // a symbolic step succeeded
     bool factored = false;  // a numeric step succeeded since
     long status = 0;
 };
 
 MA57_RealLDLFactor::MA57_RealLDLFactor() : impl_(std::make_unique<Impl>()) {
-    impl_->mumps.setWorkspacePercent(g_policy.initialWorkspacePercent);
+    const kaldor::testing::FactorRetryPolicy policy = g_policy.load();
+    impl_->maxAttempts = policy.maxAttempts;
+    impl_->mumps.setWorkspacePercent(policy.initialWorkspacePercent);
 }
 
 MA57_RealLDLFactor::~MA57_RealLDLFactor() = default;

@@ -104,6 +104,10 @@ void MA57_RealLDLFactor::solve(const double* rhs, long nrhs, double* x, bool che
         kxErrMsgIdAndTxt("KALDOR:symIndefFactor:badSize",
                          "Sparse factor: %ld right-hand sides requested.", nrhs);
     const long count = n * nrhs;
+    if (n > 0 && (rhs == nullptr || x == nullptr))
+        kxErrMsgIdAndTxt("KALDOR:symIndefFactor:missingArray",
+                         "Sparse factor: the %s is missing.",
+                         rhs == nullptr ? "right-hand side" : "solution");
     if (checkRhs)
         for (long k = 0; k < count; ++k)
             if (!std::isfinite(rhs[k]))

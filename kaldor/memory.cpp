@@ -75,4 +75,6 @@ AllocationStats allocationStats() {
 
 void failAllocationAfter(long n) { g_failAfter.store(n < 0 ? -1 : n); }
 
+bool allocationFailurePending() { return g_failAfter.load() >= 0; }
+
 }  // namespace kaldor::testing

@@ -44,7 +44,7 @@ public:
     void getFlops(double& out) override;
     void getNnzL(long& out) override;
 
-    long solveInfo;                   ///< factor status word after the last solve (unset before)
+    long solveInfo;                   ///< factor status word after the last solve (0 before)
     MA57_RealLDLFactor* factorObj;    ///< owned
     double* pr;                       ///< values (borrowed)
     long* ir;                         ///< row indices (borrowed)

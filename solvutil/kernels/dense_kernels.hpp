@@ -3,6 +3,8 @@
 // chosen BLAS/LAPACK call (two LAPACK copies for vertcat, a copy plus a product for the
 // four-argument matvec) made by a raw-pointer routine. No kernel checks dimensions or
 // resizes its result: the caller supplies vectors, ranges and matrices of the right size.
+// Threads: the kernels keep no state; calls on distinct outputs may run concurrently.
+// Debug builds (SOLVUTIL_DEBUG_ASSERT) check the operands' sizes; release builds do not.
 #include "solvutil/kernels/aligned_allocator.hpp"
 #include "solvutil/kernels/dense_matrix.hpp"
 #include "solvutil/kernels/result_iterator.hpp"

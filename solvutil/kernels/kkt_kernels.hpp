@@ -6,6 +6,8 @@
 //        [ -A1  -A2   0   ]     K  : nK-by-nK with nK = nA + mA, p = nA - nH
 //
 // where the p middle variables carry no Hessian. The constraint blocks are negated.
+// Threads: the kernels keep no state; calls on distinct outputs may run concurrently.
+// Debug builds (SOLVUTIL_DEBUG_ASSERT) check the operands' sizes; release builds do not.
 #include "solvutil/kernels/dense_matrix.hpp"
 #include "solvutil/solvutil_export.hpp"
 

@@ -5,6 +5,8 @@
 // products gather along them (no transposed copy is ever formed). Row indices within a
 // column may be unsorted and repeated (repeats are summed). Nothing is checked: the
 // caller supplies vectors and ranges of the right size and valid jc/ir arrays.
+// Threads: the kernels keep no state; calls on distinct outputs may run concurrently.
+// Debug builds (SOLVUTIL_DEBUG_ASSERT) check the operands' sizes; release builds do not.
 #include "solvutil/kernels/aligned_allocator.hpp"
 #include "solvutil/kernels/result_iterator.hpp"
 #include "solvutil/kernels/sparse_matrix.hpp"

@@ -1,6 +1,8 @@
 #pragma once
 // EqnSolverSparseLDL: the sparse symmetric-indefinite equation solver over the host's
 // sparse LDLᵀ factor (MA57_RealLDLFactor).
+// Threads: distinct solver objects may run concurrently (the host serializes its factor
+// code internally); one object serves one thread at a time.
 #include "solvutil/solvers/eqn_solver.hpp"
 
 class MA57_RealLDLFactor;

@@ -203,3 +203,29 @@ TEST(Ma57Factor, SeesRoundOffSingularKktAsRankDeficient) {
     EXPECT_GE(agreed, trials * 9 / 10);
     EXPECT_GE(negAgreed, trials * 9 / 10);
 }
+
+// A workspace margin far beyond the machine's memory: the allocation fails, and the message
+// gives its size as the factorization code requested it (entries of 8 bytes, in MB).
+TEST(Ma57Factor, OutOfMemoryReportsTheFailedAllocationSize) {
+#if defined(__SANITIZE_ADDRESS__) || defined(__SANITIZE_THREAD__)
+    GTEST_SKIP() << "the sanitizers' allocators reserve address space instead of failing";
+#else
+    HostLeakGuard guard;
+    const Csc a = laplacianKkt(40, 600);
+    MA57_RealLDLFactor plain;
+    factor(plain, a);
+    // The real workspace holds at least L; the margin multiplies it by 1 + 2000000 %.
+    const double floorMB = 20001.0 * static_cast<double>(plain.nnzL()) * 8 / 1e6;
+    kaldor::testing::ScopedFactorRetryPolicy policy({/*maxAttempts=*/1, /*workspace=*/2000000});
+    MA57_RealLDLFactor f;
+    double mb = 0;
+    try {
+        factor(f, a);
+        ADD_FAILURE() << "the factorization must run out of memory";
+    } catch (const hostcore::IUserException& e) {
+        EXPECT_EQ(e.getMessageId(), kId + "outOfMemory");
+        std::sscanf(e.getMessageText().c_str(), "%*[^(](an allocation of %lf MB", &mb);
+    }
+    EXPECT_TRUE(mb >= floorMB && mb <= 10 * floorMB) << mb << " MB, L alone " << floorMB;
+#endif
+}

@@ -7,6 +7,8 @@
 #include <atomic>
 #include <cmath>
 #include <cstring>
+#include <mutex>
+#include <utility>
 
 #include "kaldor/ldl_pattern.hpp"
 #include "kaldor/ldl_testing.hpp"
@@ -16,7 +18,8 @@
 namespace {
 
 // Test controls, shared by all factor objects of the process (and so by all threads).
-std::atomic<kaldor::testing::FactorRetryPolicy> g_policy{kaldor::testing::FactorRetryPolicy{}};
+std::mutex g_policyMutex;
+kaldor::testing::FactorRetryPolicy g_policy;  // guarded by g_policyMutex
 std::atomic<int> g_lastAttempts{0};
 
 constexpr long kNoFactorization = -3;  // the factorization code's own "not factored" status
@@ -28,7 +31,8 @@ namespace kaldor::testing {
 FactorRetryPolicy setFactorRetryPolicy(FactorRetryPolicy policy) {
     policy.maxAttempts = std::max(1, policy.maxAttempts);
     policy.initialWorkspacePercent = std::max(0, policy.initialWorkspacePercent);
-    return g_policy.exchange(policy);
+    const std::lock_guard<std::mutex> lock(g_policyMutex);
+    return std::exchange(g_policy, policy);
 }
 
 int lastFactorAttempts() { return g_lastAttempts; }
@@ -46,7 +50,11 @@ struct __attribute__((visibility("hidden"))) MA57_RealLDLFactor::Impl {
 };
 
 MA57_RealLDLFactor::MA57_RealLDLFactor() : impl_(std::make_unique<Impl>()) {
-    const kaldor::testing::FactorRetryPolicy policy = g_policy.load();
+    kaldor::testing::FactorRetryPolicy policy;
+    {
+        const std::lock_guard<std::mutex> lock(g_policyMutex);
+        policy = g_policy;
+    }
     impl_->maxAttempts = policy.maxAttempts;
     impl_->mumps.setWorkspacePercent(policy.initialWorkspacePercent);
 }

@@ -29,16 +29,25 @@ MumpsPeer* mumps_peer_create(int n, long nnz, int* irn, int* jcn, double* a, dou
                                {21, 0}, {24, 1}};
     for (const auto& s : settings) m.icntl[s[0] - 1] = s[1];
     m.cntl[0] = std::max(tol, 1e-12);
-    m.cntl[2] = 0.0;
+    m.cntl[2] = 1e-14;
     m.cntl[4] = 0.0;
     m.n = n;
     m.nnz = nnz;
     m.irn = irn;
     m.jcn = jcn;
     m.a = a;
-    SCOTCH_randomReset();  // as the stand-in does: the same ordering for the same matrix
-    m.job = 1;
-    dmumps_c(&m);
+    // As the stand-in does: the cheaper of AMF and the automatic ordering, each analysis
+    // after a reset of SCOTCH's generator (the same ordering for the same matrix).
+    auto analyse = [&m](int ordering) {
+        SCOTCH_randomReset();
+        m.icntl[7 - 1] = ordering;
+        m.job = 1;
+        dmumps_c(&m);
+    };
+    analyse(2);
+    const double amfFlops = m.rinfog[0];
+    analyse(7);
+    if (amfFlops < m.rinfog[0]) analyse(2);
     return p;
 }
 

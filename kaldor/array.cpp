@@ -1,31 +1,70 @@
 // Host array API of the stand-in: dense and compressed-column sparse double arrays.
+// Creation checks its size arithmetic, treats each storage vector as one allocation
+// point of the failure injection, and raises "KALDOR:outOfMemory" when the storage
+// cannot be had; a failed creation leaves nothing behind. An array is counted as live
+// only once it is complete.
+#include <algorithm>
 #include <atomic>
 #include <cmath>
+#include <cstdlib>
 #include <limits>
+#include <memory>
+#include <new>
+#include <stdexcept>
 
 #include "kaldor/array_impl.hpp"
 #include "kaldor/testing/services.hpp"
+#include "solvutil/host/kxerror.hpp"
 
 namespace {
 std::atomic<std::size_t> g_liveArrays{0};
 std::atomic<std::size_t> g_createdArrays{0};
-}  // namespace
 
-namespace kaldor::detail {
-kxArray* newArray() {
-    auto* a = new kxArray;
+using ArrayPtr = std::unique_ptr<kxArray>;
+
+[[noreturn]] void outOfMemory(const char* what, std::size_t count, std::size_t elementSize) {
+    kxErrMsgIdAndTxt("KALDOR:outOfMemory",
+                     "Out of memory: could not allocate %s of %zu elements of %zu bytes.", what,
+                     count, elementSize);
+    std::abort();  // not reached: the host error does not return
+}
+
+/// a·b, or the out-of-memory error when it does not fit in size_t.
+std::size_t checkedProduct(std::size_t a, std::size_t b, const char* what) {
+    std::size_t r = 0;
+    if (__builtin_mul_overflow(a, b, &r)) outOfMemory(what, a, b * sizeof(double));
+    return r;
+}
+
+/// v ← `count` copies of `fill`: one allocation point of the failure injection.
+template <typename T>
+void allocate(std::vector<T>& v, std::size_t count, const T& fill, const char* what) {
+    if (count > v.max_size() || kaldor::detail::allocationFails())
+        outOfMemory(what, count, sizeof(T));
+    try {
+        v.assign(count, fill);
+    } catch (const std::bad_alloc&) {
+        outOfMemory(what, count, sizeof(T));
+    } catch (const std::length_error&) {
+        outOfMemory(what, count, sizeof(T));
+    }
+}
+
+/// Hands a complete array to the caller and counts it.
+kxArray* publish(ArrayPtr a) {
     g_liveArrays.fetch_add(1);
     g_createdArrays.fetch_add(1);
-    return a;
+    return a.release();
 }
-}  // namespace kaldor::detail
+
+}  // namespace
 
 kxArray* kxCreateNumericMatrix(std::size_t m, std::size_t n, kxClassID, kxComplexity) {
-    kxArray* a = kaldor::detail::newArray();
+    auto a = std::make_unique<kxArray>();
     a->m = m;
     a->n = n;
-    a->values.assign(m * n, 0.0);
-    return a;
+    allocate(a->values, checkedProduct(m, n, "a dense array"), 0.0, "a dense array");
+    return publish(std::move(a));
 }
 
 std::size_t kxGetM(const kxArray* a) { return a->m; }
@@ -53,9 +92,20 @@ double kxGetScalar(const kxArray* a) {
 }
 
 kxArray* kxDuplicateArray(const kxArray* a) {
-    kxArray* copy = kaldor::detail::newArray();
-    *copy = *a;
-    return copy;
+    auto copy = std::make_unique<kxArray>();
+    copy->m = a->m;
+    copy->n = a->n;
+    copy->sparse = a->sparse;
+    copy->scope = a->scope;
+    allocate(copy->values, a->values.size(), 0.0, "array values");
+    std::copy(a->values.begin(), a->values.end(), copy->values.begin());
+    if (a->sparse) {
+        allocate(copy->rowIndices, a->rowIndices.size(), std::size_t{0}, "row indices");
+        std::copy(a->rowIndices.begin(), a->rowIndices.end(), copy->rowIndices.begin());
+        allocate(copy->colStarts, a->colStarts.size(), std::size_t{0}, "column starts");
+        std::copy(a->colStarts.begin(), a->colStarts.end(), copy->colStarts.begin());
+    }
+    return publish(std::move(copy));
 }
 
 void kxSetArrayScope(kxArray* a, kxVariableScope scope) { a->scope = scope; }
@@ -84,14 +134,15 @@ namespace kaldor::testing {
 ArrayStats arrayStats() { return {g_liveArrays.load(), g_createdArrays.load()}; }
 
 kxArray* createSparseArray(std::size_t m, std::size_t n, std::size_t nzmax) {
-    kxArray* a = kaldor::detail::newArray();
+    auto a = std::make_unique<kxArray>();
     a->m = m;
     a->n = n;
     a->sparse = true;
-    a->values.assign(nzmax, 0.0);
-    a->rowIndices.assign(nzmax, 0);
-    a->colStarts.assign(n + 1, 0);
-    return a;
+    allocate(a->values, nzmax, 0.0, "sparse values");
+    allocate(a->rowIndices, nzmax, std::size_t{0}, "row indices");
+    if (n == std::numeric_limits<std::size_t>::max()) outOfMemory("column starts", n, sizeof n);
+    allocate(a->colStarts, n + 1, std::size_t{0}, "column starts");
+    return publish(std::move(a));
 }
 
 }  // namespace kaldor::testing

@@ -16,5 +16,7 @@ struct kxArray {
 };
 
 namespace kaldor::detail {
-kxArray* newArray();  // counted in kaldor::testing::arrayStats()
+/// True when the allocation failure injection (kaldor::testing::failAllocationAfter)
+/// makes this allocation fail; counts as one allocation point otherwise.
+bool allocationFails();
 }  // namespace kaldor::detail

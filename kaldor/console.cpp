@@ -16,14 +16,21 @@ std::mutex g_sinkMutex;
 std::string* g_capture = nullptr;
 std::size_t g_flushes = 0;
 
-/// Appends UTF-8 bytes to the console: the active capture, or standard output.
-void writeToConsole(const char* bytes, std::size_t n) {
-    std::lock_guard<std::mutex> lock(g_sinkMutex);
+/// Appends UTF-8 bytes to the console: the active capture, or standard output. The
+/// caller holds g_sinkMutex.
+void writeLocked(const char* bytes, std::size_t n) {
     if (g_capture != nullptr) {
         g_capture->append(bytes, n);
     } else {
         std::fwrite(bytes, 1, n, stdout);
     }
+}
+
+/// One console call's text, written in one piece: text from other threads goes before
+/// or after it, never inside.
+void writeToConsole(const char* bytes, std::size_t n) {
+    std::lock_guard<std::mutex> lock(g_sinkMutex);
+    writeLocked(bytes, n);
 }
 
 std::size_t encodeUtf8(char* out, char32_t cp) {
@@ -50,17 +57,20 @@ std::size_t encodeUtf8(char* out, char32_t cp) {
 }
 
 /// UTF-16 stream buffer that converts to UTF-8 and hands the bytes to the sink at once.
+/// One buffer serves every stream of every thread: each write holds the sink's lock while
+/// it converts (the pending surrogate is shared state) and writes, so it lands in one piece.
 class ConsoleBuffer final : public std::basic_streambuf<char16_t> {
 protected:
     // Converts in blocks through a stack buffer: writing allocates nothing.
     std::streamsize xsputn(const char16_t* s, std::streamsize n) override {
         constexpr std::streamsize kBlock = 256;
         char bytes[4 * kBlock];
+        std::lock_guard<std::mutex> lock(g_sinkMutex);
         for (std::streamsize at = 0; at < n; at += kBlock) {
             const std::streamsize end = std::min(n, at + kBlock);
             std::size_t used = 0;
             for (std::streamsize i = at; i < end; ++i) used += put(bytes + used, s[i]);
-            writeToConsole(bytes, used);
+            writeLocked(bytes, used);
         }
         return n;
     }

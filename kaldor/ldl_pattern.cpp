@@ -82,6 +82,11 @@ LdlPattern lowerPattern(const long* ir, const long* jc, long n, long nnz) {
 
 void gatherValues(LdlPattern& pattern, const double* values) {
     const std::size_t count = pattern.source.size();
+    if (values == nullptr)
+        for (std::size_t e = 0; e < count; ++e)
+            if (pattern.source[e] >= 0)
+                kxErrMsgIdAndTxt("KALDOR:symIndefFactor:missingArray",
+                                 "Sparse factor: the values are missing.");
     for (std::size_t e = 0; e < count; ++e) {
         const std::int64_t k = pattern.source[e];
         if (k >= 0 && !std::isfinite(values[k]))

@@ -4,8 +4,11 @@
 #include "solvutil/host/ma57_factor.hpp"
 
 #include <algorithm>
+#include <atomic>
 #include <cmath>
 #include <cstring>
+#include <mutex>
+#include <utility>
 
 #include "kaldor/ldl_pattern.hpp"
 #include "kaldor/testing/ldl.hpp"
@@ -14,8 +17,10 @@
 
 namespace {
 
-kaldor::testing::FactorRetryPolicy g_policy;
-int g_lastAttempts = 0;
+// Test controls, shared by all factor objects of the process (and so by all threads).
+std::mutex g_policyMutex;
+kaldor::testing::FactorRetryPolicy g_policy;  // guarded by g_policyMutex
+std::atomic<int> g_lastAttempts{0};
 
 constexpr long kNoFactorization = -3;  // the factorization code's own "not factored" status
 
@@ -24,11 +29,10 @@ constexpr long kNoFactorization = -3;  // the factorization code's own "not fact
 namespace kaldor::testing {
 
 FactorRetryPolicy setFactorRetryPolicy(FactorRetryPolicy policy) {
-    const FactorRetryPolicy previous = g_policy;
-    g_policy = policy;
-    g_policy.maxAttempts = std::max(1, g_policy.maxAttempts);
-    g_policy.initialWorkspacePercent = std::max(0, g_policy.initialWorkspacePercent);
-    return previous;
+    policy.maxAttempts = std::max(1, policy.maxAttempts);
+    policy.initialWorkspacePercent = std::max(0, policy.initialWorkspacePercent);
+    const std::lock_guard<std::mutex> lock(g_policyMutex);
+    return std::exchange(g_policy, policy);
 }
 
 int lastFactorAttempts() { return g_lastAttempts; }
@@ -39,14 +43,20 @@ struct __attribute__((visibility("hidden"))) MA57_RealLDLFactor::Impl {
     kaldor::MumpsSession mumps;
     kaldor::LdlPattern pattern;
     double tolerance = 0.01;
-    int maxAttempts = g_policy.maxAttempts;
+    int maxAttempts = 1;
     bool analysed = false;  // a symbolic step succeeded
     bool factored = false;  // a numeric step succeeded since
     long status = 0;
 };
 
 MA57_RealLDLFactor::MA57_RealLDLFactor() : impl_(std::make_unique<Impl>()) {
-    impl_->mumps.setWorkspacePercent(g_policy.initialWorkspacePercent);
+    kaldor::testing::FactorRetryPolicy policy;
+    {
+        const std::lock_guard<std::mutex> lock(g_policyMutex);
+        policy = g_policy;
+    }
+    impl_->maxAttempts = policy.maxAttempts;
+    impl_->mumps.setWorkspacePercent(policy.initialWorkspacePercent);
 }
 
 MA57_RealLDLFactor::~MA57_RealLDLFactor() = default;
@@ -102,6 +112,10 @@ void MA57_RealLDLFactor::solve(const double* rhs, long nrhs, double* x, bool che
         kxErrMsgIdAndTxt("KALDOR:symIndefFactor:badSize",
                          "Sparse factor: %ld right-hand sides requested.", nrhs);
     const long count = n * nrhs;
+    if (n > 0 && (rhs == nullptr || x == nullptr))
+        kxErrMsgIdAndTxt("KALDOR:symIndefFactor:missingArray",
+                         "Sparse factor: the %s is missing.",
+                         rhs == nullptr ? "right-hand side" : "solution");
     if (checkRhs)
         for (long k = 0; k < count; ++k)
             if (!std::isfinite(rhs[k]))

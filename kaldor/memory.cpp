@@ -1,9 +1,12 @@
 // Host allocator with live-block accounting. Each block carries a 16-byte header that
-// records its size, so the counters stay exact and blocks keep 16-byte alignment.
+// records its size, so the counters stay exact and blocks keep 16-byte alignment. A
+// request whose size plus header does not fit in size_t fails like any other.
 #include <atomic>
 #include <cstdlib>
 #include <cstring>
+#include <limits>
 
+#include "kaldor/array_impl.hpp"
 #include "kaldor/testing/services.hpp"
 #include "solvutil/host/kxerror.hpp"
 #include "solvutil/host/kxmemory.hpp"
@@ -17,7 +20,7 @@ std::atomic<std::size_t> g_liveBytes{0};
 std::atomic<std::size_t> g_allocations{0};
 std::atomic<long> g_failAfter{-1};
 
-bool injectFailure() {
+bool injectedFailure() {
     long left = g_failAfter.load();
     while (left >= 0) {
         if (g_failAfter.compare_exchange_weak(left, left - 1)) return left == 0;
@@ -26,7 +29,8 @@ bool injectFailure() {
 }
 
 void* allocate(std::size_t bytes) {
-    if (injectFailure()) return nullptr;
+    if (bytes > std::numeric_limits<std::size_t>::max() - kHeader) return nullptr;
+    if (injectedFailure()) return nullptr;
     auto* raw = static_cast<unsigned char*>(std::malloc(bytes + kHeader));
     if (raw == nullptr) return nullptr;
     std::memcpy(raw, &bytes, sizeof bytes);
@@ -59,6 +63,10 @@ void kxFreeEx(void* p) noexcept {
     std::free(raw);
 }
 
+namespace kaldor::detail {
+bool allocationFails() { return injectedFailure(); }
+}  // namespace kaldor::detail
+
 namespace kaldor::testing {
 
 AllocationStats allocationStats() {
@@ -66,5 +74,7 @@ AllocationStats allocationStats() {
 }
 
 void failAllocationAfter(long n) { g_failAfter.store(n < 0 ? -1 : n); }
+
+bool allocationFailurePending() { return g_failAfter.load() >= 0; }
 
 }  // namespace kaldor::testing

@@ -1,6 +1,6 @@
 // The stand-in's message catalog: built-in English texts for "solvlib:solvUtility",
 // argument filling ({0}, {1}, ... stand for the arguments in order), and the test
-// hooks of catalog_testing.hpp.
+// hooks of testing/catalog.hpp.
 //
 // Column headers of the layouts that print a two-line header hold a line break, so the
 // second header line is exercised; keys that also appear in one-line layouts do not.

@@ -1,9 +1,10 @@
 // The UTF-16 console stream. libstdc++ has no numeric or ctype facets for char16_t, so
 // the stream renders every value itself: numbers with std::to_chars, which produces the
 // printf family's e and g conversions exactly (C locale, '.' as the decimal point),
-// then widens the ASCII result to UTF-16 and pads it to the field width. Short writes
-// are assembled on the stack and handed to the buffer in one call, so a display row
-// costs no heap allocation and one buffer call per write.
+// then widens the ASCII result to UTF-16 and pads it to the field width. Every write,
+// padding included, reaches the buffer in one call, so the console shows it in one piece
+// even when several threads write; short writes are assembled on the stack, so a display
+// row costs no heap allocation.
 #include <algorithm>
 #include <charconv>
 #include <cstdio>
@@ -74,20 +75,11 @@ void uostream::writePadded(const char16_t* text, std::size_t n) {
             std::copy(text, text + n, textAt);
             const auto total = static_cast<std::streamsize>(pad + n);
             ok = rdbuf()->sputn(line, total) == total;
-        } else {
-            char16_t fillBlock[64];
-            std::fill(std::begin(fillBlock), std::end(fillBlock), fillUnit);
-            auto writeFill = [&] {
-                for (std::size_t left = pad; ok && left > 0;) {
-                    const auto k = static_cast<std::streamsize>(std::min<std::size_t>(left, 64));
-                    ok = rdbuf()->sputn(fillBlock, k) == k;
-                    left -= static_cast<std::size_t>(k);
-                }
-            };
-            if (!padAfter) writeFill();
-            if (ok) ok = rdbuf()->sputn(text, static_cast<std::streamsize>(n)) ==
-                         static_cast<std::streamsize>(n);
-            if (padAfter) writeFill();
+        } else {  // long text: assembled on the heap, still one buffer call
+            std::u16string line(pad + n, fillUnit);
+            std::copy(text, text + n, line.data() + (padAfter ? 0 : pad));
+            const auto total = static_cast<std::streamsize>(line.size());
+            ok = rdbuf()->sputn(line.data(), total) == total;
         }
         if (!ok) setstate(std::ios_base::badbit | std::ios_base::failbit);
     } catch (...) {

@@ -57,7 +57,7 @@ public:
         solver_.factor();  // symbolic step the first time, numeric step every time
 
         KktReport report;
-        report.factored = solver_.status == 4;
+        report.factored = solver_.status == EqnSolverSparseLDL::STATUS_NUMERIC_DONE;
         if (!report.factored) return report;
         long rank = 0, negative = 0;
         solver_.rank(rank);

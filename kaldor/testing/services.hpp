@@ -22,6 +22,11 @@ KALDOR_API AllocationStats allocationStats();
 /// "KALDOR:outOfMemory", kxMallocEx returns null); a negative n switches injection off.
 KALDOR_API void failAllocationAfter(long n);
 
+/// True while an injected failure set by failAllocationAfter has not happened yet. Each
+/// kxMallocEx/kxMallocExCheck block and each storage vector of a host array created by
+/// kxCreateNumericMatrix, kxDuplicateArray or createSparseArray is one allocation point.
+KALDOR_API bool allocationFailurePending();
+
 struct ArrayStats {
     std::size_t live = 0;     ///< host arrays in existence
     std::size_t created = 0;  ///< host arrays created since the process started

@@ -1,5 +1,6 @@
 #pragma once
 // LinearConstraint: the linear constraints of one problem, held in host arrays.
+// Threads: one thread at a time (built on OPTMatrix and its shared scratch buffer).
 #include <cstddef>
 #include <cstdint>
 

@@ -2,6 +2,8 @@
 // OPTMatrix<T>: a column-major matrix whose values live in a host array (kxArray), dense
 // or compressed-column sparse, plus the process-wide scratch buffer that products and
 // differences borrow their results from. Only OPTMatrix<double> is instantiated.
+// Threads: one thread at a time for all OPTMatrix objects together (they share the
+// scratch buffer).
 #include <cstddef>
 #include <cstdint>
 #include <vector>

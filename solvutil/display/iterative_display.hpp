@@ -1,6 +1,8 @@
 #pragma once
 // One row of a solver's progress table per call, optionally preceded by the column
 // header, on the host console.
+// Threads: a row is several console writes; rows printed from several threads may
+// interleave.
 #include "solvutil/display/solver_name.hpp"
 #include "solvutil/solvutil_export.hpp"
 

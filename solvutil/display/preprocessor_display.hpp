@@ -1,5 +1,7 @@
 #pragma once
 // The one-message summary a solver prints after preprocessing.
+// Threads: the summary is several console writes; summaries printed from several
+// threads may interleave.
 #include "solvutil/display/solver_name.hpp"
 #include "solvutil/solvutil_export.hpp"
 

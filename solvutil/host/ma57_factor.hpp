@@ -16,6 +16,8 @@
 ///   "KALDOR:symIndefFactor:badRowIndex", "KALDOR:symIndefFactor:badOrdering" (symbolic
 ///   step: invalid input arrays, nothing is factored);
 /// - "KALDOR:symIndefFactor:nonFiniteValue" (numeric step or solve: an Inf or NaN value);
+/// - "KALDOR:symIndefFactor:missingArray" (numeric step or solve: a null value,
+///   right-hand-side or solution array where entries are needed);
 /// - "KALDOR:symIndefFactor:notAnalysed" (numeric step before a symbolic one);
 /// - "KALDOR:symIndefFactor:tooManyAttempts" (numeric step: the workspace was still too
 ///   small after the last enlarged retry);

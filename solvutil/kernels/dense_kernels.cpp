@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "solvutil/kernels/blas.hpp"
+#include "solvutil/kernels/debug_assert.hpp"
 
 namespace blas = solvutil::blas;
 using solvutil::blas::ld;
@@ -44,28 +45,38 @@ void denseMatrixMultiplySyrk(double* R, const double* A, long m, long n, bool tr
 
 void gaxpy(double alpha, const DenseMatrix& A, const AlignedVector& x, double beta,
            AlignedVector& y) {
+    SOLVUTIL_DEBUG_ASSERT(sizeAtLeast(x, A.cols) && sizeAtLeast(y, A.rows),
+                          "gaxpy: x or y is shorter than the matrix needs.");
     denseMatTimesVec(alpha, y.data(), beta, A.data(), x.data(), A.rows, A.cols, false);
 }
 
 void tr_gaxpy(double alpha, const DenseMatrix& A, const AlignedVector& x, double beta,
               AlignedVector& y) {
+    SOLVUTIL_DEBUG_ASSERT(sizeAtLeast(x, A.rows) && sizeAtLeast(y, A.cols),
+                          "tr_gaxpy: x or y is shorter than the matrix needs.");
     denseMatTimesVec(alpha, y.data(), beta, A.data(), x.data(), A.rows, A.cols, true);
 }
 
 void matvec(ResultIterator y, const DenseMatrix& A, const AlignedVector& x) {
+    SOLVUTIL_DEBUG_ASSERT(sizeAtLeast(x, A.cols), "matvec: x is shorter than the matrix needs.");
     denseMatTimesVec(1.0, y.get(), 0.0, A.data(), x.data(), A.rows, A.cols, false);
 }
 
 void tr_matvec(ResultIterator y, const DenseMatrix& A, const AlignedVector& x) {
+    SOLVUTIL_DEBUG_ASSERT(sizeAtLeast(x, A.rows), "tr_matvec: x is shorter than the matrix needs.");
     denseMatTimesVec(1.0, y.get(), 0.0, A.data(), x.data(), A.rows, A.cols, true);
 }
 
 void matvec(ResultIterator y, const DenseMatrix& A, const AlignedVector& x,
             const AlignedVector& z) {
+    SOLVUTIL_DEBUG_ASSERT(sizeAtLeast(x, A.cols) && sizeAtLeast(z, A.rows),
+                          "matvec: x or z is shorter than the matrix needs.");
     matVecPlusVec(y.get(), A.data(), x.data(), z.data(), A.rows, A.cols, false);
 }
 
 void vertcat(DenseMatrix& R, const DenseMatrix& A, const DenseMatrix& B) {
+    SOLVUTIL_DEBUG_ASSERT(A.cols == B.cols && R.cols == A.cols && R.rows == A.rows + B.rows,
+                          "vertcat: the matrices' shapes do not fit together.");
     vertcat(A.data(), A.rows, B.data(), B.rows, R.data(), A.cols);
 }
 
@@ -74,10 +85,14 @@ void matmult(DenseMatrix& R, const DenseMatrix& A, const DenseMatrix& B, bool tr
     const long M = transA ? A.cols : A.rows;
     const long K = transA ? A.rows : A.cols;
     const long N = transB ? B.rows : B.cols;
+    SOLVUTIL_DEBUG_ASSERT(K == (transB ? B.cols : B.rows) && R.rows == M && R.cols == N,
+                          "matmult: the matrices' shapes do not fit together.");
     denseMatrixMultiply(R.data(), A.data(), B.data(), M, N, K, transA, transB);
 }
 
 void matmult_syrk(DenseMatrix& R, const DenseMatrix& A, bool trans) {
+    SOLVUTIL_DEBUG_ASSERT(R.rows == (trans ? A.cols : A.rows) && R.cols == R.rows,
+                          "matmult_syrk: the result has not the product's order.");
     denseMatrixMultiplySyrk(R.data(), A.data(), A.rows, A.cols, trans, false);
 }
 

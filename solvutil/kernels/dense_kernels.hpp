@@ -4,6 +4,8 @@
 // four-argument matvec) made by a raw-pointer routine. No kernel checks dimensions or
 // resizes its result: the caller supplies vectors, ranges and matrices of the right size.
 // The global namespace and the exact signatures are fixed by the exported names.
+// Threads: the kernels keep no state; calls on distinct outputs may run concurrently.
+// Debug builds (SOLVUTIL_DEBUG_ASSERT) check the operands' sizes; release builds do not.
 #include "solvutil/kernels/aligned_allocator.hpp"
 #include "solvutil/kernels/dense_matrix.hpp"
 #include "solvutil/kernels/result_iterator.hpp"

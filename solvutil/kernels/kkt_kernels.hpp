@@ -7,6 +7,8 @@
 //
 // where the p middle variables carry no Hessian. The constraint blocks are negated.
 // The global namespace and the exact signatures are fixed by the exported names.
+// Threads: the kernels keep no state; calls on distinct outputs may run concurrently.
+// Debug builds (SOLVUTIL_DEBUG_ASSERT) check the operands' sizes; release builds do not.
 #include "solvutil/kernels/dense_matrix.hpp"
 #include "solvutil/solvutil_export.hpp"
 

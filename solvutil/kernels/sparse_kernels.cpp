@@ -4,6 +4,7 @@
 #include <cstddef>
 
 #include "solvutil/kernels/blas.hpp"
+#include "solvutil/kernels/debug_assert.hpp"
 #include "solvutil/kernels/vector_kernels.hpp"
 
 namespace {
@@ -40,6 +41,8 @@ void columnGather(double* t, const SparseMatrix& S, const double* x) {
 
 void gaxpy(double alpha, const SparseMatrix& S, const AlignedVector& x, double beta,
            AlignedVector& y) {
+    SOLVUTIL_DEBUG_ASSERT(sizeAtLeast(x, S.cols) && sizeAtLeast(y, S.rows),
+                          "gaxpy: x or y is shorter than the matrix needs.");
     // The product goes into a scratch vector first so that alpha and beta are applied by
     // BLAS; the vector is released on every path by its destructor.
     AlignedVector t(static_cast<std::size_t>(S.rows), 0.0);
@@ -50,6 +53,8 @@ void gaxpy(double alpha, const SparseMatrix& S, const AlignedVector& x, double b
 
 void tr_gaxpy(double alpha, const SparseMatrix& S, const AlignedVector& x, double beta,
               AlignedVector& y) {
+    SOLVUTIL_DEBUG_ASSERT(sizeAtLeast(x, S.rows) && sizeAtLeast(y, S.cols),
+                          "tr_gaxpy: x or y is shorter than the matrix needs.");
     AlignedVector t(static_cast<std::size_t>(S.cols), 0.0);
     columnGather(t.data(), S, x.data());
     scale(beta, y);
@@ -57,20 +62,26 @@ void tr_gaxpy(double alpha, const SparseMatrix& S, const AlignedVector& x, doubl
 }
 
 void matvec(ResultIterator y, const SparseMatrix& S, const AlignedVector& x) {
+    SOLVUTIL_DEBUG_ASSERT(sizeAtLeast(x, S.cols), "matvec: x is shorter than the matrix needs.");
     columnScatter(y.get(), S, x.data());
 }
 
 void tr_matvec(ResultIterator y, const SparseMatrix& S, const AlignedVector& x) {
+    SOLVUTIL_DEBUG_ASSERT(sizeAtLeast(x, S.rows), "tr_matvec: x is shorter than the matrix needs.");
     columnGather(y.get(), S, x.data());
 }
 
 void matvec(ResultIterator y, const SparseMatrix& S, const AlignedVector& x,
             const AlignedVector& z) {
+    SOLVUTIL_DEBUG_ASSERT(sizeAtLeast(x, S.cols) && sizeAtLeast(z, S.rows),
+                          "matvec: x or z is shorter than the matrix needs.");
     columnScatter(y.get(), S, x.data());
     solvutil::blas::axpy(S.rows, 1.0, z.data(), y.get());
 }
 
 void vertcat(SparseMatrix& R, const SparseMatrix& A, const SparseMatrix& B) {
+    SOLVUTIL_DEBUG_ASSERT(A.cols == B.cols && R.cols == A.cols && R.rows == A.rows + B.rows,
+                          "vertcat: the matrices' shapes do not fit together.");
     const long n = A.cols;
     const long mA = A.rows;
     const double* apr = A.data();

@@ -6,6 +6,8 @@
 // column may be unsorted and repeated (repeats are summed). Nothing is checked: the
 // caller supplies vectors and ranges of the right size and valid jc/ir arrays.
 // The global namespace and the exact signatures are fixed by the exported names.
+// Threads: the kernels keep no state; calls on distinct outputs may run concurrently.
+// Debug builds (SOLVUTIL_DEBUG_ASSERT) check the operands' sizes; release builds do not.
 #include "solvutil/kernels/aligned_allocator.hpp"
 #include "solvutil/kernels/result_iterator.hpp"
 #include "solvutil/kernels/sparse_matrix.hpp"

@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "solvutil/kernels/blas.hpp"
+#include "solvutil/kernels/debug_assert.hpp"
 
 namespace blas = solvutil::blas;
 using solvutil::blas::ld;
@@ -35,21 +36,29 @@ void matSymCopy(double* R, const double* A, long n) {
 
 void sym_gaxpy(double alpha, const DenseMatrix& A, const AlignedVector& x, double beta,
                AlignedVector& y, bool upper) {
+    SOLVUTIL_DEBUG_ASSERT(A.cols == A.rows && sizeAtLeast(x, A.rows) && sizeAtLeast(y, A.rows),
+                          "sym_gaxpy: the matrix is not square or x or y is too short.");
     denseSymMatTimesVec(alpha, y.data(), beta, A.data(), x.data(), A.rows, upper);
 }
 
 void sym_matvec(ResultIterator y, const DenseMatrix& A, const AlignedVector& x) {
+    SOLVUTIL_DEBUG_ASSERT(A.cols == A.rows && sizeAtLeast(x, A.rows),
+                          "sym_matvec: the matrix is not square or x is too short.");
     denseSymMatTimesVec(1.0, y.get(), 0.0, A.data(), x.data(), A.rows, false);
 }
 
 void sym_matvec(ResultIterator y, const DenseMatrix& A, const AlignedVector& x,
                 const AlignedVector& z) {
+    SOLVUTIL_DEBUG_ASSERT(A.cols == A.rows && sizeAtLeast(x, A.rows) && sizeAtLeast(z, A.rows),
+                          "sym_matvec: the matrix is not square or x or z is too short.");
     matSymVecPlusVec(y.get(), A.data(), x.data(), z.data(), A.rows);
 }
 
 double sym_norminf(const DenseMatrix& A) { return symNormInf(A.data(), A.rows); }
 
 void sym_copy(DenseMatrix& R, const DenseMatrix& A) {
+    SOLVUTIL_DEBUG_ASSERT(R.rows == R.cols && A.rows == R.rows && A.cols == R.cols,
+                          "sym_copy: the matrices are not square of the same order.");
     const long n = R.rows;
     matSymCopy(R.data(), A.data(), n);
 }

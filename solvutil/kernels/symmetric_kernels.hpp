@@ -4,6 +4,8 @@
 // its `rows`. Each kernel is one BLAS/LAPACK call; nothing is checked.
 // The KKT assembly lives in solvutil/kernels/kkt_kernels.hpp.
 // The global namespace and the exact signatures are fixed by the exported names.
+// Threads: the kernels keep no state; calls on distinct outputs may run concurrently.
+// Debug builds (SOLVUTIL_DEBUG_ASSERT) check the operands' sizes; release builds do not.
 #include "solvutil/kernels/aligned_allocator.hpp"
 #include "solvutil/kernels/dense_matrix.hpp"
 #include "solvutil/kernels/result_iterator.hpp"

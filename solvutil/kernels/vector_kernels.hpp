@@ -2,6 +2,7 @@
 // Vector kernels on aligned double vectors. Each is a single BLAS level-1 call with unit
 // increments, made by a raw-pointer form of the same name. Nothing is checked.
 // The global namespace and the exact signatures are fixed by the exported names.
+// Threads: the kernels keep no state; calls on distinct outputs may run concurrently.
 #include "solvutil/kernels/aligned_allocator.hpp"
 #include "solvutil/solvutil_export.hpp"
 

@@ -3,6 +3,8 @@
 // an array of output slots, an input count and an array of input host arrays.
 //
 // Neither routine validates its inputs. Storing into a slot releases the array it held.
+// Threads: the gateways keep no state; calls with distinct output slots may run
+// concurrently.
 #include "solvutil/host/kxarray.hpp"
 #include "solvutil/solvutil_export.hpp"
 

@@ -3,6 +3,7 @@
 #include <cmath>
 
 #include "solvutil/kernels/blas.hpp"
+#include "solvutil/kernels/debug_assert.hpp"
 
 namespace solvutil {
 
@@ -76,6 +77,9 @@ void checkInertia(const double* a, unsigned long n, DynamicRegParams& p) {
 }  // namespace
 
 void DynamicRegSolver::factor(DenseMatrix& A, unsigned long n, DynamicRegParams& p) {
+    SOLVUTIL_DEBUG_ASSERT(A.rows == static_cast<long>(n) && A.cols == A.rows,
+                          "DynamicRegSolver::factor: the matrix is not n-by-n.");
+    SOLVUTIL_DEBUG_ASSERT(p.nPrimal <= n, "DynamicRegSolver::factor: nPrimal exceeds n.");
     // Larger shift magnitude; |rd| on a tie or when rp is NaN.
     const double regMax = std::abs(p.rp) > std::abs(p.rd) ? std::abs(p.rp) : std::abs(p.rd);
     double* a = A.data();
@@ -180,10 +184,13 @@ void DynamicRegSolver::partialColLDL3_(double* A, unsigned long lda, unsigned lo
 }
 
 void DynamicRegSolver::solve(const DenseMatrix& A, unsigned long n, AlignedVector& b) {
+    SOLVUTIL_DEBUG_ASSERT(sizeAtLeast(b, A.rows), "DynamicRegSolver::solve: b is too short.");
     solve(A, n, b.data());
 }
 
 void DynamicRegSolver::solve(const DenseMatrix& A, unsigned long n, double* b) {
+    SOLVUTIL_DEBUG_ASSERT(A.rows == static_cast<long>(n) && A.cols == A.rows,
+                          "DynamicRegSolver::solve: the matrix is not n-by-n.");
     const blas_int N = A.rows;
     const double* a = A.data();
     if (N == 0) return;  // BLAS rejects a leading dimension of 0

@@ -2,6 +2,8 @@
 // Dense LDLᵀ factorization without pivoting: small pivots are shifted by a fixed
 // regularization instead of being exchanged, which keeps the quasi-definite sign
 // structure of a KKT matrix and the position of every unknown.
+// Threads: distinct solver objects (each with its own parameters and matrix) may run
+// concurrently; one object serves one thread at a time.
 #include "solvutil/kernels/aligned_allocator.hpp"
 #include "solvutil/kernels/dense_matrix.hpp"
 #include "solvutil/solvutil_export.hpp"

@@ -2,6 +2,7 @@
 
 #include "solvutil/host/kxerror.hpp"
 #include "solvutil/host/ma57_factor.hpp"
+#include "solvutil/kernels/debug_assert.hpp"
 #include "solvutil/kernels/solv_assert.hpp"
 #include "solvutil/solvers/algorithm_names.hpp"
 
@@ -11,10 +12,18 @@ bool hasId(const hostcore::IUserException& e, const char* id) { return e.getMess
 
 }  // namespace
 
-// The matrix members stay unset until init: no factorization may precede it.
+// The matrix members hold no matrix until init: null arrays and an order of -1, which the
+// factor refuses as a negative order if a factorization comes first.
 EqnSolverSparseLDL::EqnSolverSparseLDL(double pivotTol)
     : IEqnSolverLDL(solvutil::algorithmNames[solvutil::ALG_SPARSE_LDL_MA57]),
-      factorObj(new MA57_RealLDLFactor()) {
+      solveInfo(0),
+      factorObj(new MA57_RealLDLFactor()),
+      pr(nullptr),
+      ir(nullptr),
+      jc(nullptr),
+      nnz(-1),
+      m(-1),
+      n(-1) {
     status = STATUS_CREATED;
     factorObj->setPivotTolerance(pivotTol);
 }
@@ -61,6 +70,8 @@ void EqnSolverSparseLDL::factor(long m, long n, double* pr, long* ir, long* jc, 
 
 void EqnSolverSparseLDL::solve(std::vector<double, aligned_allocator<double>>& x,
                                const std::vector<double, aligned_allocator<double>>& b) {
+    SOLVUTIL_DEBUG_ASSERT(sizeAtLeast(x, n) && sizeAtLeast(b, n),
+                          "EqnSolverSparseLDL::solve: x or b is shorter than the matrix order.");
     try {
         factorObj->solve(b.data(), 1, x.data(), true);
     } catch (const hostcore::IUserException& e) {

@@ -3,6 +3,8 @@
 // sparse LDLᵀ factor (MA57_RealLDLFactor).
 #include <cstdint>
 
+// Threads: distinct solver objects may run concurrently (the host serializes its factor
+// code internally); one object serves one thread at a time.
 #include "solvutil/solvers/eqn_solver.hpp"
 
 class MA57_RealLDLFactor;
@@ -55,7 +57,7 @@ public:
     void getFlops(double& out) override;
     void getNnzL(long& out) override;
 
-    long solveInfo;                   ///< factor status word after the last solve (unset before)
+    long solveInfo;                   ///< factor status word after the last solve (0 before)
     MA57_RealLDLFactor* factorObj;    ///< owned
     double* pr;                       ///< values (borrowed)
     long* ir;                         ///< row indices (borrowed)

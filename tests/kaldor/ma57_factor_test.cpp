@@ -174,3 +174,58 @@ TEST(Ma57Factor, RetriesWithLargerWorkspaceUntilAttemptsRunOut) {
     f.solve(ones.data(), 1, x.data(), true);
     EXPECT_LT(testdata::relativeResidual(testdata::toDense(a), a.n, x.data(), ones.data()), 1e-12);
 }
+
+// KKT matrices whose last constraint row is a random real combination of two others: the
+// factor reports the rank and negative count of dsyev on at least 90 % of them (a null-pivot
+// threshold scaled only by ε·‖A‖ let 8 of these 60 pass as nonsingular).
+TEST(Ma57Factor, SeesRoundOffSingularKktAsRankDeficient) {
+    std::mt19937 rng(15);
+    std::uniform_real_distribution<double> coef(0.3, 3.0);
+    const long nx = 40, nc = 12, n = nx + nc;
+    int agreed = 0, negAgreed = 0;
+    const int trials = 60;
+    for (int t = 0; t < trials; ++t) {
+        Entries e = testdata::randomKktLower(rng, nx, nc, 3, 0.0);
+        std::erase_if(e, [&](const auto& kv) { return kv.first.first == n - 1; });
+        const long p = t % (nc - 1), q = (t * 5 + 3) % (nc - 1);
+        const double cp = coef(rng), cq = -coef(rng);
+        for (const auto& [rc, v] : Entries(e))
+            if (rc.first == nx + p || (rc.first == nx + q && p != q))
+                e[{n - 1, rc.second}] += (rc.first == nx + p ? cp : cq) * v;
+        const Csc a = testdata::symmetricCsc(n, e, false);
+        const std::vector<double> w = testdata::eigenvalues(testdata::toDense(a), n);
+        const double tol = 1e-9 * std::max(-w.front(), w.back());
+        MA57_RealLDLFactor f;
+        factor(f, a);
+        agreed += f.rank() == std::ranges::count_if(w, [&](double v) { return std::abs(v) > tol; });
+        negAgreed += f.numNegEigenValues() == std::ranges::count_if(w, [&](double v) { return v < -tol; });
+    }
+    EXPECT_GE(agreed, trials * 9 / 10);
+    EXPECT_GE(negAgreed, trials * 9 / 10);
+}
+
+// A workspace margin far beyond the machine's memory: the allocation fails, and the message
+// gives its size as the factorization code requested it (entries of 8 bytes, in MB).
+TEST(Ma57Factor, OutOfMemoryReportsTheFailedAllocationSize) {
+#if defined(__SANITIZE_ADDRESS__) || defined(__SANITIZE_THREAD__)
+    GTEST_SKIP() << "the sanitizers' allocators reserve address space instead of failing";
+#else
+    HostLeakGuard guard;
+    const Csc a = laplacianKkt(40, 600);
+    MA57_RealLDLFactor plain;
+    factor(plain, a);
+    // The real workspace holds at least L; the margin multiplies it by 1 + 2000000 %.
+    const double floorMB = 20001.0 * static_cast<double>(plain.nnzL()) * 8 / 1e6;
+    kaldor::testing::ScopedFactorRetryPolicy policy({/*maxAttempts=*/1, /*workspace=*/2000000});
+    MA57_RealLDLFactor f;
+    double mb = 0;
+    try {
+        factor(f, a);
+        ADD_FAILURE() << "the factorization must run out of memory";
+    } catch (const hostcore::IUserException& e) {
+        EXPECT_EQ(e.getMessageId(), kId + "outOfMemory");
+        std::sscanf(e.getMessageText().c_str(), "%*[^(](an allocation of %lf MB", &mb);
+    }
+    EXPECT_TRUE(mb >= floorMB && mb <= 10 * floorMB) << mb << " MB, L alone " << floorMB;
+#endif
+}

@@ -5,11 +5,13 @@
 
 #include <algorithm>
 #include <cmath>
+#include <functional>
 #include <random>
 #include <set>
 #include <string>
 #include <vector>
 
+#include "tests/support/host_error.hpp"
 #include "tests/support/host_guard.hpp"
 #include "tests/support/random.hpp"
 #include "tests/support/sparse_kkt.hpp"
@@ -220,4 +222,26 @@ TEST(DynamicRegSolver, RankDeficientKktIsRegularizedAndReported) {
         EXPECT_TRUE(!p.dualFullRank && p.dualInertiaOK && p.primalInertiaOK && !p.tinyPivot);
         EXPECT_TRUE(std::all_of(K.data(), K.data() + n * n, [](double v) { return v == v; }));
     }
+}
+
+// Debug builds check the documented preconditions of factor and solve.
+TEST(DynamicRegSolver, DebugBuildsRejectWrongOrdersAndPrimalBlocks) {
+#ifndef SOLVUTIL_DEBUG_ASSERTS
+    GTEST_SKIP() << "precondition checks are compiled only into debug builds";
+#else
+    HostLeakGuard guard;
+    kaldor::testing::ConsoleCapture console;
+    DenseMatrix A(3, 3), wide(3, 4);
+    AlignedVector shortB(2);
+    DynamicRegSolver s;
+    DynamicRegParams tooManyPrimal = kktParams(4), fine = kktParams(1);
+    const std::function<void()> calls[] = {
+        [&] { s.factor(A, 4, fine); },           // n > A.rows
+        [&] { s.factor(wide, 3, fine); },        // not square
+        [&] { s.factor(A, 3, tooManyPrimal); },  // nPrimal > n
+        [&] { s.solve(A, 3, shortB); }};
+    for (const auto& call : calls) {
+        EXPECT_EQ(hostErrorId(call), "solv:solvPlugError:unhandledError");
+    }
+#endif
 }

@@ -181,3 +181,35 @@ TEST(EqnSolverSparseLDL, MatchesDenseLapackFromTenToTwoThousandRows) {
         EXPECT_LT(residual(a, x, b), 1e-10);
     }
 }
+
+// Calls outside the documented order or with missing or short arrays are host errors: the
+// factor's own where it sees them, the library's precondition checks in debug builds.
+TEST(EqnSolverSparseLDL, OutOfOrderCallsNullArraysAndShortVectorsAreHostErrors) {
+    HostLeakGuard guard;
+    std::mt19937 rng(15);
+    Csc a = kkt(rng, 8, 3);
+    AlignedVector b(static_cast<std::size_t>(a.n), 1.0), x(b.size()), empty, shortX(3);
+    const std::string id = "KALDOR:symIndefFactor:";
+#ifdef SOLVUTIL_DEBUG_ASSERTS
+    const std::string emptyVector = "solv:solvPlugError:unhandledError";  // checked first
+#else
+    const std::string emptyVector = id + "missingArray";  // the factor sees a null array
+#endif
+    EqnSolverSparseLDL fresh(0.01), noValues(0.01), ready(0.01);
+    EXPECT_TRUE(fresh.solveInfo == 0 && fresh.pr == nullptr && fresh.n == -1);
+    noValues.init(a.n, a.n, nullptr, a.ir.data(), a.jc.data(), a.nnz());
+    ready.factor(a.n, a.n, a.pr.data(), a.ir.data(), a.jc.data(), a.nnz());
+    const std::pair<std::function<void()>, std::string> cases[] = {
+        {[&] { fresh.factor(); }, id + "badSize"},  // before init: order -1
+        {[&] { fresh.numfactor(); }, id + "notAnalysed"},
+        {[&] { fresh.solve(x, b); }, id + "solveError"},
+        {[&] { noValues.factor(); }, id + "missingArray"},
+        {[&] { ready.solve(empty, b); }, emptyVector},
+        {[&] { ready.solve(x, empty); }, emptyVector},
+#ifdef SOLVUTIL_DEBUG_ASSERTS
+        {[&] { ready.solve(shortX, b); }, "solv:solvPlugError:unhandledError"},
+#endif
+    };
+    kaldor::testing::ConsoleCapture console;  // the debug checks print their message
+    for (const auto& [call, expected] : cases) EXPECT_EQ(hostErrorId(call), expected);
+}

@@ -60,7 +60,9 @@ public:
             fail("the line has " + std::to_string(length) + " characters (at most " +
                  std::to_string(kMaxMpsLineLength) + ")");
         }
-        while (!text.empty() && (isBlank(text.back()) || text.back() == '\r')) text.pop_back();
+        // What CoinMpsIO keeps of a line: up to a CR, without trailing blanks.
+        text.resize(std::min(text.size(), text.find('\r')));
+        while (!text.empty() && isBlank(text.back())) text.pop_back();
         // CoinMpsIO re-spaces tabbed lines while in BOUNDS, comments and headers included.
         if (inBounds_ && text.size() > kMaxMpsTabbedBoundsLine &&
             text.find('\t') != std::string::npos) {
@@ -71,8 +73,11 @@ public:
         const std::vector<Token> t = tokens(text);
         checkFields(text, t);
         const bool header = text[0] != ' ';  // as CoinMpsIO: data lines start with a space
+        if (!header && !freeFormat_) checkFixedColumns(text);
         const std::string first = upper(text.substr(t[0].begin, t[0].end - t[0].begin));
-        const auto word = [&](std::size_t k) { return text.substr(t[k].begin, t[k].end - t[k].begin); };
+        const auto word = [&](std::size_t k) {
+            return text.substr(t[k].begin, t[k].end - t[k].begin);
+        };
         for (const char* s : {"QUADOBJ", "QMATRIX", "QSECTION", "QCMATRIX", "CSECTION"}) {
             if (first == s) {
                 fail("a quadratic or conic section (" + word(0) +
@@ -94,6 +99,13 @@ public:
             return;
         }
         if (!header) return;
+        if (!nameSeen_ && text.rfind("NAME", 0) == 0) {
+            nameSeen_ = true;
+            const std::string rest = t.size() > 1 ? text.substr(t[1].end) : "";
+            if (rest.find("IEEE") != std::string::npos) fail("IEEE-coded numbers are not supported");
+            freeFormat_ = rest.find("FREE") != std::string::npos ||
+                          rest.find("VALUES") != std::string::npos;
+        }
         inBounds_ = first.rfind("BOUNDS", 0) == 0;
         if (first.rfind("ROWS", 0) == 0) rowsSeen_ = true;
         if (first == "OBJSENSE" && !rowsSeen_) {
@@ -104,7 +116,9 @@ public:
                 return;
             }
             const auto sense = senseWord(word(1));
-            if (!sense) fail("OBJSENSE must be MAX, MAXIMIZE, MIN or MINIMIZE, not '" + word(1) + "'");
+            if (!sense) {
+                fail("OBJSENSE must be MAX, MAXIMIZE, MIN or MINIMIZE, not '" + word(1) + "'");
+            }
             setSense(*sense);
         } else if (first == "NAME" && t.size() >= 3 && !rowsSeen_) {
             if (const auto sense = senseWord(word(t.size() - 1))) scan_.maximize = *sense;
@@ -148,9 +162,31 @@ private:
         }
     }
 
+    // In fixed format CoinMpsIO cuts the fields starting in columns 15 and 40 after 8
+    // characters; when a longer one ends the line it dereferences a null pointer.
+    void checkFixedColumns(const std::string& card) const {
+        for (const std::size_t start : {std::size_t{14}, std::size_t{39}}) {
+            if (card.size() <= start + 8 || isBlank(card[start]) || !isBlank(card[start - 1]) ||
+                card[start + 8] == ' ' || nextBlank(card, start) != std::string::npos) {
+                continue;
+            }
+            fail("a field of more than 8 characters in column " + std::to_string(start + 1) +
+                 " ends the line (fixed format; mark the NAME line FREE)");
+        }
+    }
+
+    // CoinMpsIO's end of a field: the next blank, a lone sign joining the token after it.
+    static std::size_t nextBlank(const std::string& card, std::size_t from) {
+        const std::size_t blank = card.find_first_of(" \t", from);
+        if (blank != from + 1 || (card[from] != '+' && card[from] != '-')) return blank;
+        const std::size_t after = card.find_first_not_of(" \t", blank);
+        return after == std::string::npos ? std::string::npos : nextBlank(card, after);
+    }
+
     std::string path_;
     std::size_t lineNumber_ = 0;
     bool pendingSense_ = false, inBounds_ = false, rowsSeen_ = false;
+    bool nameSeen_ = false, freeFormat_ = false;
     MpsPrescan scan_;
 };
 

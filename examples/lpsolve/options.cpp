@@ -85,7 +85,8 @@ Options parseOptions(const std::vector<std::string>& args) {
         } else if (o.file.empty()) {
             o.file = a;
         } else {
-            throw LpError(ExitCode::Usage, "more than one file given ('" + o.file + "', '" + a + "')");
+            throw LpError(ExitCode::Usage,
+                          "more than one file given ('" + o.file + "', '" + a + "')");
         }
     }
     if (o.file.empty()) throw LpError(ExitCode::Usage, "no MPS file given");

@@ -73,6 +73,8 @@ TEST(HostileInput, EveryCaseEndsWithItsExitCodeAndAMessage) {
         {manyErrors, {}, 2, "No match for row NOROW at line 5"},
         {manyErrors, {"--verbose"}, 2, "CoinMpsIO: No match for row NOROW at line 5"},
         {lp("", "    S1  SOS  'MARKER'  'SOSORG'\n"), {}, 2, "special ordered sets"},
+        {"NAME          T\nROWS\n N  OBJ\n L  LIM\nCOLUMNS\n    X         OBJ          1.0\n"
+         "RHS\n    RHS       LIMITROW9\nENDATA\n", {}, 2, "column 15"},  // once a null pointer
         {lp("", " UP BND\tY\t" + std::string(90, '1') + "\n"), {}, 2, "tabs"},
         {std::string("NAME\0\x01\x02\xff", 8), {}, 2, "binary file"},
         {"", {dir}, 2, "directory"},

@@ -103,7 +103,7 @@ TEST(HostileInput, EveryCaseEndsWithItsExitCodeAndAMessage) {
         } else {
             EXPECT_NE(r.err.find(c.words), std::string::npos) << what << ": " << r.err;
             EXPECT_EQ(r.err.find("errors)"), std::string::npos) << r.err;
-            EXPECT_TRUE(!quiet || r.err.find("CoinMpsIO:") == std::string::npos) << r.err;
+            EXPECT_TRUE(!quiet || r.err.find("CoinMpsIO: ") == std::string::npos) << r.err;
             EXPECT_EQ(r.out, "") << what;  // CoinMpsIO's notes do not reach stdout
         }
     }

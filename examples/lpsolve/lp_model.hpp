@@ -4,7 +4,9 @@
 //   minimize    c'x + objectiveConstant
 //   subject to  rowLower <= A x <= rowUpper,   colLower <= x <= colUpper.
 //
-// Infinite bounds are +-infinity. A is compressed-column (0-based).
+// Infinite bounds are +-infinity. A is compressed-column (0-based). A file that maximizes
+// arrives negated (c and the constant), with `maximize` set so that the objective can be
+// reported in the file's sense.
 #include <cstddef>
 #include <limits>
 #include <string>
@@ -33,6 +35,7 @@ struct LpModel {
     std::vector<double> colLower, colUpper;
     std::vector<double> rowLower, rowUpper;
     std::size_t integerColumns = 0;  ///< integer markers found (they are relaxed)
+    bool maximize = false;           ///< the file maximizes; c and the constant are negated
 
     std::size_t numRows() const { return A.rows; }
     std::size_t numCols() const { return A.cols; }

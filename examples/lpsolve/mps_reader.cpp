@@ -1,75 +1,178 @@
 #include "examples/lpsolve/mps_reader.hpp"
 
+#include <CoinError.hpp>
+#include <CoinFileIO.hpp>
 #include <CoinMessageHandler.hpp>
 #include <CoinMpsIO.hpp>
 #include <CoinPackedMatrix.hpp>
+#include <fcntl.h>
+#include <unistd.h>
 
-#include <cmath>
-#include <fstream>
+#include <algorithm>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <memory>
 
 #include "examples/lpsolve/lp_error.hpp"
+#include "examples/lpsolve/mps_file.hpp"
+#include "examples/lpsolve/mps_prescan.hpp"
 
 namespace lpsolve {
 namespace {
 
-bool fileReadable(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    return static_cast<bool>(in);
-}
-
-// CoinMpsIO marks infinity with its own large value; map it to IEEE infinity.
-double toIeee(double v, double coinInfinity) {
-    if (v >= coinInfinity) return kInf;
-    if (v <= -coinInfinity) return -kInf;
+double toIeee(double v) {
+    if (v >= kInfiniteBound) return kInf;
+    if (v <= -kInfiniteBound) return -kInf;
     return v;
 }
 
-// True when a line starts with a section name of the quadratic/conic extensions.
-// Compressed files are not scanned.
-bool hasNonlinearSection(const std::string& path) {
-    std::ifstream in(path);
-    std::string line;
-    while (std::getline(in, line)) {
-        for (const char* section : {"QUADOBJ", "QSECTION", "QMATRIX", "QCMATRIX", "CSECTION"}) {
-            if (line.rfind(section, 0) == 0) return true;
-        }
+// Feeds CoinMpsIO the scanned file line by line, with a comment in place of each OBJSENSE
+// line. It runs inside CoinMpsIO, so it must not throw: a failure ends the text.
+class ScannedInput : public CoinFileInput {
+public:
+    ScannedInput(const std::string& path, std::vector<std::size_t> hidden)
+        : CoinFileInput(path), file_(path), hidden_(std::move(hidden)) {
+        readType_ = file_.compression();
     }
-    return false;
-}
+
+    int read(void* buffer, int size) override {
+        int n = 0;
+        for (char* out = static_cast<char*>(buffer); n < size && next(out[n]); ++n) {}
+        return n;
+    }
+
+    char* gets(char* buffer, int size) override {
+        if (size <= 1) return nullptr;
+        int n = 0;
+        while (n < size - 1) {
+            if (atLineStart_ && std::binary_search(hidden_.begin(), hidden_.end(), line_ + 1)) {
+                skipLine(), ++line_;
+                buffer[n++] = '*';
+                if (n < size - 1) buffer[n++] = '\n';
+                break;
+            }
+            char c = 0;
+            if (!next(c)) break;
+            buffer[n++] = c;
+            atLineStart_ = c == '\n';
+            if (atLineStart_) {
+                ++line_;
+                break;
+            }
+        }
+        buffer[n] = '\0';
+        return n > 0 ? buffer : nullptr;
+    }
+
+private:
+    bool next(char& c) {
+        if (pos_ == end_) {
+            try {
+                end_ = file_.read(buffer_, sizeof buffer_);
+            } catch (const LpError&) {
+                end_ = 0;  // the pre-scan read the same bytes; the file changed since
+            }
+            pos_ = 0;
+            if (end_ == 0) return false;
+        }
+        c = buffer_[pos_++];
+        return true;
+    }
+    void skipLine() {
+        for (char c = 0; next(c) && c != '\n';) {}
+    }
+
+    MpsFile file_;
+    std::vector<std::size_t> hidden_;  // sorted 1-based line numbers
+    std::size_t line_ = 0;
+    bool atLineStart_ = true;
+    char buffer_[1 << 16];
+    std::size_t pos_ = 0, end_ = 0;
+};
+
+// CoinMpsIO reading from a CoinFileInput of ours instead of opening a file by name (which
+// would also try other names, treat names containing ".gms" as GAMS files and expand '~').
+class ScannedMpsIO : public CoinMpsIO {
+public:
+    int readFrom(std::unique_ptr<CoinFileInput> input, const std::string& name) {
+        std::free(fileName_);
+        fileName_ = strdup(name.c_str());
+        delete cardReader_;
+        cardReader_ = nullptr;
+        cardReader_ = new CoinMpsCardReader(input.release(), this);
+        return readMps();
+    }
+};
+
+// Keeps the first warning or error for our own message; echoes all of them to stderr
+// unless quiet.
+class ReaderMessages : public CoinMessageHandler {
+public:
+    explicit ReaderMessages(bool quiet) : quiet_(quiet) {
+        setLogLevel(0);
+        setPrefix(false);
+    }
+    int print() override {
+        if (first_.empty() && currentMessage().externalNumber() >= 3000) first_ = messageBuffer();
+        if (!quiet_) std::fprintf(stderr, "CoinMpsIO: %s\n", messageBuffer());
+        return 0;
+    }
+    const std::string& first() const { return first_; }
+
+private:
+    bool quiet_;
+    std::string first_;
+};
+
+// CoinMpsIO also prints a few notes with printf; send stdout to stderr (or nowhere when
+// quiet) while it runs.
+class StdoutDiverted {
+public:
+    explicit StdoutDiverted(bool quiet) {
+        std::fflush(stdout);
+        saved_ = ::dup(STDOUT_FILENO);
+        const int target = quiet ? ::open("/dev/null", O_WRONLY | O_CLOEXEC) : ::dup(STDERR_FILENO);
+        if (saved_ >= 0 && target >= 0) ::dup2(target, STDOUT_FILENO);
+        if (target >= 0) ::close(target);
+    }
+    ~StdoutDiverted() {
+        std::fflush(stdout);
+        if (saved_ >= 0) ::dup2(saved_, STDOUT_FILENO), ::close(saved_);
+    }
+    StdoutDiverted(const StdoutDiverted&) = delete;
+    StdoutDiverted& operator=(const StdoutDiverted&) = delete;
+
+private:
+    int saved_ = -1;
+};
 
 }  // namespace
 
-LpModel readMps(const std::string& path) {
-    // CoinMpsIO would also try "<path>.mps" and "<path>.gz"; check first so that the
-    // message names the file the user gave.
-    if (!fileReadable(path)) {
-        throw LpError(ExitCode::BadInput, "cannot open '" + path + "': no such file or not readable");
+LpModel readMps(const std::string& path, bool quiet) {
+    const MpsPrescan scan = prescanMps(path);
+    ReaderMessages messages(quiet);
+    ScannedMpsIO reader;
+    reader.passInMessageHandler(&messages);
+    int errors = 0;
+    try {
+        auto input = std::make_unique<ScannedInput>(path, scan.senseLines);
+        StdoutDiverted diverted(quiet);
+        errors = reader.readFrom(std::move(input), path);
+    } catch (const CoinError& e) {
+        throw LpError(ExitCode::BadInput, "cannot read '" + path + "': " + e.message());
     }
-    CoinMessageHandler quiet;
-    quiet.setLogLevel(0);
-    CoinMpsIO reader;
-    reader.passInMessageHandler(&quiet);
-    const int errors = reader.readMps(path.c_str(), "");
     if (errors != 0) {
-        throw LpError(ExitCode::BadInput,
-                      "cannot read '" + path + "' as an MPS file (" +
-                          (errors < 0 ? std::string("open failed")
-                                      : std::to_string(errors) + " errors") + ")");
-    }
-
-    // CoinMpsIO skips quadratic and conic sections without a word; refuse such files
-    // rather than solve a different problem.
-    if (hasNonlinearSection(path)) {
-        throw LpError(ExitCode::BadInput, "'" + path +
-                                              "' has a quadratic or conic section; lpsolve "
-                                              "solves linear programs only");
+        std::string why = messages.first();
+        if (why.empty()) why = std::to_string(errors % 100000) + " errors";
+        throw LpError(ExitCode::BadInput, "cannot read '" + path + "' as an MPS file: " + why);
     }
 
     LpModel lp;
     lp.name = reader.getProblemName();
+    lp.maximize = scan.maximize;
     const int m = reader.getNumRows();
     const int n = reader.getNumCols();
-    const double inf = reader.getInfinity();
 
     CoinPackedMatrix byCol(*reader.getMatrixByCol());
     byCol.removeGaps();
@@ -89,17 +192,25 @@ LpModel readMps(const std::string& path) {
         lp.A.colStart[static_cast<std::size_t>(j) + 1] = lp.A.rowIndex.size();
     }
 
+    // A maximization becomes the minimization of the negated objective.
+    const double sense = lp.maximize ? -1.0 : 1.0;
     const double* c = reader.getObjCoefficients();
-    lp.objective.assign(c, c + n);
-    lp.objectiveConstant = -reader.objectiveOffset();
+    for (int j = 0; j < n; ++j) lp.objective.push_back(sense * c[j]);
+    lp.objectiveConstant = -sense * reader.objectiveOffset();
     for (int j = 0; j < n; ++j) {
-        lp.colLower.push_back(toIeee(reader.getColLower()[j], inf));
-        lp.colUpper.push_back(toIeee(reader.getColUpper()[j], inf));
+        if (reader.isIntegerOrSemiContinuous(j) >= 2) {
+            throw LpError(ExitCode::BadInput, "cannot read '" + path + "': column '" +
+                                                  reader.columnName(j) +
+                                                  "' is semi-continuous; lpsolve solves "
+                                                  "linear programs only");
+        }
+        lp.colLower.push_back(toIeee(reader.getColLower()[j]));
+        lp.colUpper.push_back(toIeee(reader.getColUpper()[j]));
         if (reader.isInteger(j)) ++lp.integerColumns;
     }
     for (int i = 0; i < m; ++i) {
-        lp.rowLower.push_back(toIeee(reader.getRowLower()[i], inf));
-        lp.rowUpper.push_back(toIeee(reader.getRowUpper()[i], inf));
+        lp.rowLower.push_back(toIeee(reader.getRowLower()[i]));
+        lp.rowUpper.push_back(toIeee(reader.getRowUpper()[i]));
     }
     return lp;
 }

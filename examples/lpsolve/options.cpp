@@ -1,5 +1,6 @@
 #include "examples/lpsolve/options.hpp"
 
+#include <cmath>
 #include <cstdlib>
 
 #include "examples/lpsolve/lp_error.hpp"
@@ -7,11 +8,28 @@
 namespace lpsolve {
 namespace {
 
-double parseNumber(const std::string& option, const std::string& text) {
+double parseTolerance(const std::string& text) {
     char* end = nullptr;
     const double v = std::strtod(text.c_str(), &end);
-    if (text.empty() || *end != '\0' || !(v > 0.0)) {
-        throw LpError(ExitCode::Usage, option + " needs a positive number, got '" + text + "'");
+    if (text.empty() || *end != '\0' || !std::isfinite(v) || v < kMinTolerance ||
+        v > kMaxTolerance) {
+        throw LpError(ExitCode::Usage, "--tol needs a number between 1e-14 and 1e-2, got '" +
+                                           text + "'");
+    }
+    return v;
+}
+
+std::size_t parseIterationLimit(const std::string& text) {
+    std::size_t v = 0;
+    bool valid = !text.empty() && text.size() <= 7;  // kMaxIterationLimit has 7 digits
+    for (const char c : text) {
+        valid = valid && c >= '0' && c <= '9';
+        if (valid) v = 10 * v + static_cast<std::size_t>(c - '0');
+    }
+    if (!valid || v < 1 || v > kMaxIterationLimit) {
+        throw LpError(ExitCode::Usage, "--max-iter needs a whole number between 1 and " +
+                                           std::to_string(kMaxIterationLimit) + ", got '" +
+                                           text + "'");
     }
     return v;
 }
@@ -20,13 +38,26 @@ double parseNumber(const std::string& option, const std::string& text) {
 
 const char* usageText() {
     return "usage: lpsolve [options] FILE.mps\n"
-           "  --tol T        relative tolerance on infeasibilities and gap (default 1e-8)\n"
-           "  --max-iter N   iteration limit (default 100)\n"
+           "  --tol T        relative tolerance on infeasibilities and gap,\n"
+           "                 a number in [1e-14, 1e-2] (default 1e-8)\n"
+           "  --max-iter N   iteration limit, a whole number in [1, 1000000] (default 100)\n"
            "  --dense        dense KKT factorization (regularized dense LDL')\n"
            "  --sparse       sparse KKT factorization (sparse LDL')\n"
            "                 (default: dense up to 400 unknowns, sparse above)\n"
            "  --no-presolve  skip the presolve step\n"
-           "  --quiet        print only the final summary\n";
+           "  --quiet        print only the final summary\n"
+           "\n"
+           "FILE: fixed or free MPS, plain or compressed with gzip or bzip2. OBJSENSE MAX\n"
+           "(or MAXIMIZE, as a section or on the NAME line) is honoured and the objective\n"
+           "reported in the file's sense. Bounds, right-hand sides and ranges of magnitude\n"
+           ">= 1e20 are infinite, as in Clp. Refused (exit 2): lines over 512 characters,\n"
+           "names or numbers over 80, quadratic or conic sections, special ordered sets,\n"
+           "semi-continuous columns, binary files, directories.\n"
+           "\n"
+           "Exit codes: 0 optimal; 1 usage error; 2 unreadable, refused or non-LP file;\n"
+           "3 infeasible; 4 unbounded; 5 numerical failure (KKT factorization, no progress,\n"
+           "non-finite iterates), also out of memory and any other internal error;\n"
+           "6 iteration limit. Every non-zero exit prints its reason on stderr.\n";
 }
 
 Options parseOptions(const std::vector<std::string>& args) {
@@ -38,9 +69,9 @@ Options parseOptions(const std::vector<std::string>& args) {
             return args[++i];
         };
         if (a == "--tol") {
-            o.tolerance = parseNumber(a, value());
+            o.tolerance = parseTolerance(value());
         } else if (a == "--max-iter") {
-            o.maxIterations = static_cast<std::size_t>(parseNumber(a, value()));
+            o.maxIterations = parseIterationLimit(value());
         } else if (a == "--dense") {
             o.linearAlgebra = LinearAlgebra::Dense;
         } else if (a == "--sparse") {
@@ -54,7 +85,8 @@ Options parseOptions(const std::vector<std::string>& args) {
         } else if (o.file.empty()) {
             o.file = a;
         } else {
-            throw LpError(ExitCode::Usage, "more than one file given ('" + o.file + "', '" + a + "')");
+            throw LpError(ExitCode::Usage,
+                          "more than one file given ('" + o.file + "', '" + a + "')");
         }
     }
     if (o.file.empty()) throw LpError(ExitCode::Usage, "no MPS file given");

@@ -14,7 +14,7 @@ namespace lpsolve {
 
 SolveOutcome solveFile(const Options& options) {
     const auto start = std::chrono::steady_clock::now();
-    const LpModel lp = readMps(options.file);
+    const LpModel lp = readMps(options.file, options.quiet);
     SolveOutcome out;
     out.problem = lp.name.empty() ? options.file : lp.name;
     if (!options.quiet && lp.integerColumns > 0) {
@@ -50,7 +50,7 @@ SolveOutcome solveFile(const Options& options) {
     out.refactorizations = r.refactorizations;
     out.rankDeficientFactors = r.rankDeficientFactors;
     out.x = restoreColumns(pre, modelColumns(sf, r.x));
-    out.objective = r.objective;
+    out.objective = lp.maximize ? -r.objective : r.objective;  // in the file's sense
     ConstraintModel constraints(lp);
     out.maxViolation = constraints.maxViolation(out.x);
     out.seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();

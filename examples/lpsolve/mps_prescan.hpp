@@ -1,0 +1,33 @@
+#pragma once
+// A pass over an MPS file before CoinMpsIO reads it: refuses what that reader cannot hold or
+// would silently misread, and finds the objective sense, which it ignores.
+#include <cstddef>
+#include <string>
+#include <vector>
+
+namespace lpsolve {
+
+/// Longest line CoinMpsIO is given (its card buffer holds 879 characters; longer lines are
+/// split and misread, and very long ones overflow its copies).
+inline constexpr std::size_t kMaxMpsLineLength = 512;
+/// Longest name or number (its name buffers hold 159 characters and its name hash reads a
+/// table of 81 entries, one per character).
+inline constexpr std::size_t kMaxMpsFieldLength = 80;
+/// Longest BOUNDS line with a tab (CoinMpsIO asserts that such lines fit 80 columns).
+inline constexpr std::size_t kMaxMpsTabbedBoundsLine = 80;
+
+struct MpsPrescan {
+    bool maximize = false;  ///< from OBJSENSE MAX / MAXIMIZE or a NAME line ending in MAX
+    /// 1-based numbers of the OBJSENSE lines; CoinMpsIO gets a comment line in their place
+    /// (it drops the row after a one-line "OBJSENSE MAX").
+    std::vector<std::size_t> senseLines;
+};
+
+/// Scans `path` (plain, gzip or bzip2). Throws LpError(BadInput) naming the file and the
+/// line for: a directory or other non-regular file; binary content (control bytes other
+/// than tab, CR and LF); a line or a name longer than the limits above; a quadratic or conic
+/// section (QUADOBJ, QMATRIX, QSECTION, QCMATRIX, CSECTION in any case and indentation); a
+/// special-ordered-set section or marker; an OBJSENSE without MAX/MAXIMIZE/MIN/MINIMIZE.
+MpsPrescan prescanMps(const std::string& path);
+
+}  // namespace lpsolve

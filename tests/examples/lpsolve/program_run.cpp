@@ -1,0 +1,69 @@
+#include "tests/examples/lpsolve/program_run.hpp"
+
+#include <fcntl.h>
+#include <gtest/gtest.h>
+#include <signal.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <cstdio>
+#include <fstream>
+#include <sstream>
+#include <thread>
+
+namespace lpsolve_test {
+namespace {
+
+std::string slurp(const std::string& path) {
+    std::stringstream text;
+    text << std::ifstream(path, std::ios::binary).rdbuf();
+    std::remove(path.c_str());
+    return text.str();
+}
+
+}  // namespace
+
+std::string tempPath(const std::string& stem) {
+    return ::testing::TempDir() + "lpsolve_" + std::to_string(getpid()) + "_" + stem;
+}
+
+void writeFile(const std::string& path, const std::string& bytes) {
+    std::ofstream(path, std::ios::binary) << bytes;
+}
+
+ProgramRun runProgram(const std::string& binary, const std::vector<std::string>& args,
+                      double seconds) {
+    const std::string outPath = tempPath("stdout"), errPath = tempPath("stderr");
+    std::vector<char*> argv{const_cast<char*>(binary.c_str())};
+    for (const auto& a : args) argv.push_back(const_cast<char*>(a.c_str()));
+    argv.push_back(nullptr);
+    std::fflush(nullptr);
+    const pid_t pid = fork();
+    if (pid == 0) {
+        const int out = open(outPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
+        const int err = open(errPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
+        if (out < 0 || err < 0 || dup2(out, 1) < 0 || dup2(err, 2) < 0) _exit(127);
+        execv(binary.c_str(), argv.data());
+        _exit(127);
+    }
+    ProgramRun r;
+    int status = 0;
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::duration<double>(seconds);
+    while (pid > 0 && waitpid(pid, &status, WNOHANG) == 0) {
+        if (std::chrono::steady_clock::now() > deadline) {
+            kill(pid, SIGKILL);
+            waitpid(pid, &status, 0);
+            r.timedOut = true;
+            break;
+        }
+        std::this_thread::sleep_for(std::chrono::milliseconds(2));
+    }
+    if (!r.timedOut && WIFEXITED(status)) r.exitCode = WEXITSTATUS(status);
+    if (!r.timedOut && WIFSIGNALED(status)) r.signal = WTERMSIG(status);
+    r.out = slurp(outPath);
+    r.err = slurp(errPath);
+    return r;
+}
+
+}  // namespace lpsolve_test

@@ -14,7 +14,7 @@ namespace {
 // Small enough not to disturb the step, large enough to make free columns factorable.
 constexpr double kBasePrimalReg = 1e-14;
 constexpr int kMaxAttempts = 8;
-constexpr double kStrengthCap = 1e-6;
+constexpr double kStrengthCap = 1e-4;
 constexpr int kMaxRefinementSteps = 8;
 // Refinement stops once the residual is at rounding level relative to the right-hand side.
 constexpr double kRefinementTarget = 1e-14;

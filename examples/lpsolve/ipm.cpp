@@ -8,6 +8,7 @@
 
 #include "examples/lpsolve/certificates.hpp"
 #include "examples/lpsolve/hsd_types.hpp"
+#include "examples/lpsolve/lp_error.hpp"
 #include "examples/lpsolve/newton_system.hpp"
 #include "examples/lpsolve/scaling.hpp"
 #include "solvutil/kernels/sparse_kernels.hpp"
@@ -22,6 +23,20 @@ struct Measures {
     double primal = 0.0, dual = 0.0, gap = 0.0;
     double pobj = 0.0, dobj = 0.0;  // c'x / tau, (b'y + l'zl - u'zu) / tau
 };
+
+// Non-finite data never reaches a factorization: the coefficients, costs and right-hand
+// sides must be finite, and a bound may be infinite only on its own side.
+void requireFiniteData(const StandardForm& sf, const char* what) {
+    const auto finite = [](const std::vector<double>& v) {
+        return std::all_of(v.begin(), v.end(), [](double e) { return std::isfinite(e); });
+    };
+    bool ok = finite(sf.A.value) && finite(sf.b) && finite(sf.c);
+    for (std::size_t j = 0; ok && j < sf.cols(); ++j) {
+        ok = !std::isnan(sf.lower[j]) && !std::isnan(sf.upper[j]) && sf.lower[j] != HUGE_VAL &&
+             sf.upper[j] != -HUGE_VAL;
+    }
+    if (!ok) throw LpError(ExitCode::NumericalFailure, std::string(what) + " holds a value that is not finite");
+}
 
 class HomogeneousIpm {
 public:
@@ -46,6 +61,7 @@ public:
             pairs_ += static_cast<std::size_t>(hasL_[j] + hasU_[j]);
         }
         ++pairs_;  // tau * kappa
+        requireFiniteData(sf_, "the scaled problem");  // a scale factor may overflow
     }
 
     IpmResult run(const IterationCallback& onIteration);
@@ -632,6 +648,7 @@ void resolveSmallCosts(const StandardForm& sf, const IpmOptions& options,
 
 IpmResult solveIpm(const StandardForm& sf, const IpmOptions& options,
                    const IterationCallback& onIteration) {
+    requireFiniteData(sf, "the problem");
     if (sf.cols() == 0) return noVariables(sf, options.tolerance);
     IpmParameters par;
     par.tolerance = options.tolerance;

@@ -43,7 +43,7 @@ struct IpmResult {
     double objective = 0.0;  ///< primal objective with the constant
     std::string message;     ///< why the method stopped, for the user
     std::string linearAlgebra;             ///< back end used ("dense", "sparse")
-    std::size_t refactorizations = 0;      ///< factorizations repeated for a wrong inertia
+    std::size_t refactorizations = 0;      ///< factorizations repeated with more regularization
     std::size_t rankDeficientFactors = 0;  ///< factorizations that reported a rank deficiency
 };
 

@@ -74,7 +74,7 @@ ExitCode runSolver(const Options& options) {
             hostPrintf("Time:          %.3f s (%s linear algebra)\n", out.seconds,
                         out.linearAlgebra.c_str());
             if (out.refactorizations + out.rankDeficientFactors > 0) {
-                hostPrintf("KKT:           %zu refactorizations for the inertia, %zu for the rank\n",
+                hostPrintf("KKT:           %zu refactorizations with more regularization, %zu for the rank\n",
                            out.refactorizations, out.rankDeficientFactors);
             }
             ioFlush();

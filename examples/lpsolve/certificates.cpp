@@ -7,10 +7,18 @@
 namespace lpsolve {
 namespace {
 
-double rowUnit(const Scaling* s, std::size_t i) { return s != nullptr ? s->row[i] : 1.0; }
-double colUnit(const Scaling* s, std::size_t j) { return s != nullptr ? s->col[j] : 1.0; }
-double costUnit(const Scaling* s) { return s != nullptr ? s->cost : 1.0; }
-double rhsUnit(const Scaling* s) { return s != nullptr ? s->rhs : 1.0; }
+double rowUnit(const Scaling* s, std::size_t i) {
+    return s != nullptr ? s->row[i] : 1.0;
+}
+double colUnit(const Scaling* s, std::size_t j) {
+    return s != nullptr ? s->col[j] : 1.0;
+}
+double costUnit(const Scaling* s) {
+    return s != nullptr ? s->cost : 1.0;
+}
+double rhsUnit(const Scaling* s) {
+    return s != nullptr ? s->rhs : 1.0;
+}
 
 }  // namespace
 
@@ -25,7 +33,8 @@ CertificateCheck checkFarkas(const StandardForm& sf, std::span<const double> y, 
     }
     for (std::size_t j = 0; j < A.cols; ++j) {
         double g = 0.0;
-        for (std::size_t k = A.colStart[j]; k < A.colStart[j + 1]; ++k) g += A.value[k] * y[A.rowIndex[k]];
+        for (std::size_t k = A.colStart[j]; k < A.colStart[j + 1]; ++k)
+            g += A.value[k] * y[A.rowIndex[k]];
         if (g == 0.0) continue;
         const double bound = g > 0.0 ? sf.upper[j] : sf.lower[j];
         if (std::isfinite(bound)) {
@@ -58,7 +67,8 @@ CertificateCheck checkRay(const StandardForm& sf, std::span<const double> dIn, d
     }
     std::vector<double> ad(A.rows, 0.0);
     for (std::size_t j = 0; j < A.cols; ++j) {
-        for (std::size_t k = A.colStart[j]; k < A.colStart[j + 1]; ++k) ad[A.rowIndex[k]] += A.value[k] * d[j];
+        for (std::size_t k = A.colStart[j]; k < A.colStart[j + 1]; ++k)
+            ad[A.rowIndex[k]] += A.value[k] * d[j];
     }
     for (std::size_t i = 0; i < A.rows; ++i) {
         violation = std::max(violation, rowUnit(units, i) * std::fabs(ad[i]) * gamma);

@@ -25,13 +25,13 @@ namespace lpsolve {
 
 /// Every constant of the method in one place.
 struct IpmParameters {
-    double tolerance = 1e-8;          ///< relative optimality and certificate tolerance
+    double tolerance = 1e-8;  ///< relative optimality and certificate tolerance
     std::size_t maxIterations = 100;
-    double stepFraction = 0.9995;     ///< fraction of the way to the boundary a step goes
-    double minCentrality = 0.1;       ///< keep every pair's product above this times mu
-    std::size_t stallIterations = 8;  ///< steps in a row without progress before giving up
-    double stallStep = 1e-8;          ///< a step shorter than this makes no progress
-    std::size_t maxStrengthening = 3; ///< refactorizations with more regularization per step
+    double stepFraction = 0.9995;      ///< fraction of the way to the boundary a step goes
+    double minCentrality = 0.1;        ///< keep every pair's product above this times mu
+    std::size_t stallIterations = 8;   ///< steps in a row without progress before giving up
+    double stallStep = 1e-8;           ///< a step shorter than this makes no progress
+    std::size_t maxStrengthening = 3;  ///< refactorizations with more regularization per step
     /// Largest normalized defect of an accepted certificate (or the tolerance, if looser):
     /// a Farkas y then excludes feasible points up to 1e6 in equilibrated size, and the
     /// objective falls 1e6 times faster along a ray than its residual grows. The method

@@ -15,7 +15,7 @@
 namespace lpsolve {
 
 struct IpmOptions {
-    double tolerance = 1e-8;          ///< relative primal, dual, gap and certificate tolerance
+    double tolerance = 1e-8;  ///< relative primal, dual, gap and certificate tolerance
     std::size_t maxIterations = 100;
     LinearAlgebra linearAlgebra = LinearAlgebra::Automatic;
 };
@@ -40,8 +40,8 @@ struct IpmResult {
     /// At an optimum: -1 (+1) where x sits exactly on its lower (upper) bound, else 0.
     std::vector<signed char> atBound;
     std::size_t iterations = 0;
-    double objective = 0.0;  ///< primal objective with the constant
-    std::string message;     ///< why the method stopped, for the user
+    double objective = 0.0;                ///< primal objective with the constant
+    std::string message;                   ///< why the method stopped, for the user
     std::string linearAlgebra;             ///< back end used ("dense", "sparse")
     std::size_t refactorizations = 0;      ///< factorizations repeated with more regularization
     std::size_t rankDeficientFactors = 0;  ///< factorizations that reported a rank deficiency

@@ -39,11 +39,11 @@ struct KktValues {
 /// What a factorization found out about the matrix. With exact arithmetic the matrix
 /// is quasi-definite: n negative and m positive pivots, full rank.
 struct KktReport {
-    bool factored = false;        ///< false: the factorization gave up
-    std::size_t rank = 0;         ///< numerical rank of the factored matrix
+    bool factored = false;  ///< false: the factorization gave up
+    std::size_t rank = 0;   ///< numerical rank of the factored matrix
     std::size_t negativePivots = 0;
     std::size_t regularizedPivots = 0;  ///< pivots the factorization had to shift
-    bool inertiaOk = false;       ///< n negative pivots, m positive ones
+    bool inertiaOk = false;             ///< n negative pivots, m positive ones
 };
 
 class KktSolver {

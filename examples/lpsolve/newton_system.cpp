@@ -55,7 +55,8 @@ void NewtonSystem::factor(std::span<const double> d) {
 bool NewtonSystem::strengthen() {
     // Beyond this much regularization the factor no longer serves to refine against the
     // unregularized system, so a stronger one would not help the solves.
-    if (policy_.dual() * 100.0 > kStrengthCap || policy_.primal() * 100.0 > kStrengthCap) return false;
+    if (policy_.dual() * 100.0 > kStrengthCap || policy_.primal() * 100.0 > kStrengthCap)
+        return false;
     ++refactorizations_;
     policy_.raiseForInertia();
     factorWithPolicy();

@@ -69,7 +69,7 @@ private:
     double worstSinceFactor_ = 0.0;
     AlignedVector rhs_, res_, trialRes_;
     std::vector<double> sol_, trial_, correction_;  // the KKT solver works in place on these
-    AlignedVector xPart_, yPart_, ax_, aty_;         // operands and results of the products
+    AlignedVector xPart_, yPart_, ax_, aty_;        // operands and results of the products
 };
 
 }  // namespace lpsolve

@@ -34,7 +34,8 @@ Scaling equilibrate(const StandardForm& sf) {
     // not have that property: their fixed point depends on where they start.
     std::vector<double> logRow(A.rows, 0.0), logCol(A.cols, 0.0), logA(A.nnz());
     std::vector<double> rowSum(A.rows), rowCount(A.rows, 0.0);
-    for (std::size_t k = 0; k < A.nnz(); ++k) logA[k] = A.value[k] != 0.0 ? std::log2(std::fabs(A.value[k])) : 0.0;
+    for (std::size_t k = 0; k < A.nnz(); ++k)
+        logA[k] = A.value[k] != 0.0 ? std::log2(std::fabs(A.value[k])) : 0.0;
     for (std::size_t k = 0; k < A.nnz(); ++k) rowCount[A.rowIndex[k]] += A.value[k] != 0.0;
     for (int pass = 0; pass < kGeometricPasses; ++pass) {
         double change = 0.0;
@@ -73,10 +74,12 @@ Scaling equilibrate(const StandardForm& sf) {
         s.col[j] = colMax > 0.0 ? pow2(-std::log2(colMax)) : 1.0;
     }
     double costMax = 0.0;
-    for (std::size_t j = 0; j < A.cols; ++j) costMax = std::max(costMax, std::fabs(sf.c[j]) * s.col[j]);
+    for (std::size_t j = 0; j < A.cols; ++j)
+        costMax = std::max(costMax, std::fabs(sf.c[j]) * s.col[j]);
     s.cost = pow2Near(costMax);
     double rhsMax = 0.0;
-    for (std::size_t i = 0; i < A.rows; ++i) rhsMax = std::max(rhsMax, std::fabs(sf.b[i]) * s.row[i]);
+    for (std::size_t i = 0; i < A.rows; ++i)
+        rhsMax = std::max(rhsMax, std::fabs(sf.b[i]) * s.row[i]);
     s.rhs = rhsMax > 1.0 ? pow2Near(rhsMax) : 1.0;
     return s;
 }

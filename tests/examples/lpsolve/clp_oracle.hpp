@@ -15,7 +15,8 @@ namespace lpsolve_test {
 inline std::string runCommand(const std::string& command, int* status = nullptr) {
     std::string out;
     FILE* pipe = popen(command.c_str(), "r");
-    for (char buf[512]; pipe != nullptr && std::fgets(buf, sizeof buf, pipe) != nullptr;) out += buf;
+    for (char buf[512]; pipe != nullptr && std::fgets(buf, sizeof buf, pipe) != nullptr;)
+        out += buf;
     const int s = pipe != nullptr ? pclose(pipe) : -1;
     if (status != nullptr) *status = s;
     return out;
@@ -28,7 +29,9 @@ struct ClpVerdict {
     std::string output;
 };
 
-inline bool clpAvailable() { return std::system("command -v clp >/dev/null 2>&1") == 0; }
+inline bool clpAvailable() {
+    return std::system("command -v clp >/dev/null 2>&1") == 0;
+}
 
 /// Clp's dual simplex on `file`; its final line reads "<Status> objective <value> - ...".
 inline ClpVerdict runClp(const std::string& file) {

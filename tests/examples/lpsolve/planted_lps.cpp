@@ -17,7 +17,9 @@ using Rng = std::mt19937;
 double uniform(Rng& rng, double lo, double hi) {
     return std::uniform_real_distribution<double>(lo, hi)(rng);
 }
-bool chance(Rng& rng, double p) { return uniform(rng, 0.0, 1.0) < p; }
+bool chance(Rng& rng, double p) {
+    return uniform(rng, 0.0, 1.0) < p;
+}
 
 // Dense column-major m x n with about `density` of the entries set, every column and row
 // holding at least one. Entries are at least 0.1 in size, so that no rescaled entry falls
@@ -47,13 +49,15 @@ lpsolve::LpModel fromDense(std::size_t m, std::size_t n, const std::vector<doubl
     return lp;
 }
 
-std::vector<double> product(std::size_t m, const std::vector<double>& a, const std::vector<double>& x) {
+std::vector<double> product(std::size_t m, const std::vector<double>& a,
+                            const std::vector<double>& x) {
     std::vector<double> r(m, 0.0);
     for (std::size_t k = 0; k < a.size(); ++k) r[k % m] += a[k] * x[k / m];
     return r;
 }
 
-std::vector<double> trProduct(std::size_t m, const std::vector<double>& a, const std::vector<double>& y) {
+std::vector<double> trProduct(std::size_t m, const std::vector<double>& a,
+                              const std::vector<double>& y) {
     std::vector<double> g(a.size() / m, 0.0);
     for (std::size_t k = 0; k < a.size(); ++k) g[k / m] += a[k] * y[k % m];
     return g;
@@ -63,7 +67,8 @@ PlantedLp optimal(Rng& rng, std::size_t m, std::size_t n, bool degenerate) {
     std::vector<double> a = randomMatrix(rng, m, n, 0.3);
     std::vector<double> x(n), y(m, 0.0), z(n, 0.0);
     std::vector<int> colKind(n);  // 0 at lower, 1 at upper, 2 between, 3 free
-    for (std::size_t j = 0; j < n; ++j) x[j] = uniform(rng, -3.0, 3.0), colKind[j] = static_cast<int>(rng() % 4);
+    for (std::size_t j = 0; j < n; ++j)
+        x[j] = uniform(rng, -3.0, 3.0), colKind[j] = static_cast<int>(rng() % 4);
     const std::vector<double> r = product(m, a, x);
     PlantedLp p;
     p.lp = fromDense(m, n, a);
@@ -71,18 +76,33 @@ PlantedLp optimal(Rng& rng, std::size_t m, std::size_t n, bool degenerate) {
     for (std::size_t i = 0; i < m; ++i) {  // 0 active below, 1 active above, 2 equality, 3 slack
         const int kind = static_cast<int>(rng() % 4);
         const double yi = degenerate && chance(rng, 0.3) ? 0.0 : uniform(rng, 0.1, 2.0);
-        if (kind == 0) lp.rowLower[i] = r[i], lp.rowUpper[i] = chance(rng, 0.5) ? kInf : r[i] + 1.0, y[i] = yi;
-        if (kind == 1) lp.rowUpper[i] = r[i], lp.rowLower[i] = chance(rng, 0.5) ? -kInf : r[i] - 1.0, y[i] = -yi;
+        if (kind == 0)
+            lp.rowLower[i] = r[i], lp.rowUpper[i] = chance(rng, 0.5) ? kInf : r[i] + 1.0, y[i] = yi;
+        if (kind == 1)
+            lp.rowUpper[i] = r[i], lp.rowLower[i] = chance(rng, 0.5) ? -kInf : r[i] - 1.0,
+            y[i] = -yi;
         if (kind == 2) lp.rowLower[i] = lp.rowUpper[i] = r[i], y[i] = uniform(rng, -2.0, 2.0);
-        if (kind == 3) lp.rowLower[i] = r[i] - uniform(rng, 0.1, 2.0), lp.rowUpper[i] = chance(rng, 0.5) ? kInf : r[i] + 1.0;
+        if (kind == 3)
+            lp.rowLower[i] = r[i] - uniform(rng, 0.1, 2.0),
+            lp.rowUpper[i] = chance(rng, 0.5) ? kInf : r[i] + 1.0;
     }
     for (std::size_t j = 0; j < n; ++j) {
         const double zj = degenerate && chance(rng, 0.3) ? 0.0 : uniform(rng, 0.1, 2.0);
         switch (colKind[j]) {
-            case 0: lp.colLower[j] = x[j], lp.colUpper[j] = chance(rng, 0.5) ? kInf : x[j] + 2.0, z[j] = zj; break;
-            case 1: lp.colUpper[j] = x[j], lp.colLower[j] = chance(rng, 0.5) ? -kInf : x[j] - 2.0, z[j] = -zj; break;
-            case 2: lp.colLower[j] = x[j] - uniform(rng, 0.1, 2.0), lp.colUpper[j] = x[j] + uniform(rng, 0.1, 2.0); break;
-            default: break;
+            case 0:
+                lp.colLower[j] = x[j], lp.colUpper[j] = chance(rng, 0.5) ? kInf : x[j] + 2.0,
+                z[j] = zj;
+                break;
+            case 1:
+                lp.colUpper[j] = x[j], lp.colLower[j] = chance(rng, 0.5) ? -kInf : x[j] - 2.0,
+                z[j] = -zj;
+                break;
+            case 2:
+                lp.colLower[j] = x[j] - uniform(rng, 0.1, 2.0),
+                lp.colUpper[j] = x[j] + uniform(rng, 0.1, 2.0);
+                break;
+            default:
+                break;
         }
     }
     const std::vector<double> aty = trProduct(m, a, y);
@@ -97,7 +117,8 @@ PlantedLp optimal(Rng& rng, std::size_t m, std::size_t n, bool degenerate) {
                 wide[m + j * (m + 1)] = a[j * m] + a[1 + j * m];
             }
             lpsolve::LpModel grown = fromDense(m + 1, n, wide);
-            grown.objective = lp.objective, grown.colLower = lp.colLower, grown.colUpper = lp.colUpper;
+            grown.objective = lp.objective, grown.colLower = lp.colLower,
+            grown.colUpper = lp.colUpper;
             grown.rowLower = lp.rowLower, grown.rowUpper = lp.rowUpper;
             grown.rowLower.push_back(r[0] + r[1]), grown.rowUpper.push_back(r[0] + r[1]);
             lp = grown;
@@ -120,16 +141,22 @@ PlantedLp infeasible(Rng& rng, std::size_t m, std::size_t n) {
     double sup = 0.0;
     for (std::size_t j = 0; j < n; ++j) {  // the bound g pushes against is finite
         const double lo = uniform(rng, -3.0, 0.0), up = uniform(rng, 0.0, 3.0);
-        if (g[j] > 0.0) lp.colUpper[j] = up, lp.colLower[j] = chance(rng, 0.5) ? lo : -kInf, sup += g[j] * up;
-        else if (g[j] < 0.0) lp.colLower[j] = lo, lp.colUpper[j] = chance(rng, 0.5) ? up : kInf, sup += g[j] * lo;
+        if (g[j] > 0.0)
+            lp.colUpper[j] = up, lp.colLower[j] = chance(rng, 0.5) ? lo : -kInf, sup += g[j] * up;
+        else if (g[j] < 0.0)
+            lp.colLower[j] = lo, lp.colUpper[j] = chance(rng, 0.5) ? up : kInf, sup += g[j] * lo;
         lp.objective[j] = uniform(rng, -2.0, 2.0);
     }
     double inf = 0.0;
     for (std::size_t i = 0; i < m; ++i) {
         const double v = uniform(rng, -3.0, 3.0);
-        if (y[i] > 0.0) lp.rowLower[i] = v, lp.rowUpper[i] = chance(rng, 0.5) ? kInf : v + 2.0, inf += y[i] * v;
-        else if (y[i] < 0.0) lp.rowUpper[i] = v, lp.rowLower[i] = chance(rng, 0.5) ? -kInf : v - 2.0, inf += y[i] * v;
-        else lp.rowLower[i] = v - 1.0, lp.rowUpper[i] = v + 1.0;
+        if (y[i] > 0.0)
+            lp.rowLower[i] = v, lp.rowUpper[i] = chance(rng, 0.5) ? kInf : v + 2.0, inf += y[i] * v;
+        else if (y[i] < 0.0)
+            lp.rowUpper[i] = v, lp.rowLower[i] = chance(rng, 0.5) ? -kInf : v - 2.0,
+            inf += y[i] * v;
+        else
+            lp.rowLower[i] = v - 1.0, lp.rowUpper[i] = v + 1.0;
     }
     // Move row 0's bound so that y'r >= inf exceeds sup >= g'x by a clear margin.
     const double need = sup - inf + 0.5 + 0.1 * std::fabs(sup);
@@ -149,7 +176,8 @@ PlantedLp unbounded(Rng& rng, std::size_t m, std::size_t n) {
     std::vector<double> d(n, 0.0), x(n);
     std::vector<std::size_t> support;
     for (std::size_t j = 0; j < n; ++j) {
-        if (j < 2 || chance(rng, 0.3)) d[j] = uniform(rng, 0.5, 2.0) * (chance(rng, 0.5) ? 1.0 : -1.0), support.push_back(j);
+        if (j < 2 || chance(rng, 0.3))
+            d[j] = uniform(rng, 0.5, 2.0) * (chance(rng, 0.5) ? 1.0 : -1.0), support.push_back(j);
     }
     for (std::size_t i = 0; i < m; ++i) {  // make row i orthogonal to d through one support column
         double s = 0.0;
@@ -163,9 +191,12 @@ PlantedLp unbounded(Rng& rng, std::size_t m, std::size_t n) {
     for (std::size_t j = 0; j < n; ++j) {
         x[j] = uniform(rng, -3.0, 3.0);
         const double lo = x[j] - uniform(rng, 0.1, 2.0), up = x[j] + uniform(rng, 0.1, 2.0);
-        if (d[j] > 0.0) lp.colLower[j] = chance(rng, 0.5) ? lo : -kInf;
-        else if (d[j] < 0.0) lp.colUpper[j] = chance(rng, 0.5) ? up : kInf;
-        else lp.colLower[j] = lo, lp.colUpper[j] = chance(rng, 0.5) ? up : kInf;
+        if (d[j] > 0.0)
+            lp.colLower[j] = chance(rng, 0.5) ? lo : -kInf;
+        else if (d[j] < 0.0)
+            lp.colUpper[j] = chance(rng, 0.5) ? up : kInf;
+        else
+            lp.colLower[j] = lo, lp.colUpper[j] = chance(rng, 0.5) ? up : kInf;
         lp.objective[j] = uniform(rng, -2.0, 2.0);
     }
     const std::vector<double> r = product(m, a, x);
@@ -190,7 +221,8 @@ void rescale(Rng& rng, lpsolve::LpModel& lp, double decades) {
     for (auto& v : r) v = std::pow(10.0, uniform(rng, -0.5 * decades, 0.5 * decades));
     for (auto& v : s) v = std::pow(10.0, uniform(rng, -0.5 * decades, 0.5 * decades));
     for (std::size_t j = 0; j < lp.numCols(); ++j) {
-        for (std::size_t k = lp.A.colStart[j]; k < lp.A.colStart[j + 1]; ++k) lp.A.value[k] *= r[lp.A.rowIndex[k]] * s[j];
+        for (std::size_t k = lp.A.colStart[j]; k < lp.A.colStart[j + 1]; ++k)
+            lp.A.value[k] *= r[lp.A.rowIndex[k]] * s[j];
         lp.objective[j] *= s[j];
         lp.colLower[j] /= s[j], lp.colUpper[j] /= s[j];
     }
@@ -226,17 +258,20 @@ void writeMps(const lpsolve::LpModel& lp, const std::string& path) {
             rows.push_back(static_cast<int>(lp.A.rowIndex[k])), cols.push_back(static_cast<int>(j));
         }
     }
-    CoinPackedMatrix A(true, rows.data(), cols.data(), lp.A.value.data(), static_cast<int>(rows.size()));
+    CoinPackedMatrix A(true, rows.data(), cols.data(), lp.A.value.data(),
+                       static_cast<int>(rows.size()));
     A.setDimensions(static_cast<int>(lp.numRows()), static_cast<int>(lp.numCols()));
     const auto coin = [](std::vector<double> v) {
         for (auto& e : v) e = e == kInf ? COIN_DBL_MAX : e == -kInf ? -COIN_DBL_MAX : e;
         return v;
     };
-    const auto cl = coin(lp.colLower), cu = coin(lp.colUpper), rl = coin(lp.rowLower), ru = coin(lp.rowUpper);
+    const auto cl = coin(lp.colLower), cu = coin(lp.colUpper), rl = coin(lp.rowLower),
+               ru = coin(lp.rowUpper);
     CoinMpsIO writer;
     writer.messageHandler()->setLogLevel(0);
-    writer.setMpsData(A, COIN_DBL_MAX, cl.data(), cu.data(), lp.objective.data(), nullptr, rl.data(),
-                      ru.data(), static_cast<char**>(nullptr), static_cast<char**>(nullptr));
+    writer.setMpsData(A, COIN_DBL_MAX, cl.data(), cu.data(), lp.objective.data(), nullptr,
+                      rl.data(), ru.data(), static_cast<char**>(nullptr),
+                      static_cast<char**>(nullptr));
     if (writer.writeMps(path.c_str(), 0, 1) != 0) throw std::runtime_error("cannot write " + path);
 }
 

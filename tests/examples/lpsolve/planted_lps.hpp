@@ -21,9 +21,9 @@ enum class Planted { Optimal, Infeasible, Unbounded };
 
 struct PlantedOptions {
     Planted kind = Planted::Optimal;
-    bool degenerate = false;      ///< active constraints with zero multipliers, dependent rows
-    double rescale = 0.0;         ///< log10 of the largest row times column factor (0: none)
-    double magnitude = 0.0;       ///< log10 of the largest factor on x* and c (0: none)
+    bool degenerate = false;  ///< active constraints with zero multipliers, dependent rows
+    double rescale = 0.0;     ///< log10 of the largest row times column factor (0: none)
+    double magnitude = 0.0;   ///< log10 of the largest factor on x* and c (0: none)
 };
 
 struct PlantedLp {

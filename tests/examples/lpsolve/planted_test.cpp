@@ -39,18 +39,21 @@ unsigned familySize() {
 }
 
 IpmStatus planned(Planted k) {
-    return k == Planted::Optimal ? IpmStatus::Optimal
-           : k == Planted::Infeasible ? IpmStatus::Infeasible : IpmStatus::Unbounded;
+    return k == Planted::Optimal      ? IpmStatus::Optimal
+           : k == Planted::Infeasible ? IpmStatus::Infeasible
+                                      : IpmStatus::Unbounded;
 }
 
 IpmStatus clpStatus(ClpStatus s) {
-    return s == ClpStatus::Optimal ? IpmStatus::Optimal
+    return s == ClpStatus::Optimal            ? IpmStatus::Optimal
            : s == ClpStatus::PrimalInfeasible ? IpmStatus::Infeasible
-           : s == ClpStatus::DualInfeasible ? IpmStatus::Unbounded : IpmStatus::NumericalFailure;
+           : s == ClpStatus::DualInfeasible   ? IpmStatus::Unbounded
+                                              : IpmStatus::NumericalFailure;
 }
 
 // The verdict the whole program gives: the presolve may decide before the method.
-IpmStatus solve(const std::string& file, lpsolve::LinearAlgebra la, double& objective, std::string& why) {
+IpmStatus solve(const std::string& file, lpsolve::LinearAlgebra la, double& objective,
+                std::string& why) {
     lpsolve::Options options;
     options.file = file, options.quiet = true, options.linearAlgebra = la;
     try {
@@ -59,8 +62,9 @@ IpmStatus solve(const std::string& file, lpsolve::LinearAlgebra la, double& obje
         return out.status;
     } catch (const lpsolve::LpError& e) {
         why = e.what();
-        return e.code() == lpsolve::ExitCode::Infeasible ? IpmStatus::Infeasible
-               : e.code() == lpsolve::ExitCode::Unbounded ? IpmStatus::Unbounded : IpmStatus::NumericalFailure;
+        return e.code() == lpsolve::ExitCode::Infeasible  ? IpmStatus::Infeasible
+               : e.code() == lpsolve::ExitCode::Unbounded ? IpmStatus::Unbounded
+                                                          : IpmStatus::NumericalFailure;
     }
 }
 
@@ -78,7 +82,8 @@ TEST_P(PlantedFamily, VerdictsAgreeWithThePlanAndWithClp) {
     const unsigned count = familySize();
     unsigned agreed = 0, clpAgreed = 0;
     for (unsigned seed = 1; seed <= count; ++seed) {
-        const PlantedLp p = plantedLp(seed * 7919u + static_cast<unsigned>(family.options.kind), family.options);
+        const PlantedLp p =
+            plantedLp(seed * 7919u + static_cast<unsigned>(family.options.kind), family.options);
         writeMps(p.lp, path);
         const IpmStatus truth = planned(p.kind);
         const ClpVerdict clp = runClp(path);
@@ -91,10 +96,12 @@ TEST_P(PlantedFamily, VerdictsAgreeWithThePlanAndWithClp) {
             const IpmStatus got = solve(path, la, objective, why);
             const char* back = la == lpsolve::LinearAlgebra::Dense ? "dense" : "sparse";
             both &= got == truth;
-            EXPECT_STREQ(name(got), name(truth)) << family.name << " seed " << seed << " " << back << ": " << why;
+            EXPECT_STREQ(name(got), name(truth))
+                << family.name << " seed " << seed << " " << back << ": " << why;
             if (got != IpmStatus::Optimal || truth != IpmStatus::Optimal) continue;
             const double tol = 1e-6 * std::max(1.0, std::fabs(p.objective));
-            EXPECT_NEAR(objective, p.objective, tol) << family.name << " seed " << seed << " " << back;
+            EXPECT_NEAR(objective, p.objective, tol)
+                << family.name << " seed " << seed << " " << back;
             if (clp.status == ClpStatus::Optimal) {
                 EXPECT_NEAR(objective, clp.objective, tol) << "vs Clp";
             }

@@ -1,5 +1,7 @@
 #include "examples/lpsolve/solver.hpp"
 
+#include <sys/resource.h>
+
 #include <chrono>
 #include <cstdio>
 
@@ -11,6 +13,16 @@
 #include "solvutil/host/hostio.hpp"
 
 namespace lpsolve {
+namespace {
+
+// The process's peak resident set so far, in MB (ru_maxrss is in kilobytes on Linux).
+double peakMemoryMB() {
+    rusage usage{};
+    if (getrusage(RUSAGE_SELF, &usage) != 0) return 0.0;
+    return static_cast<double>(usage.ru_maxrss) / 1024.0;
+}
+
+}  // namespace
 
 SolveOutcome solveFile(const Options& options) {
     const auto start = std::chrono::steady_clock::now();
@@ -73,6 +85,7 @@ ExitCode runSolver(const Options& options) {
             hostPrintf("Max violation: %.3e\n", out.maxViolation);
             hostPrintf("Time:          %.3f s (%s linear algebra)\n", out.seconds,
                         out.linearAlgebra.c_str());
+            hostPrintf("Peak memory:   %.1f MB\n", peakMemoryMB());
             if (out.refactorizations + out.rankDeficientFactors > 0) {
                 hostPrintf("KKT:           %zu refactorizations for the inertia, %zu for the rank\n",
                            out.refactorizations, out.rankDeficientFactors);

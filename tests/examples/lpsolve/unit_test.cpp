@@ -156,6 +156,7 @@ TEST(ConstraintModel, MeasuresTheViolationOfEveryRowAndBound) {
     for (int trial = 0; trial < 30; ++trial) {
         const auto lp = randomLp(rng, 1 + trial % 6, 1 + trial % 8);
         lpsolve::ConstraintModel model(lp);
+        EXPECT_TRUE(model.constraints()._A._sparse && model.constraints()._Aeq._sparse);
         std::vector<double> x(lp.numCols());
         for (auto& e : x) e = std::uniform_real_distribution<double>(-4.0, 4.0)(rng);
         const auto ax = denseProduct(lp.A, x);

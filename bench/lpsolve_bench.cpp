@@ -235,6 +235,8 @@ void BM_GenClp(benchmark::State& state, const lpgen::NamedLp& lp) {
     for (auto _ : state) run = runChild({"clp", file, "-barrier"});
     r.iterations = clpBarrierIterations(run.output);
     r.objective = valueAfter(run.output, "Optimal objective");
+    // Clp exits with 0 on an infeasible problem too: only an optimum counts.
+    if (std::isnan(r.objective)) run.ok = false;
     recordChild(state, run, r);
 }
 

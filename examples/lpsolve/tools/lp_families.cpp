@@ -5,6 +5,7 @@
 #include <CoinPackedMatrix.hpp>
 
 #include <cmath>
+#include <cstdlib>
 #include <random>
 #include <utility>
 
@@ -101,13 +102,19 @@ LpModel gridFlow(std::size_t rows, std::size_t cols, std::uint64_t seed) {
     Draw draw(seed);
     const std::size_t nodes = rows * cols;
     Builder b("grid_" + dims(rows, cols), nodes);
+    // Supplies in [-3, 3], then single units moved at random nodes (staying in [-3, 3])
+    // until they sum to 0, so that no node has to take up the whole imbalance.
+    std::vector<long> supply(nodes);
     long sum = 0;
-    for (std::size_t v = 0; v + 1 < nodes; ++v) {
-        const long supply = draw(-3, 3);
-        sum += supply;
-        b.row(v, static_cast<double>(supply), static_cast<double>(supply));
+    for (auto& s : supply) sum += s = draw(-3, 3);
+    while (sum != 0) {
+        long& s = supply[static_cast<std::size_t>(draw(0, static_cast<long>(nodes) - 1))];
+        const long step = sum > 0 ? -1 : 1;
+        if (std::labs(s + step) <= 3) s += step, sum += step;
     }
-    b.row(nodes - 1, static_cast<double>(-sum), static_cast<double>(-sum));
+    for (std::size_t v = 0; v < nodes; ++v) {
+        b.row(v, static_cast<double>(supply[v]), static_cast<double>(supply[v]));
+    }
     const auto arc = [&](std::size_t from, std::size_t to) {
         b.column(static_cast<double>(draw(1, 100)), 0.0, static_cast<double>(draw(20, 60)),
                  {{from, 1.0}, {to, -1.0}});

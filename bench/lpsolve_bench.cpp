@@ -179,7 +179,8 @@ double valueAfter(const std::string& output, const std::string& label) {
 struct GeneratedRun {
     double seconds = 0.0, peakMB = 0.0, objective = NAN;
     long iterations = -1;
-    bool ok = false;
+    bool ran = false;  ///< the child was started
+    bool ok = false;   ///< ... and solved the problem
 };
 struct GeneratedProblem {
     std::size_t rows = 0, cols = 0;
@@ -209,6 +210,7 @@ std::string lpsolveProgram() {
 void recordChild(benchmark::State& state, const ChildRun& run, GeneratedRun& into) {
     into.seconds = run.seconds;
     into.peakMB = run.peakMB;
+    into.ran = true;
     into.ok = run.ok;
     state.SetIterationTime(run.seconds);
     state.counters["iterations"] = static_cast<double>(into.iterations);
@@ -240,7 +242,19 @@ void BM_GenClp(benchmark::State& state, const lpgen::NamedLp& lp) {
     recordChild(state, run, r);
 }
 
+// One solver's columns of the summary: time, iterations, peak memory; or why not.
+std::string sideColumns(const GeneratedRun& r) {
+    char text[64];
+    if (r.ok) {
+        std::snprintf(text, sizeof text, "%9.2f %5ld %8.1f", r.seconds, r.iterations, r.peakMB);
+    } else {
+        std::snprintf(text, sizeof text, "%24s", r.ran ? "failed" : "not run");
+    }
+    return text;
+}
+
 void printGeneratedSummary(const std::vector<lpgen::NamedLp>& set) {
+    if (g_generated.empty()) return;
     std::printf("\n%-18s %17s | %9s %5s %8s | %9s %5s %8s | %6s %6s %8s\n", "problem",
                 "rows x cols", "lpsolve s", "iter", "MB", "clp s", "iter", "MB", "time", "memory",
                 "rel obj");
@@ -250,22 +264,16 @@ void printGeneratedSummary(const std::vector<lpgen::NamedLp>& set) {
         const auto found = g_generated.find(lp.name);
         if (found == g_generated.end()) continue;
         const GeneratedProblem& p = found->second;
-        if (!p.ours.ok || !p.peer.ok) {
-            std::printf("%-18s %7zu x %-7zu | %s\n", lp.name.c_str(), p.rows, p.cols,
-                        !p.ours.ok && !p.peer.ok ? "both failed or filtered out"
-                        : p.ours.ok              ? "clp failed or filtered out"
-                                                 : "lpsolve failed or filtered out");
-            continue;
+        std::printf("%-18s %7zu x %-7zu | %s | %s", lp.name.c_str(), p.rows, p.cols,
+                    sideColumns(p.ours).c_str(), sideColumns(p.peer).c_str());
+        if (p.ours.ok && p.peer.ok) {
+            const double ratio = p.ours.seconds / p.peer.seconds;
+            const double relObj = std::fabs(p.ours.objective - p.peer.objective) /
+                                  std::max(1.0, std::fabs(p.peer.objective));
+            std::printf(" | %6.2f %6.2f %8.1e", ratio, p.ours.peakMB / p.peer.peakMB, relObj);
+            logSum += std::log(ratio), worst = std::max(worst, ratio), ++count;
         }
-        const double ratio = p.ours.seconds / p.peer.seconds;
-        const double relObj = std::fabs(p.ours.objective - p.peer.objective) /
-                              std::max(1.0, std::fabs(p.peer.objective));
-        std::printf(
-            "%-18s %7zu x %-7zu | %9.2f %5ld %8.1f | %9.2f %5ld %8.1f | %6.2f %6.2f %8.1e\n",
-            lp.name.c_str(), p.rows, p.cols, p.ours.seconds, p.ours.iterations, p.ours.peakMB,
-            p.peer.seconds, p.peer.iterations, p.peer.peakMB, ratio, p.ours.peakMB / p.peer.peakMB,
-            relObj);
-        logSum += std::log(ratio), worst = std::max(worst, ratio), ++count;
+        std::printf("\n");
     }
     if (count > 0) {
         std::printf(

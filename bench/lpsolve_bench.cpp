@@ -11,7 +11,8 @@
 //   `clp FILE -barrier`), so both times are whole-process wall times and the peak memory
 //   of each is its own (ru_maxrss of the child from wait4). The files are written to a
 //   temporary directory first (not timed) and removed at the end. LPSOLVE_BENCH_BINARY
-//   names another lpsolve program to time instead of this build's (to compare builds).
+//   names another lpsolve program to time instead of this build's (to compare builds);
+//   LPSOLVE_BENCH_OPTIONS adds options to its command line (e.g. "--normal").
 //
 // The summaries at the end give, per problem, time and iterations of both solvers (and
 // for the generated set peak memory, the time ratio and the objectives' agreement), and
@@ -223,7 +224,13 @@ void BM_GenLpsolve(benchmark::State& state, const lpgen::NamedLp& lp) {
     if (file.empty()) return state.SkipWithError("cannot write the MPS file");
     GeneratedRun& r = g_generated[lp.name].ours;
     ChildRun run;
-    for (auto _ : state) run = runChild({lpsolveProgram(), "--quiet", file});
+    std::vector<std::string> command{lpsolveProgram(), "--quiet"};
+    if (const char* extra = std::getenv("LPSOLVE_BENCH_OPTIONS")) {
+        std::istringstream words(extra);
+        for (std::string w; words >> w;) command.push_back(w);
+    }
+    command.push_back(file);
+    for (auto _ : state) run = runChild(command);
     r.iterations = static_cast<long>(valueAfter(run.output, "Iterations:"));
     r.objective = valueAfter(run.output, "Objective:");
     recordChild(state, run, r);

@@ -11,6 +11,7 @@ std::unique_ptr<KktSolver> makeKktSolver(const KktSystem& system, LinearAlgebra 
                                                              : LinearAlgebra::Sparse;
     }
     if (choice == LinearAlgebra::Dense) return makeDenseKkt(system);
+    if (choice == LinearAlgebra::Normal) return makeNormalKkt(system);
     return makeSparseKkt(system);
 }
 

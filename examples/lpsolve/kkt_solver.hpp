@@ -60,7 +60,9 @@ public:
     virtual double baseDualRegularization() const { return 1e-14; }
 };
 
-enum class LinearAlgebra { Automatic, Dense, Sparse };
+/// Dense and Sparse factor the augmented system above; Normal eliminates dx and factors
+/// the normal equations A (D + rho)^-1 A' + delta I (sparse).
+enum class LinearAlgebra { Automatic, Dense, Sparse, Normal };
 
 /// The back end for `choice`; Automatic picks dense for n + m up to `denseLimit`.
 std::unique_ptr<KktSolver> makeKktSolver(const KktSystem& system, LinearAlgebra choice,

@@ -54,14 +54,19 @@ TEST(LpFamilies, ShapesOptimaAndAgreementWithClp) {
         const std::string file = tempFile(c.lp.name + "_") + ".mps";
         ASSERT_TRUE(lpgen::writeMps(c.lp, file));
         const ClpVerdict clp = runClp(file);
+        ASSERT_EQ(clp.status, ClpStatus::Optimal) << clp.output;
         lpsolve::Options options;
         options.file = file, options.quiet = true;
-        const lpsolve::SolveOutcome out = lpsolve::solveFile(options);
+        lpsolve::SolveOutcome out;
+        // The default (augmented system) and the normal equations.
+        for (auto la : {lpsolve::LinearAlgebra::Automatic, lpsolve::LinearAlgebra::Normal}) {
+            options.linearAlgebra = la;
+            out = lpsolve::solveFile(options);
+            ASSERT_EQ(out.status, lpsolve::IpmStatus::Optimal) << out.message;
+            EXPECT_NEAR(out.objective, clp.objective, 1e-6 * std::max(1.0, std::fabs(clp.objective)));
+            EXPECT_LT(out.maxViolation, 1e-6) << out.linearAlgebra;
+        }
         std::remove(file.c_str());
-        ASSERT_EQ(clp.status, ClpStatus::Optimal) << clp.output;
-        ASSERT_EQ(out.status, lpsolve::IpmStatus::Optimal) << out.message;
-        EXPECT_NEAR(out.objective, clp.objective, 1e-6 * std::max(1.0, std::fabs(clp.objective)));
-        EXPECT_LT(out.maxViolation, 1e-6);
         // Column (i, j) of the assignment and the arc pair (i, j) of the TSP come in
         // row-major order; the assignment polytope is integral, the TSP LP a lower bound.
         const auto& cost = c.lp.objective;

@@ -339,8 +339,13 @@ TEST_P(KktBackend, FlagsDependentRowsAndNewtonSystemRecovers) {
     for (std::size_t i = 0; i < 3; ++i) EXPECT_NEAR(adx[i], g[i], 1e-8) << i;
 }
 
-INSTANTIATE_TEST_SUITE_P(Lpsolve, KktBackend, ::testing::Values(LinearAlgebra::Dense, LinearAlgebra::Sparse),
-                         [](const auto& info) { return info.param == LinearAlgebra::Dense ? "Dense" : "Sparse"; });
+INSTANTIATE_TEST_SUITE_P(Lpsolve, KktBackend,
+                         ::testing::Values(LinearAlgebra::Dense, LinearAlgebra::Sparse, LinearAlgebra::Normal),
+                         [](const auto& info) {
+                             return info.param == LinearAlgebra::Dense    ? "Dense"
+                                    : info.param == LinearAlgebra::Sparse ? "Sparse"
+                                                                          : "Normal";
+                         });
 
 // Fails `failures` times (no factor unless `factored`), then reports a good inertia with `rank`.
 struct ScriptedKkt : lpsolve::KktSolver {

@@ -6,6 +6,7 @@
 #include <cstdio>
 
 #include "examples/lpsolve/constraint_model.hpp"
+#include "examples/lpsolve/kkt_solver.hpp"
 #include "examples/lpsolve/mps_reader.hpp"
 #include "examples/lpsolve/presolve.hpp"
 #include "examples/lpsolve/progress.hpp"
@@ -47,12 +48,38 @@ SolveOutcome solveFile(const Options& options) {
     ipmOptions.tolerance = options.tolerance;
     ipmOptions.maxIterations = options.maxIterations;
     ipmOptions.linearAlgebra = options.linearAlgebra;
+    if (ipmOptions.linearAlgebra == LinearAlgebra::Automatic) {
+        ipmOptions.linearAlgebra = automaticChoice(KktSystem{&sf.A});
+    }
     ProgressTable table(!options.quiet);
-    const IpmResult r = solveIpm(sf, ipmOptions,
-                                 [&](const IterationInfo& info) { table.row(info); });
+    const auto progress = [&](const IterationInfo& info) { table.row(info); };
+    IpmResult r;
+    try {
+        r = solveIpm(sf, ipmOptions, progress);
+    } catch (const LpError& e) {
+        if (e.code() != ExitCode::NumericalFailure ||
+            options.linearAlgebra != LinearAlgebra::Automatic ||
+            ipmOptions.linearAlgebra != LinearAlgebra::Normal) {
+            throw;
+        }
+        r.status = IpmStatus::NumericalFailure, r.message = e.what();
+    }
+    // The normal equations lose accuracy on some ill-conditioned problems where the
+    // augmented system does not: when the automatic choice took them and they stalled or
+    // failed, the augmented system solves the problem again.
+    if (options.linearAlgebra == LinearAlgebra::Automatic &&
+        ipmOptions.linearAlgebra == LinearAlgebra::Normal &&
+        (r.status == IpmStatus::IterationLimit || r.status == IpmStatus::NumericalFailure)) {
+        if (!options.quiet) {
+            hostPrintf("note: the normal equations stopped (%s); solving again with the "
+                       "augmented system\n", r.message.c_str());
+        }
+        ipmOptions.linearAlgebra = LinearAlgebra::Sparse;
+        r = solveIpm(sf, ipmOptions, progress);
+    }
     out.linearAlgebra = r.linearAlgebra;
     out.status = r.status;
-    out.iterations = r.iterations;
+    out.iterations = r.iterations;  // of the run that gave the answer
     out.message = r.message;
     if (pre.unboundedColumn != PresolveResult::kNone && r.status == IpmStatus::Optimal) {
         out.status = IpmStatus::Unbounded;

@@ -6,7 +6,10 @@
 //   equalities    a'x  = lo  (rows with lo = up)
 //   bounds        the finite column bounds, as rows made by _createBoundAndFixedConstraints
 //
-// A and Aeq are dense host arrays: LinearConstraint's products work on dense matrices.
+// A and Aeq are compressed-column sparse host arrays, so the model takes memory in
+// proportion to the nonzeros of the LP. OPTMatrix's product only takes a dense left
+// operand, so the constraint object here overrides Ax and Aeqx with a product that
+// walks the stored entries (see constraint_model.cpp).
 #include <memory>
 #include <vector>
 

@@ -1,5 +1,5 @@
 #pragma once
-// Constructors of the KKT back ends (one source file each). Both borrow the system's
+// Constructors of the KKT back ends (one source file each). All borrow the system's
 // matrices.
 #include <memory>
 
@@ -12,5 +12,8 @@ std::unique_ptr<KktSolver> makeDenseKkt(const KktSystem& system);
 
 /// EqnSolverSparseLDL on the lower triangle in compressed-column form.
 std::unique_ptr<KktSolver> makeSparseKkt(const KktSystem& system);
+
+/// EqnSolverSparseLDL on the normal equations A (D + rho)^-1 A' + delta I (m x m).
+std::unique_ptr<KktSolver> makeNormalKkt(const KktSystem& system);
 
 }  // namespace lpsolve

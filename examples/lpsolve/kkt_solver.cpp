@@ -4,13 +4,22 @@
 
 namespace lpsolve {
 
+LinearAlgebra automaticChoice(const KktSystem& system, std::size_t denseLimit) {
+    if (system.rows() + system.cols() <= denseLimit) return LinearAlgebra::Dense;
+    const CscMatrix& A = *system.A;
+    std::size_t pairs = 0;
+    for (std::size_t j = 0; j < A.cols; ++j) {
+        const std::size_t k = A.colStart[j + 1] - A.colStart[j];
+        pairs += k * (k + 1) / 2;
+    }
+    return pairs <= 4 * (A.nnz() + A.rows) ? LinearAlgebra::Normal : LinearAlgebra::Sparse;
+}
+
 std::unique_ptr<KktSolver> makeKktSolver(const KktSystem& system, LinearAlgebra choice,
                                          std::size_t denseLimit) {
-    if (choice == LinearAlgebra::Automatic) {
-        choice = system.rows() + system.cols() <= denseLimit ? LinearAlgebra::Dense
-                                                             : LinearAlgebra::Sparse;
-    }
+    if (choice == LinearAlgebra::Automatic) choice = automaticChoice(system, denseLimit);
     if (choice == LinearAlgebra::Dense) return makeDenseKkt(system);
+    if (choice == LinearAlgebra::Normal) return makeNormalKkt(system);
     return makeSparseKkt(system);
 }
 

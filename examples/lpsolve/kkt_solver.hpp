@@ -60,9 +60,16 @@ public:
     virtual double baseDualRegularization() const { return 1e-14; }
 };
 
-enum class LinearAlgebra { Automatic, Dense, Sparse };
+/// Dense and Sparse factor the augmented system above; Normal eliminates dx and factors
+/// the normal equations A (D + rho)^-1 A' + delta I (sparse).
+enum class LinearAlgebra { Automatic, Dense, Sparse, Normal };
 
-/// The back end for `choice`; Automatic picks dense for n + m up to `denseLimit`.
+/// What Automatic stands for: Dense for n + m up to `denseLimit`; above, Normal when
+/// forming A D^-1 A' is cheap (its column pairs, sum of k(k+1)/2 over the column counts k,
+/// are at most 4 (nonzeros + rows), so no column is dense), Sparse otherwise.
+LinearAlgebra automaticChoice(const KktSystem& system, std::size_t denseLimit = 400);
+
+/// The back end for `choice` (Automatic: automaticChoice).
 std::unique_ptr<KktSolver> makeKktSolver(const KktSystem& system, LinearAlgebra choice,
                                          std::size_t denseLimit = 400);
 

@@ -43,7 +43,9 @@ const char* usageText() {
            "  --max-iter N   iteration limit, a whole number in [1, 1000000] (default 100)\n"
            "  --dense        dense KKT factorization (regularized dense LDL')\n"
            "  --sparse       sparse KKT factorization (sparse LDL')\n"
-           "                 (default: dense up to 400 unknowns, sparse above)\n"
+           "  --normal       sparse factorization of the normal equations A D^-1 A'\n"
+           "                 (default: dense up to 400 unknowns; above, the normal\n"
+           "                 equations unless A has dense columns, else sparse)\n"
            "  --no-presolve  skip the presolve step\n"
            "  --quiet        print only the final summary\n"
            "\n"
@@ -76,6 +78,8 @@ Options parseOptions(const std::vector<std::string>& args) {
             o.linearAlgebra = LinearAlgebra::Dense;
         } else if (a == "--sparse") {
             o.linearAlgebra = LinearAlgebra::Sparse;
+        } else if (a == "--normal") {
+            o.linearAlgebra = LinearAlgebra::Normal;
         } else if (a == "--quiet" || a == "-q") {
             o.quiet = true;
         } else if (a == "--no-presolve") {

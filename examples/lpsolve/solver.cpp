@@ -1,9 +1,12 @@
 #include "examples/lpsolve/solver.hpp"
 
+#include <sys/resource.h>
+
 #include <chrono>
 #include <cstdio>
 
 #include "examples/lpsolve/constraint_model.hpp"
+#include "examples/lpsolve/kkt_solver.hpp"
 #include "examples/lpsolve/mps_reader.hpp"
 #include "examples/lpsolve/presolve.hpp"
 #include "examples/lpsolve/progress.hpp"
@@ -11,6 +14,16 @@
 #include "solvutil/host/hostio.hpp"
 
 namespace lpsolve {
+namespace {
+
+// The process's peak resident set so far, in MB (ru_maxrss is in kilobytes on Linux).
+double peakMemoryMB() {
+    rusage usage{};
+    if (getrusage(RUSAGE_SELF, &usage) != 0) return 0.0;
+    return static_cast<double>(usage.ru_maxrss) / 1024.0;
+}
+
+}  // namespace
 
 SolveOutcome solveFile(const Options& options) {
     const auto start = std::chrono::steady_clock::now();
@@ -35,12 +48,38 @@ SolveOutcome solveFile(const Options& options) {
     ipmOptions.tolerance = options.tolerance;
     ipmOptions.maxIterations = options.maxIterations;
     ipmOptions.linearAlgebra = options.linearAlgebra;
+    if (ipmOptions.linearAlgebra == LinearAlgebra::Automatic) {
+        ipmOptions.linearAlgebra = automaticChoice(KktSystem{&sf.A});
+    }
     ProgressTable table(!options.quiet);
-    const IpmResult r = solveIpm(sf, ipmOptions,
-                                 [&](const IterationInfo& info) { table.row(info); });
+    const auto progress = [&](const IterationInfo& info) { table.row(info); };
+    IpmResult r;
+    try {
+        r = solveIpm(sf, ipmOptions, progress);
+    } catch (const LpError& e) {
+        if (e.code() != ExitCode::NumericalFailure ||
+            options.linearAlgebra != LinearAlgebra::Automatic ||
+            ipmOptions.linearAlgebra != LinearAlgebra::Normal) {
+            throw;
+        }
+        r.status = IpmStatus::NumericalFailure, r.message = e.what();
+    }
+    // The normal equations lose accuracy on some ill-conditioned problems where the
+    // augmented system does not: when the automatic choice took them and they stalled or
+    // failed, the augmented system solves the problem again.
+    if (options.linearAlgebra == LinearAlgebra::Automatic &&
+        ipmOptions.linearAlgebra == LinearAlgebra::Normal &&
+        (r.status == IpmStatus::IterationLimit || r.status == IpmStatus::NumericalFailure)) {
+        if (!options.quiet) {
+            hostPrintf("note: the normal equations stopped (%s); solving again with the "
+                       "augmented system\n", r.message.c_str());
+        }
+        ipmOptions.linearAlgebra = LinearAlgebra::Sparse;
+        r = solveIpm(sf, ipmOptions, progress);
+    }
     out.linearAlgebra = r.linearAlgebra;
     out.status = r.status;
-    out.iterations = r.iterations;
+    out.iterations = r.iterations;  // of the run that gave the answer
     out.message = r.message;
     if (pre.unboundedColumn != PresolveResult::kNone && r.status == IpmStatus::Optimal) {
         out.status = IpmStatus::Unbounded;
@@ -73,6 +112,7 @@ ExitCode runSolver(const Options& options) {
             hostPrintf("Max violation: %.3e\n", out.maxViolation);
             hostPrintf("Time:          %.3f s (%s linear algebra)\n", out.seconds,
                         out.linearAlgebra.c_str());
+            hostPrintf("Peak memory:   %.1f MB\n", peakMemoryMB());
             if (out.refactorizations + out.rankDeficientFactors > 0) {
                 hostPrintf("KKT:           %zu refactorizations with more regularization, %zu for the rank\n",
                            out.refactorizations, out.rankDeficientFactors);

@@ -165,7 +165,7 @@ TEST(Program, SolvesAfiroAndPrintsTheTableAndSummary) {
         std::snprintf(expected, sizeof expected, "%5zu  ", k);
         EXPECT_EQ(lines[3 + k].rfind(expected, 0), 0u) << lines[3 + k];
     }
-    for (const char* expected : {"Status:        optimal", "Objective:", "Max violation:", "Time:"})
+    for (const char* expected : {"Status:        optimal", "Objective:", "Max violation:", "Time:", "Peak memory:"})
         EXPECT_NE(r.out.find(expected), std::string::npos) << expected << " missing in\n" << r.out;
     const ProgramRun quiet = runProgram("--quiet " + afiro);
     EXPECT_EQ(quiet.exitCode, 0);

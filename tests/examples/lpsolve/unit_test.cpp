@@ -16,6 +16,7 @@
 #include "examples/lpsolve/presolve.hpp"
 #include "examples/lpsolve/presolve_queries.hpp"
 #include "examples/lpsolve/standard_form.hpp"
+#include "examples/lpsolve/tools/lp_families.hpp"
 #include "tests/support/host_guard.hpp"
 #include "support/lapack.hpp"
 #include "tests/support/scratch_leak_guard.hpp"
@@ -156,6 +157,7 @@ TEST(ConstraintModel, MeasuresTheViolationOfEveryRowAndBound) {
     for (int trial = 0; trial < 30; ++trial) {
         const auto lp = randomLp(rng, 1 + trial % 6, 1 + trial % 8);
         lpsolve::ConstraintModel model(lp);
+        EXPECT_TRUE(model.constraints()._A._sparse && model.constraints()._Aeq._sparse);
         std::vector<double> x(lp.numCols());
         for (auto& e : x) e = std::uniform_real_distribution<double>(-4.0, 4.0)(rng);
         const auto ax = denseProduct(lp.A, x);
@@ -338,8 +340,27 @@ TEST_P(KktBackend, FlagsDependentRowsAndNewtonSystemRecovers) {
     for (std::size_t i = 0; i < 3; ++i) EXPECT_NEAR(adx[i], g[i], 1e-8) << i;
 }
 
-INSTANTIATE_TEST_SUITE_P(Lpsolve, KktBackend, ::testing::Values(LinearAlgebra::Dense, LinearAlgebra::Sparse),
-                         [](const auto& info) { return info.param == LinearAlgebra::Dense ? "Dense" : "Sparse"; });
+INSTANTIATE_TEST_SUITE_P(Lpsolve, KktBackend,
+                         ::testing::Values(LinearAlgebra::Dense, LinearAlgebra::Sparse, LinearAlgebra::Normal),
+                         [](const auto& info) {
+                             return info.param == LinearAlgebra::Dense    ? "Dense"
+                                    : info.param == LinearAlgebra::Sparse ? "Sparse"
+                                                                          : "Normal";
+                         });
+
+// Small systems go dense; sparse columns the normal equations; a few dense columns, whose
+// pairs would fill A D^-1 A', the augmented system.
+TEST(KktChoice, NormalEquationsUnlessColumnsAreDense) {
+    CscMatrix A = lpgen::transportation(30, 40, 1).A;  // 70 x 1200, two entries a column
+    EXPECT_EQ(lpsolve::automaticChoice({&A}), LinearAlgebra::Normal);
+    EXPECT_EQ(lpsolve::automaticChoice({&A}, 2000), LinearAlgebra::Dense);
+    for (int dense = 0; dense < 10; ++dense) {
+        for (std::size_t i = 0; i < A.rows; ++i) A.rowIndex.push_back(i), A.value.push_back(1.0);
+        A.colStart.push_back(A.rowIndex.size()), ++A.cols;
+    }
+    EXPECT_EQ(lpsolve::automaticChoice({&A}), LinearAlgebra::Sparse);
+    EXPECT_EQ(lpsolve::makeKktSolver({&A}, LinearAlgebra::Automatic)->name(), "sparse");
+}
 
 // Fails `failures` times (no factor unless `factored`), then reports a good inertia with `rank`.
 struct ScriptedKkt : lpsolve::KktSolver {

@@ -7,7 +7,7 @@
 // once; each factorization adds, for every column j, the products of its entries times
 // S_j^2 into positions recorded for that column. The work per factorization is the sum of
 // the squared column counts, so a column with many entries makes M dense; dense columns
-// get no special treatment yet, and the form is only used when asked for (--normal).
+// get no special treatment yet: the automatic choice (kkt_solver.cpp) avoids this form then.
 #include <algorithm>
 
 #include "examples/lpsolve/kkt_backends.hpp"

@@ -28,7 +28,6 @@ struct IpmParameters {
     double tolerance = 1e-8;  ///< relative optimality and certificate tolerance
     std::size_t maxIterations = 100;
     double stepFraction = 0.9995;      ///< fraction of the way to the boundary a step goes
-    double minCentrality = 0.1;        ///< keep every pair's product above this times mu
     std::size_t stallIterations = 8;   ///< steps in a row without progress before giving up
     double stallStep = 1e-8;           ///< a step shorter than this makes no progress
     std::size_t maxStrengthening = 3;  ///< refactorizations with more regularization per step

@@ -121,7 +121,6 @@ void NewtonSystem::solve(std::span<const double> f, std::span<const double> g, A
         res_.swap(trialRes_);
         resNorm = trialNorm;
     }
-    worstResidual_ = std::max(worstResidual_, resNorm / scale);
     worstSinceFactor_ = std::max(worstSinceFactor_, resNorm / scale);
     const auto split = sol_.begin() + static_cast<long>(A_.cols);
     dx.assign(sol_.begin(), split);

@@ -49,9 +49,6 @@ public:
 
     std::size_t refactorizations() const { return refactorizations_; }
     std::size_t rankDeficientFactors() const { return rankDeficient_; }
-    double primalRegularization() const { return policy_.primal(); }
-    /// Largest relative residual a refined solve has ended with so far.
-    double worstResidual() const { return worstResidual_; }
 
 private:
     void factorWithPolicy();
@@ -65,7 +62,6 @@ private:
     std::vector<double> d_;  // the unregularized diagonal of the last factorization
     std::size_t refactorizations_ = 0;
     std::size_t rankDeficient_ = 0;
-    double worstResidual_ = 0.0;
     double worstSinceFactor_ = 0.0;
     AlignedVector rhs_, res_, trialRes_;
     std::vector<double> sol_, trial_, correction_;  // the KKT solver works in place on these

@@ -73,8 +73,7 @@ void NumericFactor(benchmark::State& state) {
     const long n = state.range(0);
     Augmented a = augmentedLp(n, 7);
     EqnSolverSparseLDL s(0.01);
-    s.init(a.order, a.order, a.pr.data(), a.ir.data(), a.jc.data(),
-           static_cast<long>(a.ir.size()));
+    s.init(a.order, a.order, a.pr.data(), a.ir.data(), a.jc.data(), static_cast<long>(a.ir.size()));
     s.symfactor();
     std::vector<double> times, walls;
     for (auto _ : state) {
@@ -108,7 +107,12 @@ void NumericFactor(benchmark::State& state) {
 
 }  // namespace
 
-BENCHMARK(NumericFactor)->Arg(20000)->Arg(40000)->Arg(80000)->UseManualTime()->Iterations(9)
+BENCHMARK(NumericFactor)
+    ->Arg(20000)
+    ->Arg(40000)
+    ->Arg(80000)
+    ->UseManualTime()
+    ->Iterations(9)
     ->Unit(benchmark::kMillisecond);
 
 int main(int argc, char** argv) {

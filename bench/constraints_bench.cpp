@@ -38,9 +38,10 @@ struct Inequalities {
         counts.nVar = kCols;
         counts.nIneq = kRows;
         counts.nTotal = kRows;
-        lc = std::make_unique<LinearConstraint>(
-            &counts, false, randomArray(rng, kRows, kCols, -1, 1), randomArray(rng, kRows, 1, -1, 1),
-            nullptr, nullptr, nullptr, nullptr, M::BORROW_DESTROY);
+        lc = std::make_unique<LinearConstraint>(&counts, false,
+                                                randomArray(rng, kRows, kCols, -1, 1),
+                                                randomArray(rng, kRows, 1, -1, 1), nullptr, nullptr,
+                                                nullptr, nullptr, M::BORROW_DESTROY);
         x = std::make_unique<M>(randomArray(rng, kCols, 1, -1, 1), M::BORROW_DESTROY);
     }
 };

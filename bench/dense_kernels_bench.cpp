@@ -41,8 +41,7 @@ void BM_gaxpy(benchmark::State& state, bool trans) {
     benchutil::comparePaired(
         state, batchFor(2.0 * n * n),
         [&] {
-            dgemv_(&t, &n, &n, &alpha, d.A.data(), &n, d.x.data(), &kOne, &beta, d.y.data(),
-                   &kOne);
+            dgemv_(&t, &n, &n, &alpha, d.A.data(), &n, d.x.data(), &kOne, &beta, d.y.data(), &kOne);
         },
         [&] {
             if (trans)
@@ -60,8 +59,7 @@ void BM_matmult(benchmark::State& state) {
     benchutil::comparePaired(
         state, batchFor(2.0 * n * n * n),
         [&] {
-            dgemm_(&t, &t, &n, &n, &n, &one, d.A.data(), &n, d.B.data(), &n, &zero,
-                   d.R.data(), &n);
+            dgemm_(&t, &t, &n, &n, &n, &one, d.A.data(), &n, d.B.data(), &n, &zero, d.R.data(), &n);
         },
         [&] { matmult(d.R, d.A, d.B, false, false); });
 }
@@ -74,8 +72,7 @@ void BM_sym_gaxpy(benchmark::State& state) {
     benchutil::comparePaired(
         state, batchFor(2.0 * n * n),
         [&] {
-            dsymv_(&lower, &n, &alpha, d.A.data(), &n, d.x.data(), &kOne, &beta, d.y.data(),
-                   &kOne);
+            dsymv_(&lower, &n, &alpha, d.A.data(), &n, d.x.data(), &kOne, &beta, d.y.data(), &kOne);
         },
         [&] { sym_gaxpy(alpha, d.A, d.x, beta, d.y, false); });
 }

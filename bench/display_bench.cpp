@@ -20,7 +20,6 @@
 #include "solvutil/display/iterative_display.hpp"
 #include "support/counting_new.hpp"
 
-
 namespace {
 
 struct Row {
@@ -74,9 +73,9 @@ void BM_SnprintfRow(benchmark::State& state) {
     char line[256];
     for (auto _ : state) {
         const Row& r = kRows[i % kRows.size()];
-        const int n = std::snprintf(line, sizeof line,
-                                    "%5lu  %14.6e  %13.6e  %13.6e  %15.6e  %13.6e  %13.6e  %13s  \n",
-                                    r.iter, r.v[0], r.v[1], r.v[2], r.v[3], r.v[4], r.v[5], r.stepType);
+        const int n = std::snprintf(
+            line, sizeof line, "%5lu  %14.6e  %13.6e  %13.6e  %15.6e  %13.6e  %13.6e  %13s  \n",
+            r.iter, r.v[0], r.v[1], r.v[2], r.v[3], r.v[4], r.v[5], r.stepType);
         kaldor::testing::writeConsoleBytes(line, static_cast<std::size_t>(n));
         if (++i % kClearEvery == 0) capture.clear();
     }
@@ -90,7 +89,8 @@ class RatioReporter : public benchmark::ConsoleReporter {
 public:
     void ReportRuns(const std::vector<Run>& runs) override {
         for (const Run& run : runs) {
-            if (run.run_type == Run::RT_Iteration) times[run.benchmark_name()] = run.GetAdjustedRealTime();
+            if (run.run_type == Run::RT_Iteration)
+                times[run.benchmark_name()] = run.GetAdjustedRealTime();
         }
         ConsoleReporter::ReportRuns(runs);
     }
@@ -112,8 +112,10 @@ int main(int argc, char** argv) {
     const auto ours = reporter.times.find("BM_DisplayRow");
     const auto peer = reporter.times.find("BM_SnprintfRow");
     if (ours != reporter.times.end() && peer != reporter.times.end()) {
-        std::printf("\nInteriorPoint row: printIterativeDisplay / (snprintf + write) = %.2f (target <= 2)\n",
-                    ours->second / peer->second);
+        std::printf(
+            "\nInteriorPoint row: printIterativeDisplay / (snprintf + write) = %.2f (target <= "
+            "2)\n",
+            ours->second / peer->second);
     }
     benchmark::Shutdown();
     return 0;

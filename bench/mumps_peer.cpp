@@ -24,9 +24,8 @@ MumpsPeer* mumps_peer_create(int n, long nnz, int* irn, int* jcn, double* a, dou
     m.comm_fortran = -987654;
     m.job = -1;
     dmumps_c(&m);
-    const int settings[][2] = {{1, -1}, {2, -1}, {3, -1}, {4, 0},   {5, 0},  {18, 0},
-                               {6, 0},  {12, 1}, {7, 7},  {13, 1},  {14, 20}, {20, 0},
-                               {21, 0}, {24, 1}};
+    const int settings[][2] = {{1, -1}, {2, -1}, {3, -1}, {4, 0},   {5, 0},  {18, 0}, {6, 0},
+                               {12, 1}, {7, 7},  {13, 1}, {14, 20}, {20, 0}, {21, 0}, {24, 1}};
     for (const auto& s : settings) m.icntl[s[0] - 1] = s[1];
     m.cntl[0] = std::max(tol, 1e-12);
     m.cntl[2] = 1e-14;
@@ -73,7 +72,9 @@ int mumps_peer_solve(MumpsPeer* p, double* x) {
     return p->m.infog[0];
 }
 
-double mumps_peer_flops(const MumpsPeer* p) { return p->m.rinfog[2]; }
+double mumps_peer_flops(const MumpsPeer* p) {
+    return p->m.rinfog[2];
+}
 
 void mumps_peer_destroy(MumpsPeer* p) {
     p->m.job = -2;

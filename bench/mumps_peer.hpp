@@ -8,9 +8,9 @@ struct MumpsPeer;
 
 /// Analysis of the n-by-n lower-triangle pattern (1-based irn/jcn, `nnz` entries);
 /// the three arrays are borrowed until mumps_peer_destroy.
-__attribute__((visibility("default"))) MumpsPeer* mumps_peer_create(int n, long nnz,
-                                                                    int* irn, int* jcn,
-                                                                    double* a, double tol);
+__attribute__((visibility("default"))) MumpsPeer* mumps_peer_create(int n, long nnz, int* irn,
+                                                                    int* jcn, double* a,
+                                                                    double tol);
 /// Numeric factorization of the current values of `a`; returns MUMPS' INFOG(1).
 __attribute__((visibility("default"))) int mumps_peer_factor(MumpsPeer* p);
 /// Solves in place (x holds the right-hand side); returns INFOG(1).

@@ -96,7 +96,11 @@ void GetNNZcounts(benchmark::State& state) {
 }
 
 BENCHMARK(StreamingPass)->Arg(50000)->Arg(200000)->Arg(1000000)->Unit(benchmark::kMillisecond);
-BENCHMARK(ConstrImpliedBoundaries)->Arg(50000)->Arg(200000)->Arg(1000000)->Unit(benchmark::kMillisecond);
+BENCHMARK(ConstrImpliedBoundaries)
+    ->Arg(50000)
+    ->Arg(200000)
+    ->Arg(1000000)
+    ->Unit(benchmark::kMillisecond);
 BENCHMARK(GetNNZcounts)->Arg(50000)->Arg(200000)->Arg(1000000)->Unit(benchmark::kMillisecond);
 
 /// Console output as usual, plus the time per iteration of each benchmark for the ratios.
@@ -108,7 +112,8 @@ public:
             // With --benchmark_repetitions the fastest repetition is kept for each.
             // CPU time: the code is single-threaded and the machine may be shared.
             const double t = run.cpu_accumulated_time / static_cast<double>(run.iterations);
-            const auto [it, added] = seconds.emplace(run.run_name.function_name + "/" + run.run_name.args, t);
+            const auto [it, added] =
+                seconds.emplace(run.run_name.function_name + "/" + run.run_name.args, t);
             if (!added && t < it->second) it->second = t;
         }
         ConsoleReporter::ReportRuns(runs);

@@ -53,8 +53,7 @@ struct SparseData {
 void BM_matvec(benchmark::State& state) {
     SparseData d(state.range(0));
     benchutil::comparePaired(
-        state, 1, [&] { d.ey().noalias() = d.E * d.ex(); },
-        [&] { matvec(d.y.begin(), d.S, d.x); });
+        state, 1, [&] { d.ey().noalias() = d.E * d.ex(); }, [&] { matvec(d.y.begin(), d.S, d.x); });
     state.counters["rows"] = static_cast<double>(d.S.rows);
 }
 

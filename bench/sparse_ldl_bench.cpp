@@ -30,7 +30,7 @@ using Clock = std::chrono::steady_clock;
 
 struct Kkt {
     long n = 0;
-    std::vector<long> jc, ir;   // lower triangle, 0-based compressed columns
+    std::vector<long> jc, ir;  // lower triangle, 0-based compressed columns
     std::vector<double> pr;
     std::vector<int> irn, jcn;  // the same entries, 1-based coordinates (the peer's input)
     std::vector<double> a;
@@ -110,9 +110,9 @@ void FactorSolveOverhead(benchmark::State& state) {
     Kkt mine = k;
     ours.factor(k.n, k.n, mine.pr.data(), mine.ir.data(), mine.jc.data(),
                 static_cast<long>(mine.ir.size()));
-    MumpsPeer* peer = mumps_peer_create(static_cast<int>(k.n), static_cast<long>(k.a.size()),
-                                        peerCopy.irn.data(), peerCopy.jcn.data(),
-                                        peerCopy.a.data(), tol);
+    MumpsPeer* peer =
+        mumps_peer_create(static_cast<int>(k.n), static_cast<long>(k.a.size()), peerCopy.irn.data(),
+                          peerCopy.jcn.data(), peerCopy.a.data(), tol);
     if (mumps_peer_factor(peer) < 0) state.SkipWithError("direct MUMPS failed");
     AlignedVector b(static_cast<std::size_t>(k.n), 1.0), x(b.size());
     std::vector<double> px(b.size());
@@ -200,8 +200,14 @@ void Scaling(benchmark::State& state) {
 
 }  // namespace
 
-BENCHMARK(FactorSolveOverhead)->Arg(100)->Arg(316)->UseManualTime()->Unit(benchmark::kMillisecond)->MinTime(3.0);
-BENCHMARK(Scaling)->Arg(10000)->Arg(100000)->Arg(1000000)->UseManualTime()->Iterations(1)->Unit(benchmark::kSecond);
+BENCHMARK(FactorSolveOverhead)
+    ->Arg(100)
+    ->Arg(316)
+    ->UseManualTime()
+    ->Unit(benchmark::kMillisecond)
+    ->MinTime(3.0);
+BENCHMARK(Scaling)->Arg(10000)->Arg(100000)->Arg(1000000)->UseManualTime()->Iterations(1)->Unit(
+    benchmark::kSecond);
 
 int main(int argc, char** argv) {
     // Reproducible orderings, and the same for both MUMPS copies.

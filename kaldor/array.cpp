@@ -67,20 +67,36 @@ kxArray* kxCreateNumericMatrix(std::size_t m, std::size_t n, kxClassID, kxComple
     return publish(std::move(a));
 }
 
-std::size_t kxGetM(const kxArray* a) { return a->m; }
-std::size_t kxGetN(const kxArray* a) { return a->n; }
-double* kxRealData(const kxArray* a) { return const_cast<double*>(a->values.data()); }
+std::size_t kxGetM(const kxArray* a) {
+    return a->m;
+}
+std::size_t kxGetN(const kxArray* a) {
+    return a->n;
+}
+double* kxRealData(const kxArray* a) {
+    return const_cast<double*>(a->values.data());
+}
 std::size_t* kxRowIndices(const kxArray* a) {
     return const_cast<std::size_t*>(a->rowIndices.data());
 }
 std::size_t* kxColumnStarts(const kxArray* a) {
     return const_cast<std::size_t*>(a->colStarts.data());
 }
-bool kxIsSparse(const kxArray* a) { return a->sparse; }
-std::size_t kxGetNzmax(const kxArray* a) { return a->values.size(); }
-void kxSetM(kxArray* a, std::size_t m) { a->m = m; }
-void kxSetN(kxArray* a, std::size_t n) { a->n = n; }
-bool kxIsEmpty(const kxArray* a) { return a->m == 0 || a->n == 0; }
+bool kxIsSparse(const kxArray* a) {
+    return a->sparse;
+}
+std::size_t kxGetNzmax(const kxArray* a) {
+    return a->values.size();
+}
+void kxSetM(kxArray* a, std::size_t m) {
+    a->m = m;
+}
+void kxSetN(kxArray* a, std::size_t n) {
+    a->n = n;
+}
+bool kxIsEmpty(const kxArray* a) {
+    return a->m == 0 || a->n == 0;
+}
 
 double kxGetScalar(const kxArray* a) {
     if (kxIsEmpty(a)) return std::numeric_limits<double>::quiet_NaN();
@@ -108,7 +124,9 @@ kxArray* kxDuplicateArray(const kxArray* a) {
     return publish(std::move(copy));
 }
 
-void kxSetArrayScope(kxArray* a, kxVariableScope scope) { a->scope = scope; }
+void kxSetArrayScope(kxArray* a, kxVariableScope scope) {
+    a->scope = scope;
+}
 
 namespace kxarray {
 
@@ -118,7 +136,9 @@ void destroyArray(kxArray* a) noexcept {
     g_liveArrays.fetch_sub(1);
 }
 
-void kxDestroy_deleter::operator()(kxArray* a) const noexcept { destroyArray(a); }
+void kxDestroy_deleter::operator()(kxArray* a) const noexcept {
+    destroyArray(a);
+}
 
 kxArrayPtr do_create_numeric(const std::vector<std::size_t>& dims, kxClassID classID,
                              kxComplexity complexity) {
@@ -131,7 +151,9 @@ kxArrayPtr do_create_numeric(const std::vector<std::size_t>& dims, kxClassID cla
 
 namespace kaldor::testing {
 
-ArrayStats arrayStats() { return {g_liveArrays.load(), g_createdArrays.load()}; }
+ArrayStats arrayStats() {
+    return {g_liveArrays.load(), g_createdArrays.load()};
+}
 
 kxArray* createSparseArray(std::size_t m, std::size_t n, std::size_t nzmax) {
     auto a = std::make_unique<kxArray>();

@@ -49,8 +49,7 @@ const char16_t* ctype<char16_t>::do_scan_is(mask m, const char16_t* lo, const ch
 }
 
 template <>
-const char16_t* ctype<char16_t>::do_scan_not(mask m, const char16_t* lo,
-                                             const char16_t* hi) const {
+const char16_t* ctype<char16_t>::do_scan_not(mask m, const char16_t* lo, const char16_t* hi) const {
     while (lo < hi && do_is(m, *lo)) ++lo;
     return lo;
 }

@@ -132,13 +132,17 @@ void ioFlush() {
 
 namespace hostio {
 
-uostream uout() { return uostream(consoleBuffer()); }
+uostream uout() {
+    return uostream(consoleBuffer());
+}
 
 }  // namespace hostio
 
 namespace kaldor::testing {
 
-void writeConsoleBytes(const char* bytes, std::size_t n) { writeToConsole(bytes, n); }
+void writeConsoleBytes(const char* bytes, std::size_t n) {
+    writeToConsole(bytes, n);
+}
 
 std::size_t flushCount() {
     std::lock_guard<std::mutex> lock(g_sinkMutex);

@@ -16,9 +16,15 @@ UserError::UserError(std::string identifier, std::string text)
 
 UserError::~UserError() = default;
 
-const char* UserError::what() const noexcept { return text_.c_str(); }
-const std::string& UserError::getMessageId() const noexcept { return identifier_; }
-const std::string& UserError::getMessageText() const noexcept { return text_; }
+const char* UserError::what() const noexcept {
+    return text_.c_str();
+}
+const std::string& UserError::getMessageId() const noexcept {
+    return identifier_;
+}
+const std::string& UserError::getMessageText() const noexcept {
+    return text_;
+}
 
 }  // namespace kaldor
 

@@ -75,8 +75,8 @@ void denseTimesDense(const kxArray* left, const kxArray* right, kxArray* result)
     const double zero = 0.0;
     if (n == 1) {
         const blas64_int inc = 1;
-        dgemv64()("N", &m, &k, &one, left->values.data(), &lda, right->values.data(), &inc,
-                  &zero, result->values.data(), &inc, 1);
+        dgemv64()("N", &m, &k, &one, left->values.data(), &lda, right->values.data(), &inc, &zero,
+                  result->values.data(), &inc, 1);
         return;
     }
     dgemm64()("N", "N", &m, &n, &k, &one, left->values.data(), &lda, right->values.data(), &ldb,

@@ -13,8 +13,8 @@ namespace kaldor {
 LdlPattern lowerPattern(const long* ir, const long* jc, long n, long nnz) {
     if (n < 0 || nnz < 0)
         kxErrMsgIdAndTxt("KALDOR:symIndefFactor:badSize",
-                         "Sparse factor: order %ld and entry count %ld must not be negative.",
-                         n, nnz);
+                         "Sparse factor: order %ld and entry count %ld must not be negative.", n,
+                         nnz);
     if (n >= INT_MAX)
         kxErrMsgIdAndTxt("KALDOR:symIndefFactor:badSize",
                          "Sparse factor: order %ld exceeds the largest supported order %d.", n,

@@ -11,8 +11,8 @@
 #include <utility>
 
 #include "kaldor/ldl_pattern.hpp"
-#include "kaldor/testing/ldl.hpp"
 #include "kaldor/mumps_session.hpp"
+#include "kaldor/testing/ldl.hpp"
 #include "solvutil/host/kxerror.hpp"
 
 namespace {
@@ -35,7 +35,9 @@ FactorRetryPolicy setFactorRetryPolicy(FactorRetryPolicy policy) {
     return std::exchange(g_policy, policy);
 }
 
-int lastFactorAttempts() { return g_lastAttempts; }
+int lastFactorAttempts() {
+    return g_lastAttempts;
+}
 
 }  // namespace kaldor::testing
 
@@ -61,8 +63,12 @@ MA57_RealLDLFactor::MA57_RealLDLFactor() : impl_(std::make_unique<Impl>()) {
 
 MA57_RealLDLFactor::~MA57_RealLDLFactor() = default;
 
-void MA57_RealLDLFactor::setPivotTolerance(double tol) { impl_->tolerance = tol; }
-double MA57_RealLDLFactor::pivotTolerance() const { return impl_->tolerance; }
+void MA57_RealLDLFactor::setPivotTolerance(double tol) {
+    impl_->tolerance = tol;
+}
+double MA57_RealLDLFactor::pivotTolerance() const {
+    return impl_->tolerance;
+}
 
 void MA57_RealLDLFactor::symbolicFactorization(const long* ir, const long* jc, long n, long nnz,
                                                const long* perm, int orderingFlag) {
@@ -113,8 +119,7 @@ void MA57_RealLDLFactor::solve(const double* rhs, long nrhs, double* x, bool che
                          "Sparse factor: %ld right-hand sides requested.", nrhs);
     const long count = n * nrhs;
     if (n > 0 && (rhs == nullptr || x == nullptr))
-        kxErrMsgIdAndTxt("KALDOR:symIndefFactor:missingArray",
-                         "Sparse factor: the %s is missing.",
+        kxErrMsgIdAndTxt("KALDOR:symIndefFactor:missingArray", "Sparse factor: the %s is missing.",
                          rhs == nullptr ? "right-hand side" : "solution");
     if (checkRhs)
         for (long k = 0; k < count; ++k)
@@ -152,4 +157,6 @@ long MA57_RealLDLFactor::nnzL() const {
 double MA57_RealLDLFactor::flops() const {
     return impl_->pattern.n > 0 ? impl_->mumps.flops() : 0.0;
 }
-long MA57_RealLDLFactor::statusWord() const { return impl_->status; }
+long MA57_RealLDLFactor::statusWord() const {
+    return impl_->status;
+}

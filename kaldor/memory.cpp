@@ -42,7 +42,9 @@ void* allocate(std::size_t bytes) {
 
 }  // namespace
 
-void* kxMallocEx(std::size_t bytes) { return allocate(bytes); }
+void* kxMallocEx(std::size_t bytes) {
+    return allocate(bytes);
+}
 
 void* kxMallocExCheck(std::size_t bytes) {
     void* p = allocate(bytes);
@@ -64,7 +66,9 @@ void kxFreeEx(void* p) noexcept {
 }
 
 namespace kaldor::detail {
-bool allocationFails() { return injectedFailure(); }
+bool allocationFails() {
+    return injectedFailure();
+}
 }  // namespace kaldor::detail
 
 namespace kaldor::testing {
@@ -73,8 +77,12 @@ AllocationStats allocationStats() {
     return {g_liveBlocks.load(), g_liveBytes.load(), g_allocations.load()};
 }
 
-void failAllocationAfter(long n) { g_failAfter.store(n < 0 ? -1 : n); }
+void failAllocationAfter(long n) {
+    g_failAfter.store(n < 0 ? -1 : n);
+}
 
-bool allocationFailurePending() { return g_failAfter.load() >= 0; }
+bool allocationFailurePending() {
+    return g_failAfter.load() >= 0;
+}
 
 }  // namespace kaldor::testing

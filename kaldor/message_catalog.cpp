@@ -103,7 +103,8 @@ std::u16string fill(std::u16string_view text, const std::vector<hostmsg::MsgArg>
         if (text[i] == u'{') {
             std::size_t j = i + 1;
             std::size_t n = 0;
-            while (j < text.size() && text[j] >= u'0' && text[j] <= u'9') n = 10 * n + (text[j++] - u'0');
+            while (j < text.size() && text[j] >= u'0' && text[j] <= u'9')
+                n = 10 * n + (text[j++] - u'0');
             if (j > i + 1 && j < text.size() && text[j] == u'}' && n < args.size()) {
                 appendArgument(out, args[n]);
                 i = j;

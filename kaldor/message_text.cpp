@@ -44,7 +44,11 @@ std::u16string fromUtf8(const char* s, std::size_t n) {
     std::size_t i = 0;
     while (i < n) {
         const auto b = static_cast<unsigned char>(s[i]);
-        std::size_t len = b < 0x80 ? 1 : (b >> 5) == 0x6 ? 2 : (b >> 4) == 0xE ? 3 : (b >> 3) == 0x1E ? 4 : 0;
+        std::size_t len = b < 0x80           ? 1
+                          : (b >> 5) == 0x6  ? 2
+                          : (b >> 4) == 0xE  ? 3
+                          : (b >> 3) == 0x1E ? 4
+                                             : 0;
         if (len == 0 || i + len > n) {
             appendUtf16(out, kReplacement);
             ++i;
@@ -70,9 +74,13 @@ std::u16string fromUtf8(const char* s, std::size_t n) {
 
 }  // namespace
 
-std::u16string to_ustring(const char* text) { return fromUtf8(text, std::strlen(text)); }
+std::u16string to_ustring(const char* text) {
+    return fromUtf8(text, std::strlen(text));
+}
 
-std::u16string to_ustring(const std::string& text) { return fromUtf8(text.data(), text.size()); }
+std::u16string to_ustring(const std::string& text) {
+    return fromUtf8(text.data(), text.size());
+}
 
 std::string to_string(const std::u16string& text) {
     std::string out;
@@ -81,7 +89,8 @@ std::string to_string(const std::u16string& text) {
         const char16_t u = text[i];
         if (u >= 0xD800 && u < 0xDC00 && i + 1 < text.size() && text[i + 1] >= 0xDC00 &&
             text[i + 1] < 0xE000) {
-            appendUtf8(out, 0x10000 + ((char32_t(u) - 0xD800) << 10) + (char32_t(text[i + 1]) - 0xDC00));
+            appendUtf8(out,
+                       0x10000 + ((char32_t(u) - 0xD800) << 10) + (char32_t(text[i + 1]) - 0xDC00));
             ++i;
         } else if (u >= 0xD800 && u < 0xE000) {
             appendUtf8(out, kReplacement);  // unpaired surrogate

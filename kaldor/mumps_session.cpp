@@ -56,8 +56,12 @@ std::mutex& mumpsMutex() {
     return mutex;
 }
 
-int& icntl(DMUMPS_STRUC_C& m, int k) { return m.icntl[k - 1]; }
-int infog(const DMUMPS_STRUC_C& m, int k) { return m.infog[k - 1]; }
+int& icntl(DMUMPS_STRUC_C& m, int k) {
+    return m.icntl[k - 1];
+}
+int infog(const DMUMPS_STRUC_C& m, int k) {
+    return m.infog[k - 1];
+}
 
 // Size of the allocation that failed with status -13, in MB: INFO(2) counts entries of
 // the matrix's type (doubles here), in millions when it is negative.
@@ -78,7 +82,9 @@ bool workspaceTooSmall(int status) {
 
 // SCOTCH draws from one random generator for the whole process, so without a reset the
 // ordering of a matrix (and its fill-in) depends on how many analyses ran before it.
-void restartOrderingRandomness() { SCOTCH_randomReset(); }
+void restartOrderingRandomness() {
+    SCOTCH_randomReset();
+}
 
 constexpr int kGivenOrder = 1, kAmfOrder = 2, kAutomaticOrder = 7;  // ICNTL(7)
 
@@ -210,19 +216,31 @@ void MumpsSession::solve(double* x, long nrhs) {
     m.rhs = nullptr;
     if (infog(m, 1) < 0)
         kxErrMsgIdAndTxt("KALDOR:symIndefFactor:solveError",
-                         "Sparse factor: the solve failed (status %d, detail %d).",
-                         infog(m, 1), infog(m, 2));
+                         "Sparse factor: the solve failed (status %d, detail %d).", infog(m, 1),
+                         infog(m, 2));
 }
 
-int MumpsSession::status() const { return infog(s_->m, 1); }
-long MumpsSession::nullPivots() const { return infog(s_->m, 28); }
-long MumpsSession::negativePivots() const { return infog(s_->m, 12); }
+int MumpsSession::status() const {
+    return infog(s_->m, 1);
+}
+long MumpsSession::nullPivots() const {
+    return infog(s_->m, 28);
+}
+long MumpsSession::negativePivots() const {
+    return infog(s_->m, 12);
+}
 long MumpsSession::factorEntries() const {
     const long v = infog(s_->m, 29);
     return v >= 0 ? v : -v * 1000000L;  // negative: millions of entries
 }
-double MumpsSession::flops() const { return s_->m.rinfog[3 - 1]; }
-int MumpsSession::workspacePercent() const { return s_->m.icntl[14 - 1]; }
-void MumpsSession::setWorkspacePercent(int percent) { s_->m.icntl[14 - 1] = percent; }
+double MumpsSession::flops() const {
+    return s_->m.rinfog[3 - 1];
+}
+int MumpsSession::workspacePercent() const {
+    return s_->m.icntl[14 - 1];
+}
+void MumpsSession::setWorkspacePercent(int percent) {
+    s_->m.icntl[14 - 1] = percent;
+}
 
 }  // namespace kaldor

@@ -26,11 +26,11 @@ public:
     /// Solves in place: x holds the n-by-nrhs right-hand sides on entry.
     void solve(double* x, long nrhs);
 
-    int status() const;          ///< INFOG(1) after the last call
-    long nullPivots() const;     ///< INFOG(28)
-    long negativePivots() const; ///< INFOG(12)
-    long factorEntries() const;  ///< INFOG(29), decoded
-    double flops() const;        ///< RINFOG(3)
+    int status() const;            ///< INFOG(1) after the last call
+    long nullPivots() const;       ///< INFOG(28)
+    long negativePivots() const;   ///< INFOG(12)
+    long factorEntries() const;    ///< INFOG(29), decoded
+    double flops() const;          ///< RINFOG(3)
     int workspacePercent() const;  ///< ICNTL(14) as it stands
     void setWorkspacePercent(int percent);
     int lastAttempts() const { return lastAttempts_; }

@@ -63,7 +63,8 @@ void uostream::writePadded(const char16_t* text, std::size_t n) {
     try {
         const std::streamsize w = width();
         width(0);
-        const std::size_t pad = w > static_cast<std::streamsize>(n) ? static_cast<std::size_t>(w) - n : 0;
+        const std::size_t pad =
+            w > static_cast<std::streamsize>(n) ? static_cast<std::size_t>(w) - n : 0;
         const bool padAfter = (flags() & std::ios_base::adjustfield) == std::ios_base::left;
         const char16_t fillUnit = fill();
         bool ok = true;
@@ -127,11 +128,12 @@ uostream& uostream::operator<<(double value) {
     std::size_t n = renderDouble(value, flags(), precision(), buf, sizeof buf);
     if (n == 0) {  // hexadecimal or very high precision: let snprintf size the text
         const auto notation = flags() & std::ios_base::floatfield;
-        const char* spec = notation == std::ios_base::scientific ? "%.*e"
-                           : notation == std::ios_base::fixed    ? "%.*f"
+        const char* spec = notation == std::ios_base::scientific   ? "%.*e"
+                           : notation == std::ios_base::fixed      ? "%.*f"
                            : notation == std::ios_base::floatfield ? "%.*a"
                                                                    : "%.*g";
-        const int p = precision() < 0 ? -1 : static_cast<int>(std::min<std::streamsize>(precision(), 100000));
+        const int p =
+            precision() < 0 ? -1 : static_cast<int>(std::min<std::streamsize>(precision(), 100000));
         std::string text(static_cast<std::size_t>(std::snprintf(nullptr, 0, spec, p, value)), '\0');
         std::snprintf(text.data(), text.size() + 1, spec, p, value);
         std::u16string wide(text.begin(), text.end());

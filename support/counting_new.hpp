@@ -21,6 +21,12 @@ void* operator new(std::size_t n) {
     throw std::bad_alloc();
 }
 // Out of line so that the compiler does not pair an inlined delete with malloc's free.
-[[gnu::noinline]] static void releaseCountedBlock(void* p) noexcept { std::free(p); }
-void operator delete(void* p) noexcept { releaseCountedBlock(p); }
-void operator delete(void* p, std::size_t) noexcept { releaseCountedBlock(p); }
+[[gnu::noinline]] static void releaseCountedBlock(void* p) noexcept {
+    std::free(p);
+}
+void operator delete(void* p) noexcept {
+    releaseCountedBlock(p);
+}
+void operator delete(void* p, std::size_t) noexcept {
+    releaseCountedBlock(p);
+}

@@ -117,7 +117,9 @@ ConstraintModel::ConstraintModel(const LpModel& lp) {
     counts_.nTotal = counts_.nIneq + counts_.nEq + counts_.nLB + counts_.nUB + counts_.nFixed;
 }
 
-ConstraintModel::~ConstraintModel() { constraints_.reset(); }
+ConstraintModel::~ConstraintModel() {
+    constraints_.reset();
+}
 
 double ConstraintModel::maxViolation(const std::vector<double>& x) {
     OPTMatrix<double> point(x.size(), 1, false);

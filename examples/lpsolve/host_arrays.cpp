@@ -9,7 +9,8 @@ namespace lpsolve {
 kxarray::kxArrayPtr toHostSparse(const CscMatrix& A) {
     // The stand-in host creates sparse arrays through its helper; a real host has its own
     // creation call with the same layout (size_t row indices and column starts).
-    kxarray::kxArrayPtr a(kaldor::testing::createSparseArray(A.rows, A.cols, std::max<std::size_t>(A.nnz(), 1)));
+    kxarray::kxArrayPtr a(
+        kaldor::testing::createSparseArray(A.rows, A.cols, std::max<std::size_t>(A.nnz(), 1)));
     std::copy(A.colStart.begin(), A.colStart.end(), kxColumnStarts(a.get()));
     std::copy(A.rowIndex.begin(), A.rowIndex.end(), kxRowIndices(a.get()));
     std::copy(A.value.begin(), A.value.end(), kxRealData(a.get()));

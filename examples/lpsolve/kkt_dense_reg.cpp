@@ -38,7 +38,7 @@ public:
         for (long i = n_; i < n_ + m_; ++i) K_(i, i) = dualReg;
 
         params_.rp = solvutil::DynamicRegParams::RP_DEFAULT;  // primal pivots are negative
-        params_.rd = std::max(dualReg, 1e-14);               // shift for a vanishing dual pivot
+        params_.rd = std::max(dualReg, 1e-14);                // shift for a vanishing dual pivot
         params_.nPrimal = static_cast<unsigned long>(n_);
         params_.checkInertia = true;
         solver_.factor(K_, static_cast<unsigned long>(n_ + m_), params_);

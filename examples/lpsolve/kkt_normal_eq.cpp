@@ -23,12 +23,7 @@ constexpr double kPivotThreshold = 0.0;
 class NormalEquationsKkt final : public KktSolver {
 public:
     explicit NormalEquationsKkt(const KktSystem& system)
-        : A_(*system.A),
-          n_(A_.cols),
-          m_(A_.rows),
-          solver_(kPivotThreshold),
-          x_(m_),
-          b_(m_) {
+        : A_(*system.A), n_(A_.cols), m_(A_.rows), solver_(kPivotThreshold), x_(m_), b_(m_) {
         // Every (row p, row q) pair with p >= q of each column, plus the diagonal, as
         // (column q, row p, slot); sorted, equal positions merge into one entry of M.
         struct Pair {

@@ -46,12 +46,14 @@ public:
         std::size_t at = 0;
         for (long j = 0; j < n_; ++j) {
             pr_[at++] = -1.0;
-            for (std::size_t k = A_.colStart[j]; k < A_.colStart[j + 1]; ++k) pr_[at++] = A_.value[k] * s_[j];
+            for (std::size_t k = A_.colStart[j]; k < A_.colStart[j + 1]; ++k)
+                pr_[at++] = A_.value[k] * s_[j];
         }
         for (long i = 0; i < m_; ++i) pr_[at++] = values.dualReg;
 
         if (!initialized_) {
-            solver_.init(n_ + m_, n_ + m_, pr_.data(), ir_.data(), jc_.data(), static_cast<long>(pr_.size()));
+            solver_.init(n_ + m_, n_ + m_, pr_.data(), ir_.data(), jc_.data(),
+                         static_cast<long>(pr_.size()));
             initialized_ = true;
         }
         solver_.factor();  // symbolic step the first time, numeric step every time

@@ -9,7 +9,7 @@ namespace lpsolve {
 enum class ExitCode : int {
     Optimal = 0,
     Usage = 1,
-    BadInput = 2,       ///< missing, unreadable or unsupported file
+    BadInput = 2,  ///< missing, unreadable or unsupported file
     Infeasible = 3,
     Unbounded = 4,
     NumericalFailure = 5,  ///< KKT factorization failed, or no progress
@@ -18,8 +18,7 @@ enum class ExitCode : int {
 
 class LpError : public std::runtime_error {
 public:
-    LpError(ExitCode code, const std::string& message)
-        : std::runtime_error(message), code_(code) {}
+    LpError(ExitCode code, const std::string& message) : std::runtime_error(message), code_(code) {}
     ExitCode code() const { return code_; }
 
 private:

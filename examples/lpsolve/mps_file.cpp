@@ -57,7 +57,9 @@ MpsFile::~MpsFile() {
     if (file_ != nullptr) std::fclose(file_);
 }
 
-void MpsFile::damaged() const { refuse(path_, std::string("damaged ") + compression() + " data"); }
+void MpsFile::damaged() const {
+    refuse(path_, std::string("damaged ") + compression() + " data");
+}
 
 std::size_t MpsFile::read(char* buffer, std::size_t size) {
     const int chunk = static_cast<int>(size < INT_MAX ? size : INT_MAX);
@@ -73,8 +75,10 @@ std::size_t MpsFile::read(char* buffer, std::size_t size) {
         if (bzEnded_) return 0;
         int error = BZ_OK;
         const int got = BZ2_bzRead(&error, bz_, buffer, chunk);
-        if (error == BZ_STREAM_END) bzEnded_ = true;
-        else if (error != BZ_OK) damaged();
+        if (error == BZ_STREAM_END)
+            bzEnded_ = true;
+        else if (error != BZ_OK)
+            damaged();
         return static_cast<std::size_t>(got);
     }
     const std::size_t got = std::fread(buffer, 1, size, file_);

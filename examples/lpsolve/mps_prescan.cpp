@@ -11,7 +11,9 @@
 namespace lpsolve {
 namespace {
 
-bool isBlank(char c) { return c == ' ' || c == '\t'; }
+bool isBlank(char c) {
+    return c == ' ' || c == '\t';
+}
 
 std::string upper(std::string s) {
     for (char& c : s) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
@@ -102,9 +104,10 @@ public:
         if (!nameSeen_ && text.rfind("NAME", 0) == 0) {
             nameSeen_ = true;
             const std::string rest = t.size() > 1 ? text.substr(t[1].end) : "";
-            if (rest.find("IEEE") != std::string::npos) fail("IEEE-coded numbers are not supported");
-            freeFormat_ = rest.find("FREE") != std::string::npos ||
-                          rest.find("VALUES") != std::string::npos;
+            if (rest.find("IEEE") != std::string::npos)
+                fail("IEEE-coded numbers are not supported");
+            freeFormat_ =
+                rest.find("FREE") != std::string::npos || rest.find("VALUES") != std::string::npos;
         }
         inBounds_ = first.rfind("BOUNDS", 0) == 0;
         if (first.rfind("ROWS", 0) == 0) rowsSeen_ = true;
@@ -133,10 +136,10 @@ public:
     void binary(unsigned char byte, std::size_t column) const {
         char code[8];
         std::snprintf(code, sizeof code, "0x%02x", byte);
-        throw LpError(ExitCode::BadInput,
-                      "cannot read '" + path_ + "': it is a binary file, not MPS text (byte " +
-                          code + " at line " + std::to_string(lineNumber_ + 1) + ", column " +
-                          std::to_string(column) + ")");
+        throw LpError(ExitCode::BadInput, "cannot read '" + path_ +
+                                              "': it is a binary file, not MPS text (byte " + code +
+                                              " at line " + std::to_string(lineNumber_ + 1) +
+                                              ", column " + std::to_string(column) + ")");
     }
 
 private:

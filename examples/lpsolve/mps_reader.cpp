@@ -1,12 +1,12 @@
 #include "examples/lpsolve/mps_reader.hpp"
 
+#include <fcntl.h>
+#include <unistd.h>
 #include <CoinError.hpp>
 #include <CoinFileIO.hpp>
 #include <CoinMessageHandler.hpp>
 #include <CoinMpsIO.hpp>
 #include <CoinPackedMatrix.hpp>
-#include <fcntl.h>
-#include <unistd.h>
 
 #include <algorithm>
 #include <cstdio>
@@ -38,7 +38,8 @@ public:
 
     int read(void* buffer, int size) override {
         int n = 0;
-        for (char* out = static_cast<char*>(buffer); n < size && next(out[n]); ++n) {}
+        for (char* out = static_cast<char*>(buffer); n < size && next(out[n]); ++n) {
+        }
         return n;
     }
 
@@ -80,7 +81,8 @@ private:
         return true;
     }
     void skipLine() {
-        for (char c = 0; next(c) && c != '\n';) {}
+        for (char c = 0; next(c) && c != '\n';) {
+        }
     }
 
     MpsFile file_;

@@ -13,8 +13,8 @@ double parseTolerance(const std::string& text) {
     const double v = std::strtod(text.c_str(), &end);
     if (text.empty() || *end != '\0' || !std::isfinite(v) || v < kMinTolerance ||
         v > kMaxTolerance) {
-        throw LpError(ExitCode::Usage, "--tol needs a number between 1e-14 and 1e-2, got '" +
-                                           text + "'");
+        throw LpError(ExitCode::Usage,
+                      "--tol needs a number between 1e-14 and 1e-2, got '" + text + "'");
     }
     return v;
 }
@@ -28,8 +28,8 @@ std::size_t parseIterationLimit(const std::string& text) {
     }
     if (!valid || v < 1 || v > kMaxIterationLimit) {
         throw LpError(ExitCode::Usage, "--max-iter needs a whole number between 1 and " +
-                                           std::to_string(kMaxIterationLimit) + ", got '" +
-                                           text + "'");
+                                           std::to_string(kMaxIterationLimit) + ", got '" + text +
+                                           "'");
     }
     return v;
 }

@@ -10,7 +10,9 @@
 namespace lpsolve {
 namespace {
 
-double tolerance(double bound) { return kPresolveTolerance * (1.0 + std::fabs(bound)); }
+double tolerance(double bound) {
+    return kPresolveTolerance * (1.0 + std::fabs(bound));
+}
 
 // Per row, the sum of |a_ij| times the larger finite |bound| of column j: the size of the
 // terms an implied row bound is made of, against which its rounding is measured.
@@ -101,20 +103,25 @@ bool presolvePass(PresolveResult& p) {
                    lo - U > kPresolveTolerance * (std::fabs(lo) + terms[i])) {
             // Relative to the row's own magnitudes: a row in micro-units is judged like
             // the same row in mega-units.
-            throw LpError(ExitCode::Infeasible, name + " cannot be satisfied within the column bounds");
+            throw LpError(ExitCode::Infeasible,
+                          name + " cannot be satisfied within the column bounds");
         } else if (!(L >= lo && U <= up)) {
             continue;  // the row can be violated (a NaN bound also lands here): keep it
         }
         keepRow[i] = 0;
         changed = true;
-        if (lo == up) ++p.equalitiesRemoved; else ++p.inequalitiesRemoved;
+        if (lo == up)
+            ++p.equalitiesRemoved;
+        else
+            ++p.inequalitiesRemoved;
         p.nonzerosRemoved += static_cast<long>(counts.perRow[i]);
     }
     for (std::size_t j = 0; j < lp.numCols(); ++j) {
         if (counts.perColumn[j] != 0.0) continue;
         bool unbounded = false;
         const double v = emptyColumnValue(lp, j, unbounded);
-        if (unbounded && p.unboundedColumn == PresolveResult::kNone) p.unboundedColumn = p.keptColumns[j];
+        if (unbounded && p.unboundedColumn == PresolveResult::kNone)
+            p.unboundedColumn = p.keptColumns[j];
         keepCol[j] = 0;
         changed = true;
         ++p.columnsRemoved;

@@ -14,7 +14,8 @@ void ProgressTable::row(const IterationInfo& info) {
     printIterativeDisplay(SolverName::PredictorCorrector, !headerDone_, true, 8UL,
                           static_cast<unsigned long>(info.iteration), info.objective,
                           info.primalInfeasibility, info.dualInfeasibility, info.complementarity,
-                          info.barrier, info.stepLength, static_cast<unsigned long>(info.corrections));
+                          info.barrier, info.stepLength,
+                          static_cast<unsigned long>(info.corrections));
     headerDone_ = true;
 }
 

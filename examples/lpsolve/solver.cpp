@@ -71,8 +71,10 @@ SolveOutcome solveFile(const Options& options) {
         ipmOptions.linearAlgebra == LinearAlgebra::Normal &&
         (r.status == IpmStatus::IterationLimit || r.status == IpmStatus::NumericalFailure)) {
         if (!options.quiet) {
-            hostPrintf("note: the normal equations stopped (%s); solving again with the "
-                       "augmented system\n", r.message.c_str());
+            hostPrintf(
+                "note: the normal equations stopped (%s); solving again with the "
+                "augmented system\n",
+                r.message.c_str());
         }
         ipmOptions.linearAlgebra = LinearAlgebra::Sparse;
         r = solveIpm(sf, ipmOptions, progress);
@@ -111,11 +113,13 @@ ExitCode runSolver(const Options& options) {
             hostPrintf("Iterations:    %zu\n", out.iterations);
             hostPrintf("Max violation: %.3e\n", out.maxViolation);
             hostPrintf("Time:          %.3f s (%s linear algebra)\n", out.seconds,
-                        out.linearAlgebra.c_str());
+                       out.linearAlgebra.c_str());
             hostPrintf("Peak memory:   %.1f MB\n", peakMemoryMB());
             if (out.refactorizations + out.rankDeficientFactors > 0) {
-                hostPrintf("KKT:           %zu refactorizations with more regularization, %zu for the rank\n",
-                           out.refactorizations, out.rankDeficientFactors);
+                hostPrintf(
+                    "KKT:           %zu refactorizations with more regularization, %zu for the "
+                    "rank\n",
+                    out.refactorizations, out.rankDeficientFactors);
             }
             ioFlush();
             return ExitCode::Optimal;
@@ -134,7 +138,8 @@ ExitCode runSolver(const Options& options) {
         case IpmStatus::NumericalFailure:
             break;
     }
-    std::fprintf(stderr, "lpsolve: %s: no solution: %s\n", out.problem.c_str(), out.message.c_str());
+    std::fprintf(stderr, "lpsolve: %s: no solution: %s\n", out.problem.c_str(),
+                 out.message.c_str());
     return ExitCode::NumericalFailure;
 }
 

@@ -12,16 +12,16 @@ namespace lpsolve {
 
 struct SolveOutcome {
     IpmStatus status = IpmStatus::NumericalFailure;
-    std::string problem;           ///< problem name from the file
-    double objective = 0.0;        ///< with the objective constant
+    std::string problem;     ///< problem name from the file
+    double objective = 0.0;  ///< with the objective constant
     std::size_t iterations = 0;
     /// LinearConstraint::maxConstrViolation of the final point on the model's constraints:
     /// negative when there are no equalities and every other row holds strictly.
     double maxViolation = 0.0;
     double seconds = 0.0;
-    std::vector<double> x;         ///< one value per column of the file
+    std::vector<double> x;  ///< one value per column of the file
     std::string message;
-    std::string linearAlgebra;     ///< back end used
+    std::string linearAlgebra;             ///< back end used
     std::size_t refactorizations = 0;      ///< see IpmResult
     std::size_t rankDeficientFactors = 0;  ///< see IpmResult
 };

@@ -14,12 +14,12 @@
 namespace lpsolve {
 
 struct StandardForm {
-    CscMatrix A;               ///< m x n, columns: structural (kept) columns, then slacks
-    std::vector<double> b;     ///< m
-    std::vector<double> c;     ///< n
-    std::vector<double> lower; ///< n, may be -inf
-    std::vector<double> upper; ///< n, may be +inf
-    double constant = 0.0;     ///< objective constant including fixed columns
+    CscMatrix A;                ///< m x n, columns: structural (kept) columns, then slacks
+    std::vector<double> b;      ///< m
+    std::vector<double> c;      ///< n
+    std::vector<double> lower;  ///< n, may be -inf
+    std::vector<double> upper;  ///< n, may be +inf
+    double constant = 0.0;      ///< objective constant including fixed columns
 
     /// For each model column: its index in x, or kNone when it was fixed.
     std::vector<std::size_t> columnOf;

@@ -4,7 +4,9 @@
 
 namespace tour {
 
-inline void section(const char* title) { std::printf("\n== %s ==\n", title); }
+inline void section(const char* title) {
+    std::printf("\n== %s ==\n", title);
+}
 
 void vectorKernels();
 void matrixKernels();

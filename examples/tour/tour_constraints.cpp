@@ -35,13 +35,12 @@ void constraints() {
     counts.nVar = 3;
     counts.nIneq = 2;
     counts.nEq = 1;
-    LinearConstraint lc(&counts, false,
-                        dense(2, 3, {1, 1, 1, 0, 1, -1}),  // A, column-major
-                        dense(2, 1, {4, 1}),               // b
-                        dense(1, 3, {1, 2, 0}),            // Aeq
-                        dense(1, 1, {3}),                  // beq
-                        dense(3, 1, {0, -inf, 0}),         // lb
-                        dense(3, 1, {inf, 2, 5}),          // ub
+    LinearConstraint lc(&counts, false, dense(2, 3, {1, 1, 1, 0, 1, -1}),  // A, column-major
+                        dense(2, 1, {4, 1}),                               // b
+                        dense(1, 3, {1, 2, 0}),                            // Aeq
+                        dense(1, 1, {3}),                                  // beq
+                        dense(3, 1, {0, -inf, 0}),                         // lb
+                        dense(3, 1, {inf, 2, 5}),                          // ub
                         OPTMatrix<double>::BORROW_DESTROY);
     lc._setindexLB(nullptr);
     lc._setindexUB(nullptr);

@@ -14,7 +14,8 @@ void printMatrix(const char* name, const DenseMatrix& M) {
     std::printf("%s (%ldx%ld):\n", name, M.rows, M.cols);
     for (long i = 0; i < M.rows; ++i) {
         std::printf("  ");
-        for (long j = 0; j < M.cols; ++j) std::printf("%6g", M(i, j) + 0.0);  // + 0.0 prints -0 as 0
+        for (long j = 0; j < M.cols; ++j)
+            std::printf("%6g", M(i, j) + 0.0);  // + 0.0 prints -0 as 0
         std::printf("\n");
     }
 }

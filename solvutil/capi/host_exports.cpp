@@ -9,11 +9,17 @@
 
 extern "C" {
 
-void ioFlushSolv() { ioFlush(); }
+void ioFlushSolv() {
+    ioFlush();
+}
 
-void* kxMallocExSolv(std::size_t bytes) { return kxMallocEx(bytes); }
+void* kxMallocExSolv(std::size_t bytes) {
+    return kxMallocEx(bytes);
+}
 
-void kxFreeExSolv(void* p) { kxFreeEx(p); }
+void kxFreeExSolv(void* p) {
+    kxFreeEx(p);
+}
 
 void assertSolv(int, const char*) {}
 

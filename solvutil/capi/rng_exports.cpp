@@ -11,7 +11,9 @@ static_assert(sizeof(RngState::state) == sizeof(mt19937ar::state),
               "the record holds exactly the generator's state words");
 
 namespace {
-mt19937ar* generator(void* rng) { return static_cast<mt19937ar*>(rng); }
+mt19937ar* generator(void* rng) {
+    return static_cast<mt19937ar*>(rng);
+}
 }  // namespace
 
 extern "C" {
@@ -39,9 +41,13 @@ void setRngStateSolv(void* rng, const RngState* record) {
     g->position = record->position;
 }
 
-void deleteRngStateSolv(RngState* record) { delete record; }
+void deleteRngStateSolv(RngState* record) {
+    delete record;
+}
 
-void deleteRngSolv(void* rng) { delete generator(rng); }
+void deleteRngSolv(void* rng) {
+    delete generator(rng);
+}
 
 void getRandUniformSolv(void* rng, std::size_t count, double** destination) {
     generator(rng)->fillUniform(count, *destination);

@@ -43,8 +43,8 @@ public:
     /// above taken from `counts`: zeros for A, b, Aeq and beq (an empty group when the
     /// count is 0), -inf for lb and +inf for ub (no bounds). `counts` is not owned and
     /// must outlive the object. The index lists start null.
-    LinearConstraint(ConstraintCounts* counts, bool isSparse, kxArray* A, kxArray* b,
-                     kxArray* Aeq, kxArray* beq, kxArray* lb, kxArray* ub,
+    LinearConstraint(ConstraintCounts* counts, bool isSparse, kxArray* A, kxArray* b, kxArray* Aeq,
+                     kxArray* beq, kxArray* lb, kxArray* ub,
                      std::int32_t borrowMode = OPTMatrix<double>::BORROW_KEEP);
     ~LinearConstraint() override;
     LinearConstraint(const LinearConstraint&) = delete;
@@ -74,8 +74,7 @@ public:
 
     OPTMatrix<double> Aeqx(const OPTMatrix<double>& x) override;
     OPTMatrix<double> Aeqconstr(const OPTMatrix<double>& x) override;
-    void deepCopyRowTransposeAeq(std::size_t i, std::size_t col,
-                                 OPTMatrix<double>& out) override;
+    void deepCopyRowTransposeAeq(std::size_t i, std::size_t col, OPTMatrix<double>& out) override;
     /// nEq*nVar doubles: Aeq column-major, or (transpose) Aeq row by row.
     void deepCopyAeq(double* out, bool transpose) override;
     /// beq's values as stored (dense beq).
@@ -95,8 +94,7 @@ public:
 
     OPTMatrix<double> Albx(const OPTMatrix<double>& x) override;
     OPTMatrix<double> Albconstr(const OPTMatrix<double>& x) override;
-    void deepCopyRowTransposeAlb(std::size_t k, std::size_t col,
-                                 OPTMatrix<double>& out) override;
+    void deepCopyRowTransposeAlb(std::size_t k, std::size_t col, OPTMatrix<double>& out) override;
     void deepCopyVarRowTransposeAlb(std::size_t j, std::size_t col,
                                     OPTMatrix<double>& out) override;
     OPTMatrix<double> AlbRow(std::size_t k) override;
@@ -104,8 +102,7 @@ public:
 
     OPTMatrix<double> Aubx(const OPTMatrix<double>& x) override;
     OPTMatrix<double> Aubconstr(const OPTMatrix<double>& x) override;
-    void deepCopyRowTransposeAub(std::size_t k, std::size_t col,
-                                 OPTMatrix<double>& out) override;
+    void deepCopyRowTransposeAub(std::size_t k, std::size_t col, OPTMatrix<double>& out) override;
     void deepCopyVarRowTransposeAub(std::size_t j, std::size_t col,
                                     OPTMatrix<double>& out) override;
     OPTMatrix<double> AubRow(std::size_t k) override;

@@ -34,13 +34,15 @@ void setIndexList(std::size_t*& list, const std::size_t* idx, std::size_t n) {
 constexpr double kInfinity = std::numeric_limits<double>::infinity();
 
 // |v| <= largest finite double: false for +-infinity and NaN, which mean "no bound".
-bool isFiniteBound(double v) { return std::abs(v) <= std::numeric_limits<double>::max(); }
+bool isFiniteBound(double v) {
+    return std::abs(v) <= std::numeric_limits<double>::max();
+}
 
 }  // namespace
 
-LinearConstraint::LinearConstraint(ConstraintCounts* counts, bool isSparse, kxArray* A,
-                                   kxArray* b, kxArray* Aeq, kxArray* beq, kxArray* lb,
-                                   kxArray* ub, std::int32_t borrowMode)
+LinearConstraint::LinearConstraint(ConstraintCounts* counts, bool isSparse, kxArray* A, kxArray* b,
+                                   kxArray* Aeq, kxArray* beq, kxArray* lb, kxArray* ub,
+                                   std::int32_t borrowMode)
     : _counts(counts),
       _isSparse(isSparse),
       _A(adoptOrCreate(A, counts->nIneq, counts->nVar, borrowMode)),
@@ -111,14 +113,34 @@ void LinearConstraint::print() {
     hostPrintf(isSparse() ? "Constraints are sparse\n" : "Constraints are dense\n");
 }
 
-bool LinearConstraint::isSparse() { return _isSparse; }
+bool LinearConstraint::isSparse() {
+    return _isSparse;
+}
 
-OPTMatrix<double>& LinearConstraint::getA() { return _A; }
-OPTMatrix<double>& LinearConstraint::getb() { return _b; }
-OPTMatrix<double>& LinearConstraint::getAeq() { return _Aeq; }
-OPTMatrix<double>& LinearConstraint::getbeq() { return _beq; }
-OPTMatrix<double>& LinearConstraint::getlb() { return _lb; }
-OPTMatrix<double>& LinearConstraint::getub() { return _ub; }
-const std::size_t* LinearConstraint::getindexLB() { return _indexLB; }
-const std::size_t* LinearConstraint::getindexUB() { return _indexUB; }
-const std::size_t* LinearConstraint::getindexFixed() { return _indexFixed; }
+OPTMatrix<double>& LinearConstraint::getA() {
+    return _A;
+}
+OPTMatrix<double>& LinearConstraint::getb() {
+    return _b;
+}
+OPTMatrix<double>& LinearConstraint::getAeq() {
+    return _Aeq;
+}
+OPTMatrix<double>& LinearConstraint::getbeq() {
+    return _beq;
+}
+OPTMatrix<double>& LinearConstraint::getlb() {
+    return _lb;
+}
+OPTMatrix<double>& LinearConstraint::getub() {
+    return _ub;
+}
+const std::size_t* LinearConstraint::getindexLB() {
+    return _indexLB;
+}
+const std::size_t* LinearConstraint::getindexUB() {
+    return _indexUB;
+}
+const std::size_t* LinearConstraint::getindexFixed() {
+    return _indexFixed;
+}

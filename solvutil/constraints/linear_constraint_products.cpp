@@ -84,8 +84,7 @@ OPTMatrix<double> LinearConstraint::Aeqconstr(const OPTMatrix<double>& x) {
 void LinearConstraint::deepCopyRowTransposeAeq(std::size_t i, std::size_t col,
                                                OPTMatrix<double>& out) {
     // The A variant's name in the text is not a slip: the message is fixed as it is.
-    solvAssert(out._rows >= _Aeq._cols,
-               "Size mismatch in LinearConstraint::deepCopyRowTranspose.");
+    solvAssert(out._rows >= _Aeq._cols, "Size mismatch in LinearConstraint::deepCopyRowTranspose.");
     copyRow(_Aeq, i, out._data + out._rows * col);
 }
 
@@ -130,7 +129,9 @@ OPTMatrix<double> LinearConstraint::Afixedx(const OPTMatrix<double>& x) {
     return synthesize(_counts->nFixed, _indexFixed, [&](std::size_t j) { return x(j, 0); });
 }
 
-double LinearConstraint::bfixedAt(std::size_t k) { return _ub(_indexFixed[k], 0); }
+double LinearConstraint::bfixedAt(std::size_t k) {
+    return _ub(_indexFixed[k], 0);
+}
 
 // No size check here: a point with extra rows is accepted.
 OPTMatrix<double> LinearConstraint::Afixedconstr(const OPTMatrix<double>& x) {
@@ -157,8 +158,7 @@ OPTMatrix<double> LinearConstraint::Albx(const OPTMatrix<double>& x) {
 
 OPTMatrix<double> LinearConstraint::Albconstr(const OPTMatrix<double>& x) {
     solvAssert(x._rows <= _counts->nVar, "Size mismatch in LinearConstraint::Albconstr.");
-    return synthesize(_counts->nLB, _indexLB,
-                      [&](std::size_t j) { return _lb(j, 0) - x(j, 0); });
+    return synthesize(_counts->nLB, _indexLB, [&](std::size_t j) { return _lb(j, 0) - x(j, 0); });
 }
 
 void LinearConstraint::deepCopyRowTransposeAlb(std::size_t k, std::size_t col,
@@ -190,8 +190,7 @@ OPTMatrix<double> LinearConstraint::Aubx(const OPTMatrix<double>& x) {
 
 OPTMatrix<double> LinearConstraint::Aubconstr(const OPTMatrix<double>& x) {
     solvAssert(x._rows <= _counts->nVar, "Size mismatch in LinearConstraint::Aubconstr.");
-    return synthesize(_counts->nUB, _indexUB,
-                      [&](std::size_t j) { return x(j, 0) - _ub(j, 0); });
+    return synthesize(_counts->nUB, _indexUB, [&](std::size_t j) { return x(j, 0) - _ub(j, 0); });
 }
 
 void LinearConstraint::deepCopyRowTransposeAub(std::size_t k, std::size_t col,
@@ -224,7 +223,15 @@ double absmaxOf(const OPTMatrix<double>& m) {
 }
 }  // namespace
 
-double LinearConstraint::absmaxA() { return absmaxOf(_A); }
-double LinearConstraint::absmaxAeq() { return absmaxOf(_Aeq); }
-double LinearConstraint::absmaxb() { return absmaxOf(_b); }
-double LinearConstraint::absmaxbeq() { return absmaxOf(_beq); }
+double LinearConstraint::absmaxA() {
+    return absmaxOf(_A);
+}
+double LinearConstraint::absmaxAeq() {
+    return absmaxOf(_Aeq);
+}
+double LinearConstraint::absmaxb() {
+    return absmaxOf(_b);
+}
+double LinearConstraint::absmaxbeq() {
+    return absmaxOf(_beq);
+}

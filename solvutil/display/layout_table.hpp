@@ -182,7 +182,9 @@ struct Layout<SolverName::ActiveSetLeastSquares> {
 
 /// Whether S has a layout table.
 template <SolverName S>
-concept HasLayout = requires { Layout<S>::columns; };
+concept HasLayout = requires {
+    Layout<S>::columns;
+};
 
 /// The SolverName whose width, type and precision arrays S hands out (S itself unless S
 /// shares the arrays of its pair).

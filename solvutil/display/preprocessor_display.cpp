@@ -25,9 +25,9 @@ void printPreprocessorDisplay(SolverName /*solver*/, unsigned long countA, unsig
         magnitude = 0 - magnitude;
     }
     os << "\n";
-    const hostmsg::BaseMsgID summary(
-        {std::uint64_t{countA}, std::uint64_t{countB}, std::uint64_t{countC}, changeWord, magnitude},
-        kCatalog, "LPPreprocessorDisplay");
+    const hostmsg::BaseMsgID summary({std::uint64_t{countA}, std::uint64_t{countB},
+                                      std::uint64_t{countC}, changeWord, magnitude},
+                                     kCatalog, "LPPreprocessorDisplay");
     os << hostmsg::MessageCatalog::get_message(summary, hostmsg::KdLocale::global());
     os << "\n";
 }

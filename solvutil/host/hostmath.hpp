@@ -23,9 +23,8 @@ template <typename TOut, typename TA, typename TB>
 KALDOR_API void Minus(TOut* out, const TA* a, const TB* b, std::size_t incOut, std::size_t incA,
                       std::size_t incB, std::size_t count);
 
-extern template KALDOR_API void Minus<double, double, double>(double*, const double*,
-                                                              const double*, std::size_t,
-                                                              std::size_t, std::size_t,
+extern template KALDOR_API void Minus<double, double, double>(double*, const double*, const double*,
+                                                              std::size_t, std::size_t, std::size_t,
                                                               std::size_t);
 
 }  // namespace hostmath

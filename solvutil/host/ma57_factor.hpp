@@ -56,8 +56,8 @@ public:
     /// skipped and its value never read, so a caller may pass the lower triangle alone
     /// or both triangles of a symmetric matrix. Repeated entries are summed; row indices
     /// within a column need not be sorted. Every index is checked before any work.
-    void symbolicFactorization(const long* ir, const long* jc, long n, long nnz,
-                               const long* perm, int orderingFlag);
+    void symbolicFactorization(const long* ir, const long* jc, long n, long nnz, const long* perm,
+                               int orderingFlag);
 
     /// Factors the values of the analysed pattern. `values` holds the `nnz` values that
     /// belong to the `ir` entries of the symbolic step, in the same order; only those of

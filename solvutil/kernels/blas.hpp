@@ -71,11 +71,17 @@ enum class Diag : char { Unit = 'U', NonUnit = 'N' };
 /// Norm letter of lange and lansy.
 enum class Norm : char { Inf = 'I' };
 
-inline Trans transIf(bool transposed) { return transposed ? Trans::Yes : Trans::No; }
-inline Part upperIf(bool upper) { return upper ? Part::Upper : Part::Lower; }
+inline Trans transIf(bool transposed) {
+    return transposed ? Trans::Yes : Trans::No;
+}
+inline Part upperIf(bool upper) {
+    return upper ? Part::Upper : Part::Lower;
+}
 
 /// Leading dimension of an m-row operand: BLAS rejects 0 even when the matrix is empty.
-inline blas_int ld(blas_int m) { return m > 1 ? m : 1; }
+inline blas_int ld(blas_int m) {
+    return m > 1 ? m : 1;
+}
 
 // Level 1. Overloads without increments use unit strides.
 inline void axpy(blas_int n, double alpha, const double* x, double* y) {
@@ -85,7 +91,9 @@ inline void axpy(blas_int n, double alpha, const double* x, double* y) {
 inline void copy(blas_int n, const double* x, blas_int incx, double* y, blas_int incy) {
     dcopy_(&n, x, &incx, y, &incy);
 }
-inline void copy(blas_int n, const double* x, double* y) { copy(n, x, 1, y, 1); }
+inline void copy(blas_int n, const double* x, double* y) {
+    copy(n, x, 1, y, 1);
+}
 /// y[0], y[incy], ... <- value: dcopy from the single `value` with source increment 0.
 inline void fill(blas_int n, double value, double* y, blas_int incy) {
     copy(n, &value, 0, y, incy);
@@ -166,8 +174,7 @@ inline double lange(Norm norm, blas_int m, blas_int n, const double* a, blas_int
     return dlange_(&nc, &m, &n, a, &lda, work);
 }
 /// `work` needs n entries for the infinity norm.
-inline double lansy(Norm norm, Part uplo, blas_int n, const double* a, blas_int lda,
-                    double* work) {
+inline double lansy(Norm norm, Part uplo, blas_int n, const double* a, blas_int lda, double* work) {
     const char nc = static_cast<char>(norm);
     const char uc = static_cast<char>(uplo);
     return dlansy_(&nc, &uc, &n, a, &lda, work);

@@ -32,12 +32,11 @@ void denseMatrixMultiply(double* R, const double* A, const double* B, long M, lo
                          bool transA, bool transB) {
     const blas_int lda = ld(transA ? K : M);  // rows of A as stored
     const blas_int ldb = ld(transB ? N : K);  // rows of B as stored
-    blas::gemm(blas::transIf(transA), blas::transIf(transB), M, N, K, 1.0, A, lda, B, ldb, 0.0,
-               R, ld(M));
+    blas::gemm(blas::transIf(transA), blas::transIf(transB), M, N, K, 1.0, A, lda, B, ldb, 0.0, R,
+               ld(M));
 }
 
-void denseMatrixMultiplySyrk(double* R, const double* A, long m, long n, bool trans,
-                             bool upper) {
+void denseMatrixMultiplySyrk(double* R, const double* A, long m, long n, bool trans, bool upper) {
     const blas_int N = trans ? n : m;
     const blas_int K = trans ? m : n;
     blas::syrk(blas::upperIf(upper), blas::transIf(trans), N, K, 1.0, A, ld(m), 0.0, R, ld(N));
@@ -80,8 +79,7 @@ void vertcat(DenseMatrix& R, const DenseMatrix& A, const DenseMatrix& B) {
     vertcat(A.data(), A.rows, B.data(), B.rows, R.data(), A.cols);
 }
 
-void matmult(DenseMatrix& R, const DenseMatrix& A, const DenseMatrix& B, bool transA,
-             bool transB) {
+void matmult(DenseMatrix& R, const DenseMatrix& A, const DenseMatrix& B, bool transA, bool transB) {
     const long M = transA ? A.cols : A.rows;
     const long K = transA ? A.rows : A.cols;
     const long N = transB ? B.rows : B.cols;

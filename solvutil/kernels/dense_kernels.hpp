@@ -16,8 +16,8 @@
 SOLVUTIL_API void gaxpy(double alpha, const DenseMatrix& A, const AlignedVector& x, double beta,
                         AlignedVector& y);
 /// y <- alpha*A'*x + beta*y. A is m-by-n, x has m elements, y has n.
-SOLVUTIL_API void tr_gaxpy(double alpha, const DenseMatrix& A, const AlignedVector& x,
-                           double beta, AlignedVector& y);
+SOLVUTIL_API void tr_gaxpy(double alpha, const DenseMatrix& A, const AlignedVector& x, double beta,
+                           AlignedVector& y);
 /// y[0..m-1] <- A*x (x has n elements); the old values at y are not read.
 SOLVUTIL_API void matvec(ResultIterator y, const DenseMatrix& A, const AlignedVector& x);
 /// y[0..n-1] <- A'*x (x has m elements); the old values at y are not read.
@@ -50,8 +50,8 @@ SOLVUTIL_API void matVecPlusVec(double* y, const double* A, const double* x, con
 /// R <- [A; B]: A is mA-by-n, B is mB-by-n, R is (mA+mB)-by-n (leading dimension mA+mB).
 SOLVUTIL_API void vertcat(const double* A, long mA, const double* B, long mB, double* R, long n);
 /// R <- op(A)*op(B); op(A) is M-by-K, op(B) is K-by-N, R is M-by-N.
-SOLVUTIL_API void denseMatrixMultiply(double* R, const double* A, const double* B, long M,
-                                      long N, long K, bool transA, bool transB);
+SOLVUTIL_API void denseMatrixMultiply(double* R, const double* A, const double* B, long M, long N,
+                                      long K, bool transA, bool transB);
 /// One triangle of R <- A*A' (trans false) or A'*A (trans true), A m-by-n; R is square
 /// of order m (or n when trans). `upper` selects the triangle written ('U' or 'L').
 SOLVUTIL_API void denseMatrixMultiplySyrk(double* R, const double* A, long m, long n, bool trans,

@@ -5,8 +5,12 @@ DenseMatrix::DenseMatrix(long r, long c)
 
 DenseMatrix::~DenseMatrix() = default;
 
-const double* DenseMatrix::data() const { return values_.data(); }
-double* DenseMatrix::data() { return values_.data(); }
+const double* DenseMatrix::data() const {
+    return values_.data();
+}
+double* DenseMatrix::data() {
+    return values_.data();
+}
 
 void DenseMatrix::resize(long r, long c) {
     rows = r;

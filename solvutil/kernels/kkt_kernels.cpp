@@ -45,9 +45,9 @@ void symKKTCat(double* K, long nK, const double* H, long nH, const double* A, lo
 }
 
 void sym_kktcat(DenseMatrix& K, const DenseMatrix& H, const DenseMatrix& A, bool full) {
-    SOLVUTIL_DEBUG_ASSERT(K.rows == A.cols + A.rows && K.cols == K.rows && H.rows <= A.cols &&
-                              H.cols == H.rows,
-                          "sym_kktcat: the matrices' shapes do not fit together.");
+    SOLVUTIL_DEBUG_ASSERT(
+        K.rows == A.cols + A.rows && K.cols == K.rows && H.rows <= A.cols && H.cols == H.rows,
+        "sym_kktcat: the matrices' shapes do not fit together.");
     double* k = K.data();
     const double* h = H.data();
     const double* a = A.data();

@@ -15,10 +15,9 @@
 /// K <- the KKT matrix of H and A above, whole (`full`) or only its lower triangle with
 /// diagonal (entries above the diagonal are then not written). K must already be
 /// (A.cols + A.rows) square with H.rows <= A.cols; nothing is checked or resized.
-SOLVUTIL_API void sym_kktcat(DenseMatrix& K, const DenseMatrix& H, const DenseMatrix& A,
-                             bool full);
+SOLVUTIL_API void sym_kktcat(DenseMatrix& K, const DenseMatrix& H, const DenseMatrix& A, bool full);
 
 /// Raw form of sym_kktcat: K is nK-by-nK, H nH-by-nH, A mA-by-nA, all column-major with
 /// leading dimension equal to their row count.
-SOLVUTIL_API void symKKTCat(double* K, long nK, const double* H, long nH, const double* A,
-                            long mA, long nA, bool full);
+SOLVUTIL_API void symKKTCat(double* K, long nK, const double* H, long nH, const double* A, long mA,
+                            long nA, bool full);

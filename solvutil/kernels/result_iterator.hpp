@@ -10,9 +10,10 @@
 class ResultIterator {
 public:
     template <std::contiguous_iterator It>
-        requires std::is_same_v<std::iter_value_t<It>, double> &&
-                 (!std::is_const_v<std::remove_reference_t<std::iter_reference_t<It>>>)
-    ResultIterator(It it) : ptr_(std::to_address(it)) {}  // NOLINT: implicit by design
+    requires std::is_same_v < std::iter_value_t<It>,
+    double > &&(!std::is_const_v<std::remove_reference_t<std::iter_reference_t<It>>>)
+                 ResultIterator(It it)
+        : ptr_(std::to_address(it)) {}  // NOLINT: implicit by design
 
     double* get() const noexcept { return ptr_; }
 

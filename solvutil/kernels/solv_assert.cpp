@@ -5,7 +5,7 @@
 
 void solvAssert(bool condition, const char* message) {
     if (condition) return;
-    // The message is passed as the format on purpose: the texts are fixed literals.
+        // The message is passed as the format on purpose: the texts are fixed literals.
 #pragma GCC diagnostic push
 #pragma GCC diagnostic ignored "-Wformat-security"
 #pragma GCC diagnostic ignored "-Wformat-nonliteral"

@@ -19,8 +19,8 @@
 SOLVUTIL_API void gaxpy(double alpha, const SparseMatrix& S, const AlignedVector& x, double beta,
                         AlignedVector& y);
 /// y <- beta*y + alpha*S'*x. x has m elements, y at least n (see gaxpy).
-SOLVUTIL_API void tr_gaxpy(double alpha, const SparseMatrix& S, const AlignedVector& x,
-                           double beta, AlignedVector& y);
+SOLVUTIL_API void tr_gaxpy(double alpha, const SparseMatrix& S, const AlignedVector& x, double beta,
+                           AlignedVector& y);
 /// y[0..m-1] <- S*x; the old values at y are not read.
 SOLVUTIL_API void matvec(ResultIterator y, const SparseMatrix& S, const AlignedVector& x);
 /// y[0..n-1] <- S'*x; the old values at y are not read.

@@ -61,8 +61,12 @@ SparseMatrix& SparseMatrix::operator=(SparseMatrix&& other) noexcept {
 
 SparseMatrix::~SparseMatrix() = default;
 
-const double* SparseMatrix::data() const { return values_.data(); }
-double* SparseMatrix::data() { return values_.data(); }
+const double* SparseMatrix::data() const {
+    return values_.data();
+}
+double* SparseMatrix::data() {
+    return values_.data();
+}
 
 void SparseMatrix::bindPointers() noexcept {
     jc = jcStore_.data();
@@ -92,6 +96,7 @@ SparseMatrix SparseMatrix::fromDense(const DenseMatrix& A) {
 DenseMatrix SparseMatrix::toDense() const {
     DenseMatrix D(rows, cols);
     for (long j = 0; j < cols; ++j)
-        for (long k = jc[j]; k < jc[j + 1]; ++k) D(ir[k], j) += values_[static_cast<std::size_t>(k)];
+        for (long k = jc[j]; k < jc[j + 1]; ++k)
+            D(ir[k], j) += values_[static_cast<std::size_t>(k)];
     return D;
 }

@@ -13,11 +13,11 @@
 /// Fixed by the binary interface: the member order and the two virtual data() slots.
 class SOLVUTIL_API SparseMatrix {
 public:
-    long rows = 0;        ///< number of rows m
-    long cols = 0;        ///< number of columns n
-    long nzmax = 0;       ///< capacity of ir and of the values
-    long* jc = nullptr;   ///< column starts, cols+1 entries
-    long* ir = nullptr;   ///< row index of each stored entry
+    long rows = 0;       ///< number of rows m
+    long cols = 0;       ///< number of columns n
+    long nzmax = 0;      ///< capacity of ir and of the values
+    long* jc = nullptr;  ///< column starts, cols+1 entries
+    long* ir = nullptr;  ///< row index of each stored entry
 
     /// A 0-by-0 matrix.
     SparseMatrix();

@@ -54,7 +54,9 @@ void sym_matvec(ResultIterator y, const DenseMatrix& A, const AlignedVector& x,
     matSymVecPlusVec(y.get(), A.data(), x.data(), z.data(), A.rows);
 }
 
-double sym_norminf(const DenseMatrix& A) { return symNormInf(A.data(), A.rows); }
+double sym_norminf(const DenseMatrix& A) {
+    return symNormInf(A.data(), A.rows);
+}
 
 void sym_copy(DenseMatrix& R, const DenseMatrix& A) {
     SOLVUTIL_DEBUG_ASSERT(R.rows == R.cols && A.rows == R.rows && A.cols == R.cols,

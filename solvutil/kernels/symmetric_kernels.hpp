@@ -14,8 +14,8 @@
 /// y <- alpha*A*x + beta*y with A n-by-n symmetric, read from its upper triangle when
 /// `upper`, else from its lower one (the other triangle is never read). x and y have n
 /// elements; with beta = 0 the old y is not read.
-SOLVUTIL_API void sym_gaxpy(double alpha, const DenseMatrix& A, const AlignedVector& x,
-                            double beta, AlignedVector& y, bool upper);
+SOLVUTIL_API void sym_gaxpy(double alpha, const DenseMatrix& A, const AlignedVector& x, double beta,
+                            AlignedVector& y, bool upper);
 /// y[0..n-1] <- A*x, A symmetric read from its lower triangle.
 SOLVUTIL_API void sym_matvec(ResultIterator y, const DenseMatrix& A, const AlignedVector& x);
 /// y[0..n-1] <- A*x + z (first n elements of z), A read from its lower triangle.

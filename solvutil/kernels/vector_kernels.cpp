@@ -43,7 +43,9 @@ void axpy(double alpha, const AlignedVector& x, AlignedVector& y) {
     axpy(alpha, x.data(), y.data(), std::min(x.size(), y.size()));
 }
 
-void scale(double alpha, AlignedVector& x) { scale(alpha, x.data(), x.size()); }
+void scale(double alpha, AlignedVector& x) {
+    scale(alpha, x.data(), x.size());
+}
 
 void copy(AlignedVector& y, const AlignedVector& x) {
     y.resize(x.size());
@@ -54,6 +56,10 @@ double dotprod(const AlignedVector& x, const AlignedVector& y) {
     return dotprod(x.data(), y.data(), std::min(x.size(), y.size()));
 }
 
-double norm2(const AlignedVector& x) { return norm2(x.data(), x.size()); }
+double norm2(const AlignedVector& x) {
+    return norm2(x.data(), x.size());
+}
 
-double norminf(const AlignedVector& x) { return norminf(x.data(), x.size()); }
+double norminf(const AlignedVector& x) {
+    return norminf(x.data(), x.size());
+}

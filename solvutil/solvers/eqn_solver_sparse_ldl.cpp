@@ -8,7 +8,9 @@
 
 namespace {
 
-bool hasId(const hostcore::IUserException& e, const char* id) { return e.getMessageId() == id; }
+bool hasId(const hostcore::IUserException& e, const char* id) {
+    return e.getMessageId() == id;
+}
 
 }  // namespace
 
@@ -28,7 +30,9 @@ EqnSolverSparseLDL::EqnSolverSparseLDL(double pivotTol)
     factorObj->setPivotTolerance(pivotTol);
 }
 
-EqnSolverSparseLDL::~EqnSolverSparseLDL() { delete factorObj; }
+EqnSolverSparseLDL::~EqnSolverSparseLDL() {
+    delete factorObj;
+}
 
 void EqnSolverSparseLDL::init(long m, long n, double* pr, long* ir, long* jc, long nnz) {
     this->m = m;
@@ -85,7 +89,15 @@ void EqnSolverSparseLDL::solve(std::vector<double, aligned_allocator<double>>& x
     solveInfo = factorObj->statusWord();
 }
 
-void EqnSolverSparseLDL::rank(long& out) { out = factorObj->rank(); }
-void EqnSolverSparseLDL::numNegEigenValues(long& out) { out = factorObj->numNegEigenValues(); }
-void EqnSolverSparseLDL::getFlops(double& out) { out = factorObj->flops(); }
-void EqnSolverSparseLDL::getNnzL(long& out) { out = factorObj->nnzL(); }
+void EqnSolverSparseLDL::rank(long& out) {
+    out = factorObj->rank();
+}
+void EqnSolverSparseLDL::numNegEigenValues(long& out) {
+    out = factorObj->numNegEigenValues();
+}
+void EqnSolverSparseLDL::getFlops(double& out) {
+    out = factorObj->flops();
+}
+void EqnSolverSparseLDL::getNnzL(long& out) {
+    out = factorObj->nnzL();
+}

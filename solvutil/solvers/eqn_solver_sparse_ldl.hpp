@@ -57,12 +57,12 @@ public:
     void getFlops(double& out) override;
     void getNnzL(long& out) override;
 
-    long solveInfo;                   ///< factor status word after the last solve (0 before)
-    MA57_RealLDLFactor* factorObj;    ///< owned
-    double* pr;                       ///< values (borrowed)
-    long* ir;                         ///< row indices (borrowed)
-    long* jc;                         ///< column starts (borrowed)
-    long nnz;                         ///< stored entries
-    long m;                           ///< rows
-    long n;                           ///< columns
+    long solveInfo;                 ///< factor status word after the last solve (0 before)
+    MA57_RealLDLFactor* factorObj;  ///< owned
+    double* pr;                     ///< values (borrowed)
+    long* ir;                       ///< row indices (borrowed)
+    long* jc;                       ///< column starts (borrowed)
+    long nnz;                       ///< stored entries
+    long m;                         ///< rows
+    long n;                         ///< columns
 };

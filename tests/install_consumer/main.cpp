@@ -11,16 +11,19 @@
 #include "solvutil/solvers/dynamic_reg_solver.hpp"
 
 int main() {
-    DenseMatrix H(2, 2), A(1, 2);                 // min 1/2 x'Hx  s.t.  A x = b
-    H(0, 0) = 4; H(1, 0) = 1; H(1, 1) = 3;        // lower triangle is enough
-    A(0, 0) = 1; A(0, 1) = 1;
+    DenseMatrix H(2, 2), A(1, 2);  // min 1/2 x'Hx  s.t.  A x = b
+    H(0, 0) = 4;
+    H(1, 0) = 1;
+    H(1, 1) = 3;  // lower triangle is enough
+    A(0, 0) = 1;
+    A(0, 1) = 1;
     DenseMatrix K(3, 3);
-    sym_kktcat(K, H, A, /*full=*/false);          // K = [H -A'; -A 0], lower triangle
-    const DenseMatrix K0 = K;                     // factor works in place
+    sym_kktcat(K, H, A, /*full=*/false);  // K = [H -A'; -A 0], lower triangle
+    const DenseMatrix K0 = K;             // factor works in place
 
-    solvutil::DynamicRegParams p;                 // defaults: RP_DEFAULT, RD_DEFAULT
+    solvutil::DynamicRegParams p;  // defaults: RP_DEFAULT, RD_DEFAULT
     p.nPrimal = 2;
-    p.rp = -p.rp;                                 // H block is positive here
+    p.rp = -p.rp;  // H block is positive here
     p.checkInertia = true;
     solvutil::DynamicRegSolver ldl;
     ldl.factor(K, 3, p);
@@ -28,8 +31,8 @@ int main() {
     ldl.solve(K, 3, x);
 
     AlignedVector r(3);
-    sym_matvec(r.begin(), K0, x);                 // r = K0 x
-    axpy(-1.0, rhs, r);                           // r = K0 x - rhs
+    sym_matvec(r.begin(), K0, x);  // r = K0 x
+    axpy(-1.0, rhs, r);            // r = K0 x - rhs
     printIterativeDisplay(SolverName::PredictorCorrector, true, true, 8, 1UL, 0.5 * dotprod(x, rhs),
                           norminf(r), 0.0, 0.0, 0.0, 1.0, 0UL);
     const bool ok = norminf(r) < 1e-12 && p.rank == 3;

@@ -31,7 +31,8 @@ using kxarray::kxArrayPtr;
 
 namespace {
 
-kxArray* sparse(std::size_t m, std::vector<std::size_t> jc, std::vector<std::size_t> ir, std::vector<double> pr) {
+kxArray* sparse(std::size_t m, std::vector<std::size_t> jc, std::vector<std::size_t> ir,
+                std::vector<double> pr) {
     kxArray* s = createSparseArray(m, jc.size() - 1, ir.size());
     std::ranges::copy(jc, kxColumnStarts(s));
     std::ranges::copy(ir, kxRowIndices(s));
@@ -106,7 +107,8 @@ TEST(HostMemory, CountersFailureInjectionAndArrays) {
     kxArrayPtr s(sparse(3, {0, 2, 3}, {2, 0, 1}, {1.25, 4, -5})), d(kxDuplicateArray(s.get()));
     EXPECT_EQ(kxGetScalar(s.get()), 4.0);  // element (0,0), stored second
     kxRealData(s.get())[1] = -1;
-    EXPECT_TRUE(kxIsSparse(d.get()) && kxRealData(d.get())[1] == 4.0 && kxColumnStarts(d.get())[2] == 3);
+    EXPECT_TRUE(kxIsSparse(d.get()) && kxRealData(d.get())[1] == 4.0 &&
+                kxColumnStarts(d.get())[2] == 3);
     EXPECT_EQ(arrayStats().live - arrays.live, 3u);
     z = kxarray::do_create_numeric({5, 1}, kxDOUBLE_CLASS, kxREAL);  // releases the first
     EXPECT_EQ(arrayStats().live - arrays.live, 3u);
@@ -120,10 +122,12 @@ TEST(HostMatrixMult, MatchesNaiveProductThroughThe64BitBlas) {
     for (bool singleColumn : {false, true}) {
         Dl_info info{};
         ASSERT_NE(dladdr(hostMatrixMultRoutine(singleColumn), &info), 0);
-        EXPECT_NE(std::string(info.dli_fname).find("libopenblas64"), std::string::npos) << info.dli_fname;
+        EXPECT_NE(std::string(info.dli_fname).find("libopenblas64"), std::string::npos)
+            << info.dli_fname;
     }
     std::mt19937 rng(2024);
-    const std::size_t shapes[][3] = {{1, 1, 1}, {2, 3, 4}, {13, 1, 9}, {64, 65, 33}, {5, 0, 4}, {0, 3, 2}, {500, 1000, 1}};
+    const std::size_t shapes[][3] = {{1, 1, 1}, {2, 3, 4}, {13, 1, 9},    {64, 65, 33},
+                                     {5, 0, 4}, {0, 3, 2}, {500, 1000, 1}};
     for (const auto& s : shapes)
         expectNaiveProduct(dense(rng, s[0], s[1]).get(), dense(rng, s[1], s[2]).get(),
                            dense(rng, s[0], s[2], 123.0).get());
@@ -133,7 +137,8 @@ TEST(HostMatrixMult, MatchesNaiveProductThroughThe64BitBlas) {
     kxSetN(c.get(), 3);
     expectNaiveProduct(a.get(), b.get(), c.get());
     expectNaiveProduct(a.get(), dense(rng, 4, 3).get(), c.get());
-    EXPECT_EQ(hostErrorId([&] { hostMatrixMult(a.get(), c.get(), c.get()); }), "KALDOR:hostMatrixMult:invalidArguments");
+    EXPECT_EQ(hostErrorId([&] { hostMatrixMult(a.get(), c.get(), c.get()); }),
+              "KALDOR:hostMatrixMult:invalidArguments");
     const double x[] = {5, 6, 7, 8, 9, 10}, y[] = {1, 2, 3};
     double out[6] = {0, 0, 0, 0, 0, 0};
     hostmath::Minus<double, double, double>(out, x, y, 2, 2, 0, 3);  // y's stride 0: y[0]
@@ -163,39 +168,50 @@ TEST(HostConsole, OrderedUtf8SinkPaddingFlushesAndIoPrintMatrix) {
     os.width(300), os << std::u16string(u"xy");
     os.width(4), os << std::u16string(400, u'z');
     os.width(8), os << "";
-    EXPECT_EQ(capture.text(), want + ("   " + q) + std::string(298, ' ') + "xy" + std::string(400, 'z') + "        ");
+    EXPECT_EQ(capture.text(), want + ("   " + q) + std::string(298, ' ') + "xy" +
+                                  std::string(400, 'z') + "        ");
     capture.clear();
-    kxArrayPtr d(kxCreateNumericMatrix(2, 2, kxDOUBLE_CLASS, kxREAL)), s(sparse(3, {0, 2, 3}, {2, 0, 1}, {1.25, 4, -5})),
+    kxArrayPtr d(kxCreateNumericMatrix(2, 2, kxDOUBLE_CLASS, kxREAL)),
+        s(sparse(3, {0, 2, 3}, {2, 0, 1}, {1.25, 4, -5})),
         e(kxCreateNumericMatrix(0, 1, kxDOUBLE_CLASS, kxREAL));
     const double v[4] = {1.5, -2.0, 1e-7, 123456.789};  // column-major
     std::copy(v, v + 4, kxRealData(d.get()));
     for (const auto& [name, array] : {std::pair{"D", &d}, {"S", &s}, {"E", &e}})
         hostio::legacy::ioPrintMatrix(name, array->get());
     const char *g = "%12.5g", *f = "%.5g";
-    EXPECT_EQ(capture.text(), "D =\n\n" + fmt(g, 1.5) + fmt(g, 1e-7) + "\n" + fmt(g, -2.0) + fmt(g, 123456.789) +
-                                  "\n\nS =\n\n  (3,1)  " + fmt(f, 1.25) + "\n  (1,1)  " + fmt(f, 4) +
-                                  "\n  (2,2)  " + fmt(f, -5) + "\n\nE =\n\n     []\n\n");
+    EXPECT_EQ(capture.text(), "D =\n\n" + fmt(g, 1.5) + fmt(g, 1e-7) + "\n" + fmt(g, -2.0) +
+                                  fmt(g, 123456.789) + "\n\nS =\n\n  (3,1)  " + fmt(f, 1.25) +
+                                  "\n  (1,1)  " + fmt(f, 4) + "\n  (2,2)  " + fmt(f, -5) +
+                                  "\n\nE =\n\n     []\n\n");
 }
 
 // Edge values of both signs, random bit patterns and exact decimal and binary rounding ties, in
 // every notation and precision with widths 0..29 (the width resets after each write).
 TEST(NumberFormat, EveryNotationAndPrecisionMatchesSnprintf) {
-    std::vector<double> v{0.0, DBL_MIN, DBL_TRUE_MIN, DBL_MAX, INFINITY, NAN, 0.5, 1e-300, 1.5e-7, 0.0001, 0.00001,
-                          100000.0, 1e6, 9.9999995, 9.9999994999, 999999.5, 999999.4, 0.99999949999, 0.9999995, 9.5, 0.95, 99.95};
+    std::vector<double> v{0.0,       DBL_MIN,   DBL_TRUE_MIN, DBL_MAX,  INFINITY, NAN,
+                          0.5,       1e-300,    1.5e-7,       0.0001,   0.00001,  100000.0,
+                          1e6,       9.9999995, 9.9999994999, 999999.5, 999999.4, 0.99999949999,
+                          0.9999995, 9.5,       0.95,         99.95};
     for (std::size_t i = 0, n = v.size(); i < n; ++i) v.push_back(-v[i]);
     std::mt19937_64 rng(20261205);
     std::uniform_int_distribution<std::int64_t> shift(1, 20), digits(1, 99999999);
     for (std::size_t i = 0; i < 300000; ++i) {
-        const double x = i % 3 == 0 ? std::bit_cast<double>(rng())
+        const double x = i % 3 == 0   ? std::bit_cast<double>(rng())
                          : i % 3 == 1 ? static_cast<double>(digits(rng) * 10 + 5)
-                                      : std::ldexp(static_cast<double>(2 * digits(rng) + 1), -static_cast<int>(shift(rng)));
+                                      : std::ldexp(static_cast<double>(2 * digits(rng) + 1),
+                                                   -static_cast<int>(shift(rng)));
         v.push_back((rng() & 1) != 0 ? -x : x);
     }
     const auto sci = std::ios_base::scientific, fixed = std::ios_base::fixed;
-    const struct { std::ios_base::fmtflags notation; int precision; char conv; std::size_t count; } modes[] = {
-        {sci, 3, 'e', 300000}, {sci, 6, 'e', 300000}, {{}, 6, 'g', 300000}, {{}, 0, 'g', 40000},
-        {{}, 1, 'g', 40000},   {{}, 17, 'g', 40000},  {sci, 0, 'e', 40000}, {sci, 17, 'e', 40000},
-        {fixed, 6, 'f', 40000}, {fixed | sci, 4, 'a', 40000}};
+    const struct {
+        std::ios_base::fmtflags notation;
+        int precision;
+        char conv;
+        std::size_t count;
+    } modes[] = {{sci, 3, 'e', 300000},       {sci, 6, 'e', 300000}, {{}, 6, 'g', 300000},
+                 {{}, 0, 'g', 40000},         {{}, 1, 'g', 40000},   {{}, 17, 'g', 40000},
+                 {sci, 0, 'e', 40000},        {sci, 17, 'e', 40000}, {fixed, 6, 'f', 40000},
+                 {fixed | sci, 4, 'a', 40000}};
     for (const auto& mode : modes) {
         ConsoleCapture capture;
         hostio::uostream os = hostio::uout();
@@ -209,26 +225,31 @@ TEST(NumberFormat, EveryNotationAndPrecisionMatchesSnprintf) {
             os << v[i];
             char want[512];
             std::snprintf(want, sizeof want, f, width, mode.precision, v[i]);
-            ASSERT_EQ(capture.text(), want) << std::hexfloat << v[i] << " as %." << mode.precision << mode.conv;
+            ASSERT_EQ(capture.text(), want)
+                << std::hexfloat << v[i] << " as %." << mode.precision << mode.conv;
             ASSERT_EQ(os.width(), 0);
         }
         EXPECT_TRUE(os.good());
     }
 }
 
-// Arguments in order, a replaced text, unknown keys and catalogs, injected failures, look-up counts.
+// Arguments in order, a replaced text, unknown keys and catalogs, injected failures, look-up
+// counts.
 TEST(MessageCatalog, ArgumentsErrorsFailureHookAndLookupCounts) {
     EXPECT_EQ(lookup("LPPreprocessorDisplay", {std::uint64_t{3}, std::uint64_t{2}, std::uint64_t{1},
                                                std::u16string(u"added "), std::uint64_t{7}}),
-              u"LP preprocessing removed 3 inequalities, 2 equalities, 1 variables, and added 7 nonzero elements.");
+              u"LP preprocessing removed 3 inequalities, 2 equalities, 1 variables, and added 7 "
+              u"nonzero elements.");
     {
         ScopedCatalogText text("LPPreprocessorDisplay", u"{4}/{3}/{2}/{1}/{0}/{5}/{x}");
-        EXPECT_EQ(lookup("LPPreprocessorDisplay", {std::int64_t{-3}, std::uint64_t{18446744073709551615UL},
-                                                   std::string("n\xC3\xA9"), std::u16string(u"\u20ac"), std::int64_t{0}}),
+        EXPECT_EQ(lookup("LPPreprocessorDisplay",
+                         {std::int64_t{-3}, std::uint64_t{18446744073709551615UL},
+                          std::string("n\xC3\xA9"), std::u16string(u"\u20ac"), std::int64_t{0}}),
                   u"0/\u20ac/n\u00e9/18446744073709551615/-3/{5}/{x}");
     }
     EXPECT_EQ(hostErrorId([] { lookup("NoSuchKey"); }), "KALDOR:messageCatalog:unknownKey");
-    EXPECT_EQ(hostErrorId([] { lookup("Iter", {}, "other:catalog"); }), "KALDOR:messageCatalog:unknownCatalog");
+    EXPECT_EQ(hostErrorId([] { lookup("Iter", {}, "other:catalog"); }),
+              "KALDOR:messageCatalog:unknownCatalog");
     const auto total = catalogLookups(), iter = catalogLookups("Iter");
     {
         ScopedCatalogFailure fail("Iter");
@@ -245,8 +266,11 @@ TEST(MessageCatalog, Utf8AndUtf16Conversions) {
     const std::u16string edges = u"\u007f\u0080\u07ff\u0800\ud7ff\ue000\uffff\U00010000\U0010FFFF";
     EXPECT_EQ(hostmsg::to_ustring(hostmsg::to_string(edges)), edges);
     EXPECT_EQ(hostmsg::to_string(edges).size(), 1 + 2 + 2 + 3 + 3 + 3 + 3 + 4 + 4u);
-    EXPECT_EQ(hostmsg::to_string(u"a\u00e9\u20ac\U0001F600"), "a\xC3\xA9\xE2\x82\xAC\xF0\x9F\x98\x80");
-    EXPECT_EQ(hostmsg::to_ustring(std::string("a\xFF" "b")), u"a\uFFFDb");
+    EXPECT_EQ(hostmsg::to_string(u"a\u00e9\u20ac\U0001F600"),
+              "a\xC3\xA9\xE2\x82\xAC\xF0\x9F\x98\x80");
+    EXPECT_EQ(hostmsg::to_ustring(std::string("a\xFF"
+                                              "b")),
+              u"a\uFFFDb");
     EXPECT_EQ(hostmsg::to_string(std::u16string(1, char16_t(0xD800))), "\xEF\xBF\xBD");
 }
 
@@ -264,11 +288,13 @@ TEST(Mt19937ar, MatchesStdMt19937) {
         std::vector<double> x(1001, -1.0);
         g->fillUniform(x.size() - 1, x.data());
         EXPECT_EQ(x.back(), -1.0) << "wrote past count";
-        EXPECT_TRUE(std::ranges::all_of(x.begin(), x.end() - 1, [](double u) { return u >= 0 && u < 1; }));
+        EXPECT_TRUE(
+            std::ranges::all_of(x.begin(), x.end() - 1, [](double u) { return u >= 0 && u < 1; }));
         e.discard(2 * 1000);  // two words per double
         g->fillUniform(0, nullptr);
         EXPECT_EQ(g->nextWord(), e());
     }
     const mt19937ar unseeded(123u, false);
-    EXPECT_EQ(std::count(unseeded.state, unseeded.state + 624, 0u) + unseeded.position, 624u + 624u);
+    EXPECT_EQ(std::count(unseeded.state, unseeded.state + 624, 0u) + unseeded.position,
+              624u + 624u);
 }

@@ -37,7 +37,8 @@ Csc laplacianKkt(long g, long nc) {
         if ((k % g) + 1 < g) e[{k + 1, k}] = -1.0;
         if (k + g < nx) e[{k + g, k}] = -1.0;
     }
-    for (long r = 0; r < nc; ++r) e[{nx + r, (r * 37) % nx}] = 1.0, e[{nx + r, (r * 101 + 13) % nx}] = 0.5;
+    for (long r = 0; r < nc; ++r)
+        e[{nx + r, (r * 37) % nx}] = 1.0, e[{nx + r, (r * 101 + 13) % nx}] = 0.5;
     return testdata::symmetricCsc(nx + nc, e, false);
 }
 
@@ -52,7 +53,8 @@ TEST(Ma57Factor, MatchesDenseLapackAndSharesTheProcessWithThe64BitBlas) {
     for (const auto& [nx, nc, both] : cases) {
         const long n = nx + nc;
         SCOPED_TRACE(n);
-        Csc a = testdata::symmetricCsc(n, testdata::randomKktLower(rng, nx, nc, 3, both ? 1e-8 : 0.0), both);
+        Csc a = testdata::symmetricCsc(
+            n, testdata::randomKktLower(rng, nx, nc, 3, both ? 1e-8 : 0.0), both);
         for (long j = 0; both && j < n; ++j)  // entries above the diagonal are never read
             for (long k = a.jc[j]; k < a.jc[j + 1]; ++k)
                 if (a.ir[k] < j) a.pr[k] = std::nan("");
@@ -104,12 +106,19 @@ TEST(Ma57Factor, RejectsBadInputWithoutCallingTheFactorization) {
     double b[2] = {1.0, 1.0}, x[2];
     MA57_RealLDLFactor f;
     auto sym = [&](long n = 2, const long* perm = nullptr, const long* starts = nullptr) {
-        f.symbolicFactorization(ir.data(), starts ? starts : jc.data(), n, n == 3 ? 2 : 3, perm, perm ? 1 : 0);
+        f.symbolicFactorization(ir.data(), starts ? starts : jc.data(), n, n == 3 ? 2 : 3, perm,
+                                perm ? 1 : 0);
     };
     auto num = [&] { f.numericFactorization(pr.data()); };
     auto solve = [&](bool check) { f.solve(b, 1, x, check); };
-    const struct { long* slot; long bad; const char* id; } corruptions[] = {
-        {&ir[1], -1, "badRowIndex"}, {&ir[1], 2, "badRowIndex"}, {&jc[1], 4, "badColumnStarts"}, {&jc[2], 2, "badColumnStarts"}};
+    const struct {
+        long* slot;
+        long bad;
+        const char* id;
+    } corruptions[] = {{&ir[1], -1, "badRowIndex"},
+                       {&ir[1], 2, "badRowIndex"},
+                       {&jc[1], 4, "badColumnStarts"},
+                       {&jc[2], 2, "badColumnStarts"}};
     for (const auto& c : corruptions) {
         const long good = std::exchange(*c.slot, c.bad);
         EXPECT_EQ(hostErrorId([&] { sym(); }), kId + c.id) << c.bad;
@@ -128,7 +137,8 @@ TEST(Ma57Factor, RejectsBadInputWithoutCallingTheFactorization) {
         ADD_FAILURE() << "an infinite value was accepted";
     } catch (const hostcore::IUserException& e) {
         const std::string text = "Sparse factor: value 2 (row 1, column 1) is infinite.";
-        EXPECT_EQ(e.getMessageId() + "|" + e.getMessageText() + "|" + e.what(), kId + "nonFiniteValue|" + text + "|" + text);
+        EXPECT_EQ(e.getMessageId() + "|" + e.getMessageText() + "|" + e.what(),
+                  kId + "nonFiniteValue|" + text + "|" + text);
     }
     pr[2] = NAN;
     EXPECT_EQ(hostErrorId(num), kId + "nonFiniteValue");
@@ -162,7 +172,8 @@ TEST(Ma57Factor, RetriesWithLargerWorkspaceUntilAttemptsRunOut) {
         EXPECT_EQ(hostErrorId([&] { factor(f, a); }), kId + "tooManyAttempts");
         EXPECT_EQ(kaldor::testing::lastFactorAttempts(), 1);
         EXPECT_TRUE(f.statusWord() == -8 || f.statusWord() == -9) << f.statusWord();
-        EXPECT_EQ(hostErrorId([&] { f.solve(ones.data(), 1, x.data(), true); }), kId + "solveError");
+        EXPECT_EQ(hostErrorId([&] { f.solve(ones.data(), 1, x.data(), true); }),
+                  kId + "solveError");
     }
     kaldor::testing::ScopedFactorRetryPolicy policy({/*maxAttempts=*/5, /*workspace=*/0});
     MA57_RealLDLFactor f;
@@ -198,7 +209,8 @@ TEST(Ma57Factor, SeesRoundOffSingularKktAsRankDeficient) {
         MA57_RealLDLFactor f;
         factor(f, a);
         agreed += f.rank() == std::ranges::count_if(w, [&](double v) { return std::abs(v) > tol; });
-        negAgreed += f.numNegEigenValues() == std::ranges::count_if(w, [&](double v) { return v < -tol; });
+        negAgreed +=
+            f.numNegEigenValues() == std::ranges::count_if(w, [&](double v) { return v < -tol; });
     }
     EXPECT_GE(agreed, trials * 9 / 10);
     EXPECT_GE(negAgreed, trials * 9 / 10);

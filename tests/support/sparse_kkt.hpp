@@ -64,9 +64,8 @@ inline std::vector<double> toDense(const Csc& a) {
 /// sparse, diagonally dominant positive definite matrix with about `perCol` off-diagonal
 /// entries per column, A is nc-by-nx with about `perCol` entries per row. Copies of
 /// earlier rows of A replace `dependentRows` of its rows (δ = 0 makes the matrix singular).
-inline std::map<std::pair<long, long>, double> randomKktLower(std::mt19937& rng, long nx,
-                                                              long nc, int perCol,
-                                                              double delta,
+inline std::map<std::pair<long, long>, double> randomKktLower(std::mt19937& rng, long nx, long nc,
+                                                              int perCol, double delta,
                                                               long dependentRows = 0) {
     std::uniform_real_distribution<double> val(-1.0, 1.0);
     std::uniform_int_distribution<long> row(0, nx - 1);

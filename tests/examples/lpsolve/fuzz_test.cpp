@@ -53,11 +53,12 @@ TEST(Fuzz, EveryRunEndsWithADocumentedExitCodeAndAMessage) {
         const std::string what = fault(r);
         ++histogram[what.empty() ? "exit " + std::to_string(r.exitCode) : what];
         if (what.empty()) continue;
-        const std::string kept = tempPath("fuzz_fail_" + std::to_string(seed) + "_" +
-                                          std::to_string(i) + ".mps");
+        const std::string kept =
+            tempPath("fuzz_fail_" + std::to_string(seed) + "_" + std::to_string(i) + ".mps");
         writeFile(kept, f.bytes);
         ADD_FAILURE() << what << " on file " << i << " of seed " << seed << " (" << f.recipe
-                      << "), kept as " << kept << "\n" << r.err.substr(0, 2000);
+                      << "), kept as " << kept << "\n"
+                      << r.err.substr(0, 2000);
         ++faults;
     }
     std::remove(file.c_str());

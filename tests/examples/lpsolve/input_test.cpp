@@ -74,7 +74,10 @@ TEST(HostileInput, EveryCaseEndsWithItsExitCodeAndAMessage) {
         {manyErrors, {"--verbose"}, 2, "CoinMpsIO: No match for row NOROW at line 5"},
         {lp("", "    S1  SOS  'MARKER'  'SOSORG'\n"), {}, 2, "special ordered sets"},
         {"NAME          T\nROWS\n N  OBJ\n L  LIM\nCOLUMNS\n    X         OBJ          1.0\n"
-         "RHS\n    RHS       LIMITROW9\nENDATA\n", {}, 2, "column 15"},  // once a null pointer
+         "RHS\n    RHS       LIMITROW9\nENDATA\n",
+         {},
+         2,
+         "column 15"},  // once a null pointer
         {lp("", " UP BND\tY\t" + std::string(90, '1') + "\n"), {}, 2, "tabs"},
         {std::string("NAME\0\x01\x02\xff", 8), {}, 2, "binary file"},
         {"", {dir}, 2, "directory"},
@@ -93,8 +96,10 @@ TEST(HostileInput, EveryCaseEndsWithItsExitCodeAndAMessage) {
         std::vector<std::string> args = c.args;
         if (!c.bytes.empty()) args.push_back(file);
         const bool quiet = args[0] != "--verbose";
-        if (quiet) args.insert(args.begin(), "--quiet");
-        else args.erase(args.begin());
+        if (quiet)
+            args.insert(args.begin(), "--quiet");
+        else
+            args.erase(args.begin());
         const auto r = runProgram(LPSOLVE_BINARY, args);
         const std::string what = c.bytes.substr(0, 60) + " " + (c.args.empty() ? "" : c.args[0]);
         EXPECT_EQ(r.exitCode, c.code) << what << "\n" << r.err;
@@ -114,11 +119,12 @@ TEST(HostileInput, EveryCaseEndsWithItsExitCodeAndAMessage) {
 // arrives as the minimization of the negated objective and constant.
 TEST(HostileInput, ReaderMakesBigBoundsInfiniteAndNegatesAMaximization) {
     const std::string file = tempPath("bounds.mps");
-    writeFile(file, "NAME  B\nOBJSENSE\n    MAX\nROWS\n N  OBJ\n L  R1\n G  R2\n E  R3\n L  R4\n"
-                    "COLUMNS\n    X  OBJ  2  R1  1\n    X  R2  1  R3  1\n    Y  R4  1\n"
-                    "RHS\n    RHS  R1  1e20  R2  -1e21\n    RHS  R4  9.9e19  OBJ  5\n"
-                    "RANGES\n    RNG  R3  1e20\nBOUNDS\n UP BND  X  1e20\n LO BND  X  -1e20\n"
-                    " UP BND  Y  -2e20\nENDATA\n");
+    writeFile(file,
+              "NAME  B\nOBJSENSE\n    MAX\nROWS\n N  OBJ\n L  R1\n G  R2\n E  R3\n L  R4\n"
+              "COLUMNS\n    X  OBJ  2  R1  1\n    X  R2  1  R3  1\n    Y  R4  1\n"
+              "RHS\n    RHS  R1  1e20  R2  -1e21\n    RHS  R4  9.9e19  OBJ  5\n"
+              "RANGES\n    RNG  R3  1e20\nBOUNDS\n UP BND  X  1e20\n LO BND  X  -1e20\n"
+              " UP BND  Y  -2e20\nENDATA\n");
     const lpsolve::LpModel m = lpsolve::readMps(file, true);
     std::remove(file.c_str());
     const double inf = lpsolve::kInf;

@@ -63,7 +63,8 @@ TEST(LpFamilies, ShapesOptimaAndAgreementWithClp) {
             options.linearAlgebra = la;
             out = lpsolve::solveFile(options);
             ASSERT_EQ(out.status, lpsolve::IpmStatus::Optimal) << out.message;
-            EXPECT_NEAR(out.objective, clp.objective, 1e-6 * std::max(1.0, std::fabs(clp.objective)));
+            EXPECT_NEAR(out.objective, clp.objective,
+                        1e-6 * std::max(1.0, std::fabs(clp.objective)));
             EXPECT_LT(out.maxViolation, 1e-6) << out.linearAlgebra;
         }
         std::remove(file.c_str());

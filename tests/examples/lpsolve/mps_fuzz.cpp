@@ -82,29 +82,90 @@ std::string bzip2(const std::string& text) {
 }
 
 const char* const kNumbers[] = {
-    "1e400", "-1e400", "nan", "NaN", "inf", "-inf", "Infinity", "1e20", "-1e20", "1e19",
-    "-1e19", "9.99e19", "1e25", "1e308", "-1e308", "1.8e308", "1e-320", "4.9e-324", "0",
-    "-0", "1e+", "1.2.3", "0x1p3", "99999999999999999999999999", "1e30", "-1e30", "1e-30",
-    "1e9", "-1e-9", "+", "-", "1e-400", "1e299", "1e300", "12345678901234567890.5",
+    "1e400",
+    "-1e400",
+    "nan",
+    "NaN",
+    "inf",
+    "-inf",
+    "Infinity",
+    "1e20",
+    "-1e20",
+    "1e19",
+    "-1e19",
+    "9.99e19",
+    "1e25",
+    "1e308",
+    "-1e308",
+    "1.8e308",
+    "1e-320",
+    "4.9e-324",
+    "0",
+    "-0",
+    "1e+",
+    "1.2.3",
+    "0x1p3",
+    "99999999999999999999999999",
+    "1e30",
+    "-1e30",
+    "1e-30",
+    "1e9",
+    "-1e-9",
+    "+",
+    "-",
+    "1e-400",
+    "1e299",
+    "1e300",
+    "12345678901234567890.5",
 };
 const char* const kInserts[] = {
-    "QUADOBJ", "  QUADOBJ", "quadobj", "QMATRIX", "QSECTION  OBJ", "CSECTION  K  0.0  QUAD",
-    "OBJSENSE", "OBJSENSE\n    MAX", "OBJSENSE MAXIMIZE", "OBJSENSE    MIN", "objsense\n  max",
-    "SOS", " S1 SOS", "    S1  SOS  'MARKER'  'SOSORG'", "    M  'MARKER'  'INTORG'",
-    "    M  'MARKER'  'INTEND'", "    M  'MARKER'  'SOSEND'", "RANGES", "BOUNDS", "RHS",
-    "COLUMNS", "ROWS", "ENDATA", "NAME", "NAME  X  FREE", " FR BND  X", " MI BND  X",
-    " SC BND  X  5", " BV BND  X", " UP BND", "*", "#", "", " N  OBJ2", " E  R", " X  Y",
+    "QUADOBJ",
+    "  QUADOBJ",
+    "quadobj",
+    "QMATRIX",
+    "QSECTION  OBJ",
+    "CSECTION  K  0.0  QUAD",
+    "OBJSENSE",
+    "OBJSENSE\n    MAX",
+    "OBJSENSE MAXIMIZE",
+    "OBJSENSE    MIN",
+    "objsense\n  max",
+    "SOS",
+    " S1 SOS",
+    "    S1  SOS  'MARKER'  'SOSORG'",
+    "    M  'MARKER'  'INTORG'",
+    "    M  'MARKER'  'INTEND'",
+    "    M  'MARKER'  'SOSEND'",
+    "RANGES",
+    "BOUNDS",
+    "RHS",
+    "COLUMNS",
+    "ROWS",
+    "ENDATA",
+    "NAME",
+    "NAME  X  FREE",
+    " FR BND  X",
+    " MI BND  X",
+    " SC BND  X  5",
+    " BV BND  X",
+    " UP BND",
+    "*",
+    "#",
+    "",
+    " N  OBJ2",
+    " E  R",
+    " X  Y",
 };
-const std::size_t kLengths[] = {79, 80, 81, 82, 150, 159, 160, 161, 162, 163, 164, 200,
-                                511, 512, 513, 879, 880, 1000, 5000, 100000};
+const std::size_t kLengths[] = {79,  80,  81,  82,  150, 159, 160, 161,  162,  163,
+                                164, 200, 511, 512, 513, 879, 880, 1000, 5000, 100000};
 
 void mutate(Rng& rng, Lines& lines, std::string& recipe) {
     if (lines.empty()) lines.push_back("NAME");
     const std::size_t at = pick(rng, lines.size());
     std::string& line = lines[at];
     const auto t = tokens(line);
-    const auto tokenAt = t.empty() ? std::pair<std::size_t, std::size_t>{0, 0}
-                                   : t[pick(rng, t.size())];
+    const auto tokenAt =
+        t.empty() ? std::pair<std::size_t, std::size_t>{0, 0} : t[pick(rng, t.size())];
     const std::string where = " line " + std::to_string(at + 1);
     const std::size_t kind = pick(rng, 18);  // numbers reach the solver: a third of the time
     switch (kind >= 13 ? 0 : kind) {

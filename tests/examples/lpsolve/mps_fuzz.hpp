@@ -14,8 +14,7 @@ struct MpsSample {
 };
 
 /// The *.mps files of `dirs`, sorted by name, at most `maxBytes` each.
-std::vector<MpsSample> loadMpsSamples(const std::vector<std::string>& dirs,
-                                      std::size_t maxBytes);
+std::vector<MpsSample> loadMpsSamples(const std::vector<std::string>& dirs, std::size_t maxBytes);
 
 struct FuzzedFile {
     std::string bytes;
@@ -24,7 +23,6 @@ struct FuzzedFile {
 };
 
 /// File number `index` of the run with `seed`: the same pair always gives the same file.
-FuzzedFile fuzzMps(const std::vector<MpsSample>& samples, std::uint64_t seed,
-                   std::uint64_t index);
+FuzzedFile fuzzMps(const std::vector<MpsSample>& samples, std::uint64_t seed, std::uint64_t index);
 
 }  // namespace lpsolve_test

@@ -1,4 +1,5 @@
-// The solver against Clp on CoinUtils' samples, our own files and random LPs; the program as run by a user.
+// The solver against Clp on CoinUtils' samples, our own files and random LPs; the program as run by
+// a user.
 #include <gtest/gtest.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -10,8 +11,8 @@
 #include <algorithm>
 #include <array>
 #include <cstdio>
-#include <random>
 #include <fstream>
+#include <random>
 #include <sstream>
 
 #include "examples/lpsolve/solver.hpp"
@@ -23,32 +24,44 @@ namespace {
 using lpsolve::IpmStatus;
 using lpsolve::LinearAlgebra;
 
-std::string sampleFile(const std::string& name) { return std::string(LPSOLVE_SAMPLE_DIR) + "/" + name; }
-std::string dataFile(const std::string& name) { return std::string(LPSOLVE_TEST_DATA) + "/" + name; }
+std::string sampleFile(const std::string& name) {
+    return std::string(LPSOLVE_SAMPLE_DIR) + "/" + name;
+}
+std::string dataFile(const std::string& name) {
+    return std::string(LPSOLVE_TEST_DATA) + "/" + name;
+}
 
 using namespace lpsolve_test;
 
-double tolerance(double objective) { return 1e-6 * std::max(1.0, std::fabs(objective)); }
+double tolerance(double objective) {
+    return 1e-6 * std::max(1.0, std::fabs(objective));
+}
 
 // Solves `file` and expects Clp's verdict, and its objective within 100 iterations.
 void expectClpVerdict(const std::string& file, LinearAlgebra la, bool presolve = true) {
     const auto clp = runClp(file);
     ASSERT_NE(clp.status, ClpStatus::Other) << clp.output;
     lpsolve::Options options;
-    options.file = file, options.quiet = true, options.linearAlgebra = la, options.presolve = presolve;
+    options.file = file, options.quiet = true, options.linearAlgebra = la,
+    options.presolve = presolve;
     lpsolve::SolveOutcome out;
     try {
         out = lpsolve::solveFile(options);
     } catch (const lpsolve::LpError& e) {  // the presolve may find the verdict first
-        EXPECT_EQ(e.code(), clp.status == ClpStatus::PrimalInfeasible ? lpsolve::ExitCode::Infeasible
-                            : clp.status == ClpStatus::DualInfeasible ? lpsolve::ExitCode::Unbounded : lpsolve::ExitCode::Optimal) << e.what();
+        EXPECT_EQ(e.code(), clp.status == ClpStatus::PrimalInfeasible
+                                ? lpsolve::ExitCode::Infeasible
+                            : clp.status == ClpStatus::DualInfeasible ? lpsolve::ExitCode::Unbounded
+                                                                      : lpsolve::ExitCode::Optimal)
+            << e.what();
         return;
     }
     EXPECT_LE(out.iterations, 100u) << file << " " << out.linearAlgebra;
     const IpmStatus expected[] = {IpmStatus::Optimal, IpmStatus::Infeasible, IpmStatus::Unbounded};
-    ASSERT_EQ(out.status, expected[static_cast<int>(clp.status)]) << file << " " << out.linearAlgebra << ": " << out.message;
+    ASSERT_EQ(out.status, expected[static_cast<int>(clp.status)])
+        << file << " " << out.linearAlgebra << ": " << out.message;
     if (clp.status != ClpStatus::Optimal) return;
-    EXPECT_NEAR(out.objective, clp.objective, tolerance(clp.objective)) << file << " " << out.linearAlgebra;
+    EXPECT_NEAR(out.objective, clp.objective, tolerance(clp.objective))
+        << file << " " << out.linearAlgebra;
     EXPECT_LT(out.maxViolation, 10 * tolerance(clp.objective)) << file;
 }
 
@@ -65,19 +78,25 @@ TEST_P(AgreesWithClp, SameVerdictAndObjectiveWithBothBackEnds) {
 // Regressions: bounds of 2e8 and 1e15, a coefficient of 1e-9 and a cost of 1e308 once gave
 // wrong verdicts; Klee-Minty cubes were called unbounded; a distribution model with its
 // objective negated ended with "no progress" instead of unbounded.
-INSTANTIATE_TEST_SUITE_P(Samples, AgreesWithClp, ::testing::Values(
-    sampleFile("afiro.mps"), sampleFile("brandy.mps"), sampleFile("e226.mps"), sampleFile("finnis.mps"),
-    sampleFile("galenet.mps"), sampleFile("galenetbnds.mps"), sampleFile("hello.mps"), sampleFile("atm_5_10_1.mps"),
-    dataFile("ranges_free.mps"), dataFile("ranges_free_freeformat.mps"), dataFile("unbounded.mps"),
-    dataFile("infeasible.mps"), dataFile("infeasible_free_ray.mps"), dataFile("big_bound_row.mps"),
-    dataFile("big_bound_column.mps"), dataFile("tiny_coefficient.mps"), dataFile("huge_cost.mps"),
-    dataFile("redundant_huge_row_bound.mps"), dataFile("klee_minty_15.mps"), dataFile("klee_minty_20.mps"),
-    dataFile("distribution_negated.mps")), [](const auto& info) {
+INSTANTIATE_TEST_SUITE_P(
+    Samples, AgreesWithClp,
+    ::testing::Values(sampleFile("afiro.mps"), sampleFile("brandy.mps"), sampleFile("e226.mps"),
+                      sampleFile("finnis.mps"), sampleFile("galenet.mps"),
+                      sampleFile("galenetbnds.mps"), sampleFile("hello.mps"),
+                      sampleFile("atm_5_10_1.mps"), dataFile("ranges_free.mps"),
+                      dataFile("ranges_free_freeformat.mps"), dataFile("unbounded.mps"),
+                      dataFile("infeasible.mps"), dataFile("infeasible_free_ray.mps"),
+                      dataFile("big_bound_row.mps"), dataFile("big_bound_column.mps"),
+                      dataFile("tiny_coefficient.mps"), dataFile("huge_cost.mps"),
+                      dataFile("redundant_huge_row_bound.mps"), dataFile("klee_minty_15.mps"),
+                      dataFile("klee_minty_20.mps"), dataFile("distribution_negated.mps")),
+    [](const auto& info) {
         const std::string file = info.param.substr(info.param.find_last_of('/') + 1);
         return file.substr(0, file.find('.'));
     });
 
-// An optimum by construction (x0 inside all bounds, a dual y0 making reduced costs sign-correct), as MPS.
+// An optimum by construction (x0 inside all bounds, a dual y0 making reduced costs sign-correct),
+// as MPS.
 void writeFeasibleLp(unsigned seed, const std::string& path) {
     std::mt19937 rng(seed);
     std::uniform_real_distribution<double> value(-3.0, 3.0), unit(0.0, 1.0);
@@ -87,7 +106,8 @@ void writeFeasibleLp(unsigned seed, const std::string& path) {
     std::vector<double> vals, a(static_cast<std::size_t>(m * n), 0.0);
     for (int j = 0; j < n; ++j)
         for (int i = 0; i < m; ++i)
-            if (unit(rng) < 0.25) rows.push_back(i), cols.push_back(j), vals.push_back(a[i + j * m] = value(rng));
+            if (unit(rng) < 0.25)
+                rows.push_back(i), cols.push_back(j), vals.push_back(a[i + j * m] = value(rng));
     CoinPackedMatrix A(true, rows.data(), cols.data(), vals.data(), static_cast<int>(vals.size()));
     A.setDimensions(m, n);
     std::vector<double> cl(n), cu(n), obj(n), rl(m), ru(m), x0(n), y0(m);
@@ -97,10 +117,18 @@ void writeFeasibleLp(unsigned seed, const std::string& path) {
         double aty = 0.0;
         for (int i = 0; i < m; ++i) aty += a[i + j * m] * y0[i];
         switch (j % 4) {  // free, lower only, upper only, boxed
-            case 0: cl[j] = -inf, cu[j] = inf, obj[j] = aty; break;
-            case 1: cl[j] = x0[j] - unit(rng), cu[j] = inf, obj[j] = aty + 2 * unit(rng); break;
-            case 2: cl[j] = -inf, cu[j] = x0[j] + unit(rng), obj[j] = aty - 2 * unit(rng); break;
-            default: cl[j] = x0[j] - unit(rng), cu[j] = x0[j] + unit(rng), obj[j] = value(rng); break;
+            case 0:
+                cl[j] = -inf, cu[j] = inf, obj[j] = aty;
+                break;
+            case 1:
+                cl[j] = x0[j] - unit(rng), cu[j] = inf, obj[j] = aty + 2 * unit(rng);
+                break;
+            case 2:
+                cl[j] = -inf, cu[j] = x0[j] + unit(rng), obj[j] = aty - 2 * unit(rng);
+                break;
+            default:
+                cl[j] = x0[j] - unit(rng), cu[j] = x0[j] + unit(rng), obj[j] = value(rng);
+                break;
         }
     }
     for (int i = 0; i < m; ++i) {  // equalities and ranges around A x0: any dual sign fits
@@ -124,12 +152,16 @@ TEST(RandomLps, AgreeWithClpWithBothBackEnds) {
     const std::string path = tempFile("random") + ".mps";
     for (unsigned seed = 60; seed <= 85; ++seed) {
         writeFeasibleLp(seed, path);
-        for (auto la : {LinearAlgebra::Dense, LinearAlgebra::Sparse}) expectClpVerdict(path, la, la == LinearAlgebra::Dense);
+        for (auto la : {LinearAlgebra::Dense, LinearAlgebra::Sparse})
+            expectClpVerdict(path, la, la == LinearAlgebra::Dense);
     }
     std::remove(path.c_str());
 }
 
-struct ProgramRun { int exitCode = -1; std::string out, err; };
+struct ProgramRun {
+    int exitCode = -1;
+    std::string out, err;
+};
 
 ProgramRun runProgram(const std::string& args) {
     const std::string errFile = tempFile("stderr");  // per process: ctest runs cases in parallel
@@ -144,7 +176,8 @@ ProgramRun runProgram(const std::string& args) {
     return r;
 }
 
-// Blank line, presolve summary, table header, one row per iteration from 0, blank, summary; --quiet drops the table.
+// Blank line, presolve summary, table header, one row per iteration from 0, blank, summary; --quiet
+// drops the table.
 TEST(Program, SolvesAfiroAndPrintsTheTableAndSummary) {
     const std::string afiro = sampleFile("afiro.mps");
     const ProgramRun r = runProgram(afiro);
@@ -165,7 +198,8 @@ TEST(Program, SolvesAfiroAndPrintsTheTableAndSummary) {
         std::snprintf(expected, sizeof expected, "%5zu  ", k);
         EXPECT_EQ(lines[3 + k].rfind(expected, 0), 0u) << lines[3 + k];
     }
-    for (const char* expected : {"Status:        optimal", "Objective:", "Max violation:", "Time:", "Peak memory:"})
+    for (const char* expected :
+         {"Status:        optimal", "Objective:", "Max violation:", "Time:", "Peak memory:"})
         EXPECT_NE(r.out.find(expected), std::string::npos) << expected << " missing in\n" << r.out;
     const ProgramRun quiet = runProgram("--quiet " + afiro);
     EXPECT_EQ(quiet.exitCode, 0);
@@ -176,18 +210,28 @@ TEST(Program, SolvesAfiroAndPrintsTheTableAndSummary) {
 TEST(Program, FailuresExitNonZeroWithAMessageAndNoSolution) {
     const std::string afiro = sampleFile("afiro.mps"), garbage = tempFile("garbage") + ".mps";
     std::ofstream(garbage) << "this is not\nan MPS file at all\n";
-    const struct { std::string args; int code; const char* words; } cases[] = {
-        {dataFile("no-such-problem.mps"), 2, "no-such-problem.mps"}, {sampleFile("galenet.mps"), 3, "infeasible"},
-        {dataFile("infeasible.mps"), 3, "infeasible"},              {dataFile("unbounded.mps"), 4, "unbounded"},
-        {sampleFile("share2qp.mps"), 2, "quadratic"},                {"--tol -1 " + afiro, 1, "--tol"},
-        {"--frobnicate " + afiro, 1, "--frobnicate"},                {"", 1, "no MPS file"},
-        {"--max-iter 2 " + afiro, 6, "iteration limit"},            {garbage, 2, "MPS"},
+    const struct {
+        std::string args;
+        int code;
+        const char* words;
+    } cases[] = {
+        {dataFile("no-such-problem.mps"), 2, "no-such-problem.mps"},
+        {sampleFile("galenet.mps"), 3, "infeasible"},
+        {dataFile("infeasible.mps"), 3, "infeasible"},
+        {dataFile("unbounded.mps"), 4, "unbounded"},
+        {sampleFile("share2qp.mps"), 2, "quadratic"},
+        {"--tol -1 " + afiro, 1, "--tol"},
+        {"--frobnicate " + afiro, 1, "--frobnicate"},
+        {"", 1, "no MPS file"},
+        {"--max-iter 2 " + afiro, 6, "iteration limit"},
+        {garbage, 2, "MPS"},
     };
     for (const auto& c : cases) {
         const ProgramRun r = runProgram(c.args);
         EXPECT_EQ(r.exitCode, c.code) << c.args << "\n" << r.err;
         EXPECT_NE(r.err.find(c.words), std::string::npos) << c.args << ": " << r.err;
-        for (const char* solutionWord : {"Objective:", "optimal"}) EXPECT_EQ(r.out.find(solutionWord), std::string::npos) << c.args << ": " << r.out;
+        for (const char* solutionWord : {"Objective:", "optimal"})
+            EXPECT_EQ(r.out.find(solutionWord), std::string::npos) << c.args << ": " << r.out;
     }
     std::remove(garbage.c_str());
 }

@@ -1,4 +1,5 @@
-// The pieces under the solver against dense recomputation, LAPACK's dsysv and a scripted KKT back end.
+// The pieces under the solver against dense recomputation, LAPACK's dsysv and a scripted KKT back
+// end.
 #include <gtest/gtest.h>
 
 #include <dlfcn.h>
@@ -17,8 +18,8 @@
 #include "examples/lpsolve/presolve_queries.hpp"
 #include "examples/lpsolve/standard_form.hpp"
 #include "examples/lpsolve/tools/lp_families.hpp"
-#include "tests/support/host_guard.hpp"
 #include "support/lapack.hpp"
+#include "tests/support/host_guard.hpp"
 #include "tests/support/scratch_leak_guard.hpp"
 
 namespace {
@@ -29,7 +30,9 @@ using lpsolve::kInf;
 using lpsolve::LinearAlgebra;
 using lpsolve::StandardForm;
 
-std::string dataFile(const std::string& name) { return std::string(LPSOLVE_TEST_DATA) + "/" + name; }
+std::string dataFile(const std::string& name) {
+    return std::string(LPSOLVE_TEST_DATA) + "/" + name;
+}
 
 template <class F>
 void expectLpError(F&& f, ExitCode code, std::initializer_list<std::string> words = {}) {
@@ -37,7 +40,8 @@ void expectLpError(F&& f, ExitCode code, std::initializer_list<std::string> word
         f(), ADD_FAILURE() << "no LpError was thrown";
     } catch (const lpsolve::LpError& e) {
         EXPECT_EQ(e.code(), code) << e.what();
-        for (const auto& w : words) EXPECT_NE(std::string(e.what()).find(w), std::string::npos) << w << ": " << e.what();
+        for (const auto& w : words)
+            EXPECT_NE(std::string(e.what()).find(w), std::string::npos) << w << ": " << e.what();
     }
 }
 
@@ -49,7 +53,8 @@ lpsolve::LpModel randomLp(std::mt19937& rng, std::size_t m, std::size_t n, doubl
     lp.A = {m, n, {0}, {}, {}};
     const auto bounds = [&](std::vector<double>& lower, std::vector<double>& upper, bool row) {
         const double lo = value(rng), up = lo + 1.0 + unit(rng);
-        const int k = kind(rng), c = row ? std::array{4, 2, 1, 3, 0}[k] : k;  // a row kind as a column kind
+        const int k = kind(rng),
+                  c = row ? std::array{4, 2, 1, 3, 0}[k] : k;  // a row kind as a column kind
         lower.push_back(c == 0 || c == 2 ? -kInf : lo);
         upper.push_back(c == 0 || c == 1 ? kInf : c == 3 ? up : lo);
     };
@@ -68,7 +73,8 @@ lpsolve::LpModel randomLp(std::mt19937& rng, std::size_t m, std::size_t n, doubl
 std::vector<double> randomPoint(std::mt19937& rng, const lpsolve::LpModel& lp) {
     std::uniform_real_distribution<double> value(-3.0, 3.0);
     std::vector<double> x(lp.numCols());
-    for (std::size_t j = 0; j < x.size(); ++j) x[j] = lp.colLower[j] == lp.colUpper[j] ? lp.colLower[j] : value(rng);
+    for (std::size_t j = 0; j < x.size(); ++j)
+        x[j] = lp.colLower[j] == lp.colUpper[j] ? lp.colLower[j] : value(rng);
     return x;
 }
 
@@ -86,7 +92,8 @@ CscMatrix fromDense(std::size_t m, std::size_t n, const std::vector<double>& a) 
 std::vector<double> dense(const CscMatrix& A) {
     std::vector<double> d(A.rows * A.cols, 0.0);
     for (std::size_t j = 0; j < A.cols; ++j)
-        for (std::size_t k = A.colStart[j]; k < A.colStart[j + 1]; ++k) d[A.rowIndex[k] + j * A.rows] += A.value[k];
+        for (std::size_t k = A.colStart[j]; k < A.colStart[j + 1]; ++k)
+            d[A.rowIndex[k] + j * A.rows] += A.value[k];
     return d;
 }
 
@@ -103,17 +110,21 @@ double objectiveAt(const lpsolve::LpModel& lp, const std::vector<double>& x) {
     return f;
 }
 
-// The objective-row RHS is minus the constant in both formats; integer markers are counted, to be relaxed.
+// The objective-row RHS is minus the constant in both formats; integer markers are counted, to be
+// relaxed.
 TEST(MpsReader, NegatesTheObjectiveRhsAndCountsIntegerMarkers) {
     for (const char* file : {"ranges_free.mps", "ranges_free_freeformat.mps"})
         EXPECT_EQ(lpsolve::readMps(dataFile(file)).objectiveConstant, 2.5) << file;
     EXPECT_EQ(lpsolve::readMps(std::string(LPSOLVE_SAMPLE_DIR) + "/exmip1.mps").integerColumns, 2u);
 }
 
-// [x kept; slacks = A x - fixed part] keeps objective, residuals and distances to bounds; crossed bounds are infeasible.
+// [x kept; slacks = A x - fixed part] keeps objective, residuals and distances to bounds; crossed
+// bounds are infeasible.
 TEST(StandardForm, PreservesObjectiveRowsAndBoundsAtRandomPoints) {
     std::mt19937 rng(20261205);
-    const auto near = [](double got, double want) { EXPECT_TRUE(got == want || std::fabs(got - want) <= 1e-12) << got << " vs " << want; };
+    const auto near = [](double got, double want) {
+        EXPECT_TRUE(got == want || std::fabs(got - want) <= 1e-12) << got << " vs " << want;
+    };
     for (int trial = 0; trial < 40; ++trial) {
         const auto lp = randomLp(rng, 1 + trial % 7, 1 + trial % 11);
         const StandardForm sf = lpsolve::toStandardForm(lp);
@@ -150,7 +161,8 @@ TEST(StandardForm, PreservesObjectiveRowsAndBoundsAtRandomPoints) {
     expectLpError([&] { lpsolve::toStandardForm(lp); }, ExitCode::Infeasible);
 }
 
-// |a'x - lo| on equalities, the excess over every finite bound elsewhere, NaN with nothing to measure.
+// |a'x - lo| on equalities, the excess over every finite bound elsewhere, NaN with nothing to
+// measure.
 TEST(ConstraintModel, MeasuresTheViolationOfEveryRowAndBound) {
     std::mt19937 rng(99);
     ScratchAwareLeakGuard guard;
@@ -167,20 +179,27 @@ TEST(ConstraintModel, MeasuresTheViolationOfEveryRowAndBound) {
             if (std::isfinite(bound)) want = std::max(want, excess), ++ineq;
         };
         for (std::size_t i = 0; i < lp.numRows(); ++i) {
-            if (lp.rowLower[i] == lp.rowUpper[i]) want = std::max(want, std::fabs(ax[i] - lp.rowLower[i])), ++eq;
-            else take(lp.rowUpper[i], ax[i] - lp.rowUpper[i]), take(lp.rowLower[i], lp.rowLower[i] - ax[i]);
+            if (lp.rowLower[i] == lp.rowUpper[i])
+                want = std::max(want, std::fabs(ax[i] - lp.rowLower[i])), ++eq;
+            else
+                take(lp.rowUpper[i], ax[i] - lp.rowUpper[i]),
+                    take(lp.rowLower[i], lp.rowLower[i] - ax[i]);
         }
         EXPECT_EQ(model.counts().nIneq, ineq);
         EXPECT_EQ(model.counts().nEq, eq);
         for (std::size_t j = 0; j < lp.numCols(); ++j)
-            take(lp.colLower[j], lp.colLower[j] - x[j]), take(lp.colUpper[j], x[j] - lp.colUpper[j]);
+            take(lp.colLower[j], lp.colLower[j] - x[j]),
+                take(lp.colUpper[j], x[j] - lp.colUpper[j]);
         const double got = model.maxViolation(x);
-        if (std::isinf(want)) EXPECT_TRUE(std::isnan(got)) << got;
-        else EXPECT_NEAR(got, want, 1e-12 * (1.0 + std::fabs(want))) << "trial " << trial;
+        if (std::isinf(want))
+            EXPECT_TRUE(std::isnan(got)) << got;
+        else
+            EXPECT_NEAR(got, want, 1e-12 * (1.0 + std::fabs(want))) << "trial " << trial;
     }
 }
 
-// Implied row bounds; with boxed columns, exactly the redundant rows and empty columns go; restoring is exact.
+// Implied row bounds; with boxed columns, exactly the redundant rows and empty columns go;
+// restoring is exact.
 TEST(Presolve, RemovesExactlyTheRedundantRowsAndEmptyColumns) {
     HostLeakGuard guard;
     std::mt19937 rng(2026);
@@ -195,25 +214,29 @@ TEST(Presolve, RemovesExactlyTheRedundantRowsAndEmptyColumns) {
             for (std::size_t i = 0; i < m; ++i)
                 for (std::size_t j = 0; j < n; ++j)
                     if (const double a = d[i + j * m]; a != 0.0)
-                        lo[i] += std::min(a * lp.colLower[j], a * lp.colUpper[j]), up[i] += std::max(a * lp.colLower[j], a * lp.colUpper[j]);
+                        lo[i] += std::min(a * lp.colLower[j], a * lp.colUpper[j]),
+                            up[i] += std::max(a * lp.colLower[j], a * lp.colUpper[j]);
         };
         denseImplied();
         const auto implied = lpsolve::impliedRowBounds(lp.A, lp.colLower, lp.colUpper);
         EXPECT_EQ(implied.lower, lo);
         EXPECT_EQ(implied.upper, up);
         for (std::size_t j = 0; j < n; ++j) {
-            if (!std::isfinite(lp.colLower[j])) lp.colLower[j] = std::min(-1.0, lp.colUpper[j] - 1.0);
+            if (!std::isfinite(lp.colLower[j]))
+                lp.colLower[j] = std::min(-1.0, lp.colUpper[j] - 1.0);
             if (!std::isfinite(lp.colUpper[j])) lp.colUpper[j] = lp.colLower[j] + 2.0;
         }
         for (std::size_t i = 0; i < m; ++i)  // empty rows stay feasible
-            lp.rowLower[i] = std::min(lp.rowLower[i], -0.5), lp.rowUpper[i] = std::max(lp.rowUpper[i], 0.5);
+            lp.rowLower[i] = std::min(lp.rowLower[i], -0.5),
+            lp.rowUpper[i] = std::max(lp.rowUpper[i], 0.5);
         denseImplied();
         lpsolve::PresolveResult p;
         try {
             p = lpsolve::presolve(lp);
         } catch (const lpsolve::LpError& e) {  // only a row whose implied range misses its own
             bool explained = false;
-            for (std::size_t i = 0; i < m; ++i) explained |= lo[i] > lp.rowUpper[i] || up[i] < lp.rowLower[i];
+            for (std::size_t i = 0; i < m; ++i)
+                explained |= lo[i] > lp.rowUpper[i] || up[i] < lp.rowLower[i];
             EXPECT_TRUE(explained) << e.what();
             continue;
         }
@@ -221,32 +244,41 @@ TEST(Presolve, RemovesExactlyTheRedundantRowsAndEmptyColumns) {
         for (std::size_t i : p.keptRows) kept[i] = 1;
         for (std::size_t j : p.keptColumns) keptCol[j] = 1;
         for (std::size_t i = 0; i < m; ++i)
-            EXPECT_EQ(kept[i] != 0, !(lo[i] >= lp.rowLower[i] && up[i] <= lp.rowUpper[i])) << "row " << i;
+            EXPECT_EQ(kept[i] != 0, !(lo[i] >= lp.rowLower[i] && up[i] <= lp.rowUpper[i]))
+                << "row " << i;
         EXPECT_EQ(p.inequalitiesRemoved + p.equalitiesRemoved, m - p.keptRows.size());
         EXPECT_EQ(p.columnsRemoved, n - p.keptColumns.size());
         EXPECT_EQ(p.unboundedColumn, lpsolve::PresolveResult::kNone);
-        removedRows += static_cast<int>(m - p.keptRows.size()), removedCols += static_cast<int>(p.columnsRemoved);
+        removedRows += static_cast<int>(m - p.keptRows.size()),
+            removedCols += static_cast<int>(p.columnsRemoved);
         for (std::size_t j = 0; j < n; ++j) {
             if (keptCol[j]) continue;
-            for (std::size_t k = lp.A.colStart[j]; k < lp.A.colStart[j + 1]; ++k) EXPECT_FALSE(kept[lp.A.rowIndex[k]]) << j;
+            for (std::size_t k = lp.A.colStart[j]; k < lp.A.colStart[j + 1]; ++k)
+                EXPECT_FALSE(kept[lp.A.rowIndex[k]]) << j;
             const double c = lp.objective[j];
-            EXPECT_EQ(p.removedValue[j], c > 0 ? lp.colLower[j] : c < 0 ? lp.colUpper[j] : std::clamp(0.0, lp.colLower[j], lp.colUpper[j]));
+            EXPECT_EQ(p.removedValue[j], c > 0   ? lp.colLower[j]
+                                         : c < 0 ? lp.colUpper[j]
+                                                 : std::clamp(0.0, lp.colLower[j], lp.colUpper[j]));
         }
         const auto xr = randomPoint(rng, p.reduced);
         const auto x = lpsolve::restoreColumns(p, xr);
-        EXPECT_NEAR(objectiveAt(p.reduced, xr), objectiveAt(lp, x), 1e-12 * (1.0 + std::fabs(objectiveAt(lp, x))));
+        EXPECT_NEAR(objectiveAt(p.reduced, xr), objectiveAt(lp, x),
+                    1e-12 * (1.0 + std::fabs(objectiveAt(lp, x))));
         const auto axFull = denseProduct(lp.A, x), axReduced = denseProduct(p.reduced.A, xr);
-        for (std::size_t r = 0; r < p.keptRows.size(); ++r) EXPECT_NEAR(axReduced[r], axFull[p.keptRows[r]], 1e-12);
+        for (std::size_t r = 0; r < p.keptRows.size(); ++r)
+            EXPECT_NEAR(axReduced[r], axFull[p.keptRows[r]], 1e-12);
     }
     EXPECT_GT(removedRows, 0);
     EXPECT_GT(removedCols, 0);
 }
 
-// An empty row needing activity, an empty column with a falling cost, a row beyond its implied bounds.
+// An empty row needing activity, an empty column with a falling cost, a row beyond its implied
+// bounds.
 TEST(Presolve, ReportsInfeasibleRowsAndUnboundedColumns) {
     lpsolve::LpModel lp;
     lp.A = fromDense(2, 2, {1, 0, 0, 0}), lp.objective = {1.0, 0.0};
-    lp.colLower = {0.0, 0.0}, lp.colUpper = {1.0, kInf}, lp.rowLower = {0.0, 1.0}, lp.rowUpper = {kInf, 2.0};
+    lp.colLower = {0.0, 0.0}, lp.colUpper = {1.0, kInf}, lp.rowLower = {0.0, 1.0},
+    lp.rowUpper = {kInf, 2.0};
     expectLpError([&] { lpsolve::presolve(lp); }, ExitCode::Infeasible, {"row 1"});
     lp.rowLower[1] = -1.0, lp.objective[1] = -1.0;
     const auto p = lpsolve::presolve(lp);
@@ -257,7 +289,8 @@ TEST(Presolve, ReportsInfeasibleRowsAndUnboundedColumns) {
 }
 
 // [-D A'; A delta I] [x; y] = rhs solved by dsysv on the assembled matrix.
-std::vector<double> oracleSolve(const CscMatrix& A, const std::vector<double>& d, double delta, std::vector<double> rhs) {
+std::vector<double> oracleSolve(const CscMatrix& A, const std::vector<double>& d, double delta,
+                                std::vector<double> rhs) {
     const std::size_t n = A.cols, m = A.rows, N = n + m;
     const auto a = dense(A);
     std::vector<double> K(N * N, 0.0), work(64 * N);
@@ -266,7 +299,8 @@ std::vector<double> oracleSolve(const CscMatrix& A, const std::vector<double>& d
         for (std::size_t i = 0; i < m; ++i) K[(n + i) + j * N] = K[j + (n + i) * N] = a[i + j * m];
     }
     for (std::size_t i = n; i < N; ++i) K[i + i * N] = delta;
-    const blas_int bn = static_cast<blas_int>(N), one = 1, lwork = static_cast<blas_int>(work.size());
+    const blas_int bn = static_cast<blas_int>(N), one = 1,
+                   lwork = static_cast<blas_int>(work.size());
     std::vector<blas_int> ipiv(N);
     blas_int info = 0;
     dsysv_("L", &bn, &one, K.data(), &bn, ipiv.data(), rhs.data(), &bn, work.data(), &lwork, &info);
@@ -276,10 +310,12 @@ std::vector<double> oracleSolve(const CscMatrix& A, const std::vector<double>& d
 
 // Regression: CoinUtils brings a 32-bit-integer BLAS under the same names; the 64-bit one must win.
 TEST(KktBackend, BlasCallsBindToTheSixtyFourBitLibrary) {
-    for (void* symbol : {reinterpret_cast<void*>(&dsytrf_), reinterpret_cast<void*>(&dgemv_), reinterpret_cast<void*>(&dtrsv_)}) {
+    for (void* symbol : {reinterpret_cast<void*>(&dsytrf_), reinterpret_cast<void*>(&dgemv_),
+                         reinterpret_cast<void*>(&dtrsv_)}) {
         Dl_info info{};
         ASSERT_NE(dladdr(symbol, &info), 0);
-        EXPECT_NE(std::string(info.dli_fname ? info.dli_fname : "").find("openblas64"), std::string::npos);
+        EXPECT_NE(std::string(info.dli_fname ? info.dli_fname : "").find("openblas64"),
+                  std::string::npos);
     }
 }
 
@@ -290,7 +326,12 @@ TEST_P(KktBackend, SolvesLikeLapackAndReportsTheInertia) {
     HostLeakGuard guard;
     std::mt19937 rng(42);
     std::uniform_real_distribution<double> unit(0.0, 1.0), value(-1.0, 1.0);
-    for (const auto& [m, n] : {std::pair<std::size_t, std::size_t>{1, 1}, {3, 5}, {20, 47}, {40, 88}, {50, 79}, {60, 120}}) {
+    for (const auto& [m, n] : {std::pair<std::size_t, std::size_t>{1, 1},
+                               {3, 5},
+                               {20, 47},
+                               {40, 88},
+                               {50, 79},
+                               {60, 120}}) {
         std::vector<double> a(m * n);
         for (std::size_t k = 0; k < a.size(); ++k)  // a diagonal keeps full row rank
             a[k] = k % m == k / m ? 2.0 + value(rng) : unit(rng) < 0.1 ? value(rng) : 0.0;
@@ -308,7 +349,8 @@ TEST_P(KktBackend, SolvesLikeLapackAndReportsTheInertia) {
             const auto expected = oracleSolve(A, d, 1e-12, rhs);
             kkt->solve(rhs);
             for (std::size_t i = 0; i < rhs.size(); ++i)
-                EXPECT_NEAR(rhs[i], expected[i], 1e-6 * (1.0 + std::fabs(expected[i]))) << m << "x" << n << " " << kkt->name();
+                EXPECT_NEAR(rhs[i], expected[i], 1e-6 * (1.0 + std::fabs(expected[i])))
+                    << m << "x" << n << " " << kkt->name();
         }
     }
 }
@@ -322,7 +364,8 @@ TEST_P(KktBackend, FlagsDependentRowsAndNewtonSystemRecovers) {
     const std::vector<double> d = {1.0, 2.0, 0.5, 4.0}, f = {0.3, -0.2, 0.1, 0.7};
     const auto report = kkt->factor({d, 0.0, 0.0});
     ASSERT_TRUE(report.factored);
-    EXPECT_TRUE(!report.inertiaOk || report.rank < 7u) << report.rank << ", " << report.negativePivots;
+    EXPECT_TRUE(!report.inertiaOk || report.rank < 7u)
+        << report.rank << ", " << report.negativePivots;
     if (GetParam() == LinearAlgebra::Dense) {  // the shifted pivot is counted and reported
         EXPECT_TRUE(report.rank == 6u && report.regularizedPivots == 1u && report.inertiaOk);
     }
@@ -341,7 +384,8 @@ TEST_P(KktBackend, FlagsDependentRowsAndNewtonSystemRecovers) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Lpsolve, KktBackend,
-                         ::testing::Values(LinearAlgebra::Dense, LinearAlgebra::Sparse, LinearAlgebra::Normal),
+                         ::testing::Values(LinearAlgebra::Dense, LinearAlgebra::Sparse,
+                                           LinearAlgebra::Normal),
                          [](const auto& info) {
                              return info.param == LinearAlgebra::Dense    ? "Dense"
                                     : info.param == LinearAlgebra::Sparse ? "Sparse"
@@ -378,19 +422,24 @@ struct ScriptedKkt : lpsolve::KktSolver {
     std::string name() const override { return "scripted"; }
 };
 
-// A wrong inertia raises both regularizations, a short rank only the dual one; endless failure is an error.
+// A wrong inertia raises both regularizations, a short rank only the dual one; endless failure is
+// an error.
 TEST(NewtonSystem, RaisesTheRegularizationRetriesRankDeficiencyAndGivesUp) {
     const CscMatrix A{1, 1, {0, 1}, {0}, {1.0}};
     ScriptedKkt inertia(2, true, 2), rankShort(0, true, 1), never(1000, false, 2);
     lpsolve::NewtonSystem({&A}, inertia).factor(std::vector<double>{0.0});
-    EXPECT_TRUE(inertia.dual.size() == 3u && inertia.dual[2] > inertia.dual[1] && inertia.dual[1] > inertia.dual[0]);
-    EXPECT_TRUE(inertia.primal.size() == 3u && inertia.primal[2] > inertia.primal[1] && inertia.primal[1] > inertia.primal[0]);
+    EXPECT_TRUE(inertia.dual.size() == 3u && inertia.dual[2] > inertia.dual[1] &&
+                inertia.dual[1] > inertia.dual[0]);
+    EXPECT_TRUE(inertia.primal.size() == 3u && inertia.primal[2] > inertia.primal[1] &&
+                inertia.primal[1] > inertia.primal[0]);
     lpsolve::NewtonSystem newton({&A}, rankShort);
     newton.factor(std::vector<double>{1.0});
-    EXPECT_TRUE(rankShort.dual.size() == 2u && rankShort.dual[1] > rankShort.dual[0] && rankShort.primal[1] == rankShort.primal[0]);
+    EXPECT_TRUE(rankShort.dual.size() == 2u && rankShort.dual[1] > rankShort.dual[0] &&
+                rankShort.primal[1] == rankShort.primal[0]);
     EXPECT_EQ(newton.rankDeficientFactors(), 1u);
     EXPECT_EQ(newton.refactorizations(), 0u);
-    expectLpError([&] { lpsolve::NewtonSystem({&A}, never).factor(std::vector<double>{1.0}); }, ExitCode::NumericalFailure, {"KKT", "scripted"});
+    expectLpError([&] { lpsolve::NewtonSystem({&A}, never).factor(std::vector<double>{1.0}); },
+                  ExitCode::NumericalFailure, {"KKT", "scripted"});
 }
 
 }  // namespace

@@ -65,14 +65,12 @@ void constraints(bool sparse) {
     std::mt19937 rng(3);
     const Problem p = randomProblem(rng, 6, 4, 3, 2);
     ConstraintCounts counts{.nIneq = p.mi, .nEq = p.me, .nVar = p.n};
-    const kxArrayPtr a[] = {kxArrayPtr(denseArray(p.mi, p.n, p.A)),
-                            kxArrayPtr(makeArray(sparse, p.mi, 1, p.b)),
-                            kxArrayPtr(denseArray(p.me, p.n, p.Aeq)),
-                            kxArrayPtr(denseArray(p.me, 1, p.beq)),
-                            kxArrayPtr(makeArray(sparse, p.n, 1, p.lb)),
-                            kxArrayPtr(makeArray(sparse, p.n, 1, p.ub))};
-    LinearConstraint lc(&counts, false, a[0].get(), a[1].get(), a[2].get(), a[3].get(),
-                        a[4].get(), a[5].get());
+    const kxArrayPtr a[] = {
+        kxArrayPtr(denseArray(p.mi, p.n, p.A)),      kxArrayPtr(makeArray(sparse, p.mi, 1, p.b)),
+        kxArrayPtr(denseArray(p.me, p.n, p.Aeq)),    kxArrayPtr(denseArray(p.me, 1, p.beq)),
+        kxArrayPtr(makeArray(sparse, p.n, 1, p.lb)), kxArrayPtr(makeArray(sparse, p.n, 1, p.ub))};
+    LinearConstraint lc(&counts, false, a[0].get(), a[1].get(), a[2].get(), a[3].get(), a[4].get(),
+                        a[5].get());
     lc._createBoundAndFixedConstraints();
     std::vector<std::size_t> fixed(p.n, ~std::size_t{0});
     std::copy(p.fixed.begin(), p.fixed.end(), fixed.begin());
@@ -80,7 +78,7 @@ void constraints(bool sparse) {
     counts.nFixed = p.fixed.size();
     const kxArrayPtr xa(makeArray(sparse, p.n, 1, randomDense(rng, p.n, 0.3)));
     const M x(xa.get(), M::BORROW_KEEP);
-    const M r[] = {lc.Ax(x), lc.Aconstr(x), lc.Aeqx(x), lc.Aeqconstr(x), lc.Afixedx(x),
+    const M r[] = {lc.Ax(x),   lc.Aconstr(x),   lc.Aeqx(x), lc.Aeqconstr(x), lc.Afixedx(x),
                    lc.Albx(x), lc.Albconstr(x), lc.Aubx(x), lc.Aubconstr(x)};
     (void)r;
     lc.maxConstrViolation(x);

@@ -44,7 +44,8 @@ TEST(RngExports, NewGeneratorMatchesStdMt19937) {
         State saved(getRngStateSolv(rng.get()));
         std::stringstream text;
         text << std::mt19937(seed);
-        for (std::uint64_t i = 0, w = 0; i < 624 && text >> w; ++i) ASSERT_EQ(saved->state[i], w) << seed << " " << i;
+        for (std::uint64_t i = 0, w = 0; i < 624 && text >> w; ++i)
+            ASSERT_EQ(saved->state[i], w) << seed << " " << i;
         EXPECT_EQ(saved->position, 624u);
         std::mt19937 e(seed);
         for (double x : draw(rng.get(), 1000)) {
@@ -55,7 +56,8 @@ TEST(RngExports, NewGeneratorMatchesStdMt19937) {
     }
 }
 
-// Save mid-block, advance across blocks, restore (also elsewhere); all-zero words or position > 624 are ignored.
+// Save mid-block, advance across blocks, restore (also elsewhere); all-zero words or position > 624
+// are ignored.
 TEST(RngExports, SaveAdvanceRestoreAndSilentRejections) {
     Rng rng(instantiateRngSolv(99)), other(instantiateRngSolv(12345));
     draw(rng.get(), 300);
@@ -71,9 +73,13 @@ TEST(RngExports, SaveAdvanceRestoreAndSilentRejections) {
     deleteRngStateSolv(nullptr);
     RngState zero{}, single{};
     single.state[623] = 1;
-    const struct { RngState* record; std::uint32_t position; bool accepted; } cases[] = {{&zero, 0, false},
-        {&zero, 624, false}, {saved.get(), 625, false}, {saved.get(), 0xFFFFFFFF, false}, {&single, 624, true},
-        {&single, 0, true}};
+    const struct {
+        RngState* record;
+        std::uint32_t position;
+        bool accepted;
+    } cases[] = {{&zero, 0, false},         {&zero, 624, false},
+                 {saved.get(), 625, false}, {saved.get(), 0xFFFFFFFF, false},
+                 {&single, 624, true},      {&single, 0, true}};
     for (const auto& c : cases) {
         State before(getRngStateSolv(rng.get()));
         c.record->position = c.position;
@@ -84,16 +90,23 @@ TEST(RngExports, SaveAdvanceRestoreAndSilentRejections) {
 
 // emulateCtrlC interrupts only with the hooks on and a tester of that name, reusing it.
 TEST(EmulateCtrlC, InterruptsOnlyThroughAnExistingNamedTester) {
-    const auto reset = [] { kt::setTesterMode(-1); kt::resetTesters(); };
-    const struct { int mode; const char* name; std::size_t interrupts; } cases[] = {
-        {-1, "ctrlc", 0}, {0, "someOtherTester", 0}, {1, "ctrlc", 2}};
+    const auto reset = [] {
+        kt::setTesterMode(-1);
+        kt::resetTesters();
+    };
+    const struct {
+        int mode;
+        const char* name;
+        std::size_t interrupts;
+    } cases[] = {{-1, "ctrlc", 0}, {0, "someOtherTester", 0}, {1, "ctrlc", 2}};
     for (const auto& c : cases) {
         reset();
         kt::setTesterMode(c.mode);
         kt::declareTester("ctrlc");
         const std::size_t before = kt::interruptCount();
         emulateCtrlC(c.name);
-        const hosttest::ExceptionTester* tester = hosttest::GetTesterByName(nullptr, nullptr, c.name);
+        const hosttest::ExceptionTester* tester =
+            hosttest::GetTesterByName(nullptr, nullptr, c.name);
         emulateCtrlC(c.name);
         EXPECT_EQ(kt::interruptCount() - before, c.interrupts) << c.mode;
         EXPECT_EQ(hosttest::GetTesterByName(nullptr, nullptr, c.name), tester) << c.mode;
@@ -103,7 +116,8 @@ TEST(EmulateCtrlC, InterruptsOnlyThroughAnExistingNamedTester) {
     reset();
 }
 
-// Forwarders reach the host allocator, flush and printer; the rest print nothing; C linkage except kxArrayPrint.
+// Forwarders reach the host allocator, flush and printer; the rest print nothing; C linkage except
+// kxArrayPrint.
 TEST(HostForwarders, ForwardAndExportUnmangled) {
     HostLeakGuard guard;
     const auto blocks = kt::allocationStats().liveBlocks;
@@ -125,9 +139,10 @@ TEST(HostForwarders, ForwardAndExportUnmangled) {
     LBInitialize_solvutil();
     LBTerminate_solvutil();
     EXPECT_EQ(capture.text(), "x =\n\n     []\n\n");
-    for (const char* name : {"instantiateRngSolv", "getRngStateSolv", "setRngStateSolv", "deleteRngStateSolv",
-                             "deleteRngSolv", "getRandUniformSolv", "ioFlushSolv", "kxMallocExSolv", "kxFreeExSolv",
-                             "assertSolv", "emulateCtrlC", "LBInitialize_solvutil", "LBTerminate_solvutil"})
+    for (const char* name :
+         {"instantiateRngSolv", "getRngStateSolv", "setRngStateSolv", "deleteRngStateSolv",
+          "deleteRngSolv", "getRandUniformSolv", "ioFlushSolv", "kxMallocExSolv", "kxFreeExSolv",
+          "assertSolv", "emulateCtrlC", "LBInitialize_solvutil", "LBTerminate_solvutil"})
         EXPECT_NE(dlsym(RTLD_DEFAULT, name), nullptr) << name;
     EXPECT_EQ(dlsym(RTLD_DEFAULT, "kxArrayPrint"), nullptr);
     EXPECT_NE(dlsym(RTLD_DEFAULT, "_Z12kxArrayPrintPKcPK7kxArray"), nullptr);

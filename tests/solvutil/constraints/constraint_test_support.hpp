@@ -26,7 +26,9 @@ inline constexpr double kInf = std::numeric_limits<double>::infinity();
 inline constexpr double kNaN = std::numeric_limits<double>::quiet_NaN();
 inline constexpr std::uint64_t kNotFoundBits = 0xFFF8000000000000ULL;
 
-inline std::uint64_t bits(double v) { return std::bit_cast<std::uint64_t>(v); }
+inline std::uint64_t bits(double v) {
+    return std::bit_cast<std::uint64_t>(v);
+}
 
 inline kxArray* denseArray(std::size_t m, std::size_t n, const Dense& values) {
     kxArray* a = kxCreateNumericMatrix(m, n, kxDOUBLE_CLASS, kxREAL);
@@ -79,7 +81,12 @@ inline std::string expectOptMatrixFailure(const std::function<void()>& f,
     kaldor::testing::ConsoleCapture console;
     ::testing::internal::CaptureStdout();
     bool thrown = false;
-    try { f(); } catch (std::exception* e) { thrown = true; delete e; }
+    try {
+        f();
+    } catch (std::exception* e) {
+        thrown = true;
+        delete e;
+    }
     const std::string out = ::testing::internal::GetCapturedStdout();
     EXPECT_TRUE(thrown && console.text() == message) << message << " vs " << console.text();
     return out;
@@ -96,8 +103,16 @@ inline Problem randomProblem(std::mt19937& rng, std::size_t n, std::size_t mi, s
                              std::size_t nFixed = 0) {
     std::uniform_real_distribution<double> dist(-3.0, 3.0);
     std::uniform_int_distribution<int> kind(0, 5);
-    Problem p{n, mi, me, randomDense(rng, mi * n), randomDense(rng, mi),
-              randomDense(rng, me * n), randomDense(rng, me), Dense(n), Dense(n), {}};
+    Problem p{n,
+              mi,
+              me,
+              randomDense(rng, mi * n),
+              randomDense(rng, mi),
+              randomDense(rng, me * n),
+              randomDense(rng, me),
+              Dense(n),
+              Dense(n),
+              {}};
     for (std::size_t j = 0; j < n; ++j) {
         const double lo = dist(rng);
         const int k = kind(rng);

@@ -12,7 +12,9 @@ namespace {
 
 constexpr std::size_t kUnset = ~std::size_t{0};
 
-bool same(double a, double b) { return a == b || (std::isnan(a) && std::isnan(b)); }
+bool same(double a, double b) {
+    return a == b || (std::isnan(a) && std::isnan(b));
+}
 
 void expectSame(const Dense& got, const Dense& want, const char* what, double tol = 0.0) {
     ASSERT_EQ(got.size(), want.size()) << what;
@@ -64,11 +66,13 @@ std::pair<Dense, Dense> unitRows(const Index& list, std::size_t n, double sign,
     return out;
 }
 
-Index listOf(const std::size_t* p, std::size_t n) { return Index(p, p + n); }
+Index listOf(const std::size_t* p, std::size_t n) {
+    return Index(p, p + n);
+}
 
 Problem small(std::size_t mi, Dense A, Dense b, Dense lb, Dense ub, Index fixed = {}) {
-    return {lb.size(), mi, 0, std::move(A), std::move(b), {}, {}, std::move(lb), std::move(ub),
-            fixed};
+    return {lb.size(),     mi,   0, std::move(A), std::move(b), {}, {}, std::move(lb),
+            std::move(ub), fixed};
 }
 
 double violationAt(LC& lc, const Dense& x, bool sparseX = false) {
@@ -188,17 +192,31 @@ TEST(LinearConstraintProducts, AllFiveGroupsAndViolationMatchDenseRecomputation)
             return buf;
         };
         const Group groups[] = {
-            {&LC::Ax, &LC::Aconstr, &LC::deepCopyRowTranspose, nullptr, &LC::bAt, nullptr,
-             nullptr, {p.A, p.b}, false},
-            {&LC::Aeqx, &LC::Aeqconstr, &LC::deepCopyRowTransposeAeq, nullptr, &LC::beqAt,
-             &LC::deepCopyAeq, &LC::deepCopybeq, {p.Aeq, p.beq}, false},
+            {&LC::Ax,
+             &LC::Aconstr,
+             &LC::deepCopyRowTranspose,
+             nullptr,
+             &LC::bAt,
+             nullptr,
+             nullptr,
+             {p.A, p.b},
+             false},
+            {&LC::Aeqx,
+             &LC::Aeqconstr,
+             &LC::deepCopyRowTransposeAeq,
+             nullptr,
+             &LC::beqAt,
+             &LC::deepCopyAeq,
+             &LC::deepCopybeq,
+             {p.Aeq, p.beq},
+             false},
             {&LC::Afixedx, &LC::Afixedconstr, &LC::deepCopyRowTransposeAfixed, &LC::AfixedRow,
              &LC::bfixedAt, &LC::deepCopyAfixed, &LC::deepCopybfixed,
              unitRows(p.fixed, n, 1.0, p.ub), true},
-            {&LC::Albx, &LC::Albconstr, &LC::deepCopyRowTransposeAlb, &LC::AlbRow, nullptr,
-             nullptr, nullptr, unitRows(LB, n, -1.0, p.lb), true},
-            {&LC::Aubx, &LC::Aubconstr, &LC::deepCopyRowTransposeAub, &LC::AubRow, nullptr,
-             nullptr, nullptr, unitRows(UB, n, 1.0, p.ub), true}};
+            {&LC::Albx, &LC::Albconstr, &LC::deepCopyRowTransposeAlb, &LC::AlbRow, nullptr, nullptr,
+             nullptr, unitRows(LB, n, -1.0, p.lb), true},
+            {&LC::Aubx, &LC::Aubconstr, &LC::deepCopyRowTransposeAub, &LC::AubRow, nullptr, nullptr,
+             nullptr, unitRows(UB, n, 1.0, p.ub), true}};
         for (const Group& g : groups) {
             const auto& [R, c] = g.rows;
             const std::size_t m = c.size();
@@ -236,8 +254,8 @@ TEST(LinearConstraintProducts, AllFiveGroupsAndViolationMatchDenseRecomputation)
 }
 
 TEST(LinearConstraintProducts, ChecksFailWithTheirMessagesAndLeakNothing) {
-    auto built = build({3, 2, 1, {1, 2, 3, 4, 5, 6}, {1, 1}, {1, 1, 1}, {0}, {0, 0, 0},
-                        {1, 1, 1}, {1}});
+    auto built =
+        build({3, 2, 1, {1, 2, 3, 4, 5, 6}, {1, 1}, {1, 1, 1}, {0}, {0, 0, 0}, {1, 1, 1}, {1}});
     LC& lc = *built->lc;
     M longX(4, 1, false), narrow(2, 1, false);
     LeakGuard guard;
@@ -257,8 +275,10 @@ TEST(LinearConstraintProducts, ChecksFailWithTheirMessagesAndLeakNothing) {
         {[&] { M r = lc.AfixedRow(1); }, index + "AfixedRow"},
         {[&] { M r = lc.AlbRow(3); }, index + "AlbRow."},
         {[&] { M r = lc.AubRow(3); }, index + "AubRow."},
-        {[&] { lc.bAt(2); }, index + "bAt."}, {[&] { lc.beqAt(1); }, index + "beqAt."},
-        {[&] { lc.lbAt(3); }, index + "lbAt."}, {[&] { lc.ubAt(3); }, index + "ubAt."}};
+        {[&] { lc.bAt(2); }, index + "bAt."},
+        {[&] { lc.beqAt(1); }, index + "beqAt."},
+        {[&] { lc.lbAt(3); }, index + "lbAt."},
+        {[&] { lc.ubAt(3); }, index + "ubAt."}};
     for (const auto& [f, message] : cases) {
         kaldor::testing::ConsoleCapture console;
         try {
@@ -312,7 +332,10 @@ TEST(MaxConstrViolation, CallsResidualsVirtuallyAndATwoColumnPointFailsWithoutLe
     over._createBoundAndFixedConstraints();
     EXPECT_EQ(violationAt(over, {0.5, 0.5}), 99.5);  // beats |Aeq x| = 4.5
     M x(2, 2, false);
-    { M warm = over.Aeqx(x); M warm2 = over.Aeqx(x); }
+    {
+        M warm = over.Aeqx(x);
+        M warm2 = over.Aeqx(x);
+    }
     LeakGuard guard;
     EXPECT_EQ(expectOptMatrixFailure([&] { over.maxConstrViolation(x); },
                                      "Incompatible dimensions for matrix assignment"),

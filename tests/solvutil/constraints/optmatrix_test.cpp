@@ -15,7 +15,13 @@ TEST(OPTMatrix, ElementAccessAndAbsmaxOnDenseAndUnsortedSparse) {
     EXPECT_EQ(mat(true, 0, 3, {})(0, 0), 0.0);
     // Ties go to the later entry (sparse: in stored order), NaN is skipped; 99: untouched.
     const double notFound = std::bit_cast<double>(kNotFoundBits);
-    struct Case { bool sparse; std::size_t m, n; Dense v; double want; std::size_t row, col; };
+    struct Case {
+        bool sparse;
+        std::size_t m, n;
+        Dense v;
+        double want;
+        std::size_t row, col;
+    };
     const Case cases[] = {{false, 3, 2, {1, -4, 2, 4, kNaN, -3}, 4.0, 0, 1},
                           {true, 3, 2, {1, -4, 2, 4, kNaN, -3}, 4.0, 0, 1},
                           {true, 2, 2, {0, -kInf, 1, 0}, kInf, 1, 0},
@@ -58,7 +64,10 @@ TEST(OPTMatrix, ProductAndDifferenceMatchDenseRecomputation) {
 TEST(OPTMatrix, OperatorFailuresPrintExactTextThrowPointerAndLeakNothing) {
     M a = mat(false, 2, 3, {1, 2, 3, 4, 5, 6}), x(3, 1, false), wrong(2, 1, false);
     M sp = mat(true, 2, 3, {1, 0, 0, 2, 0, 0});
-    { M warm = a * x; M warm2 = warm - wrong; }  // buffer entries exist beforehand
+    {
+        M warm = a * x;
+        M warm2 = warm - wrong;
+    }  // buffer entries exist beforehand
     LeakGuard guard;
     const std::size_t entries = scratchBufferEntries();
     expectOptMatrixFailure([&] { M r = a * wrong; },
@@ -67,9 +76,9 @@ TEST(OPTMatrix, OperatorFailuresPrintExactTextThrowPointerAndLeakNothing) {
                            "No efficient implementation for sparse matrix multiplication");
     expectOptMatrixFailure([&] { M r = a - x; }, "Incompatible dimensions for matrix subtraction");
     expectOptMatrixFailure([&] { M r = sp - a; }, "No efficient implementation for sparse");
-    EXPECT_EQ(expectOptMatrixFailure([&] { wrong = x; },
-                                     "Incompatible dimensions for matrix assignment"),
-              "LHS Size: 2-by-1\nRHS Size: 3-by-1\n");
+    EXPECT_EQ(
+        expectOptMatrixFailure([&] { wrong = x; }, "Incompatible dimensions for matrix assignment"),
+        "LHS Size: 2-by-1\nRHS Size: 3-by-1\n");
     EXPECT_EQ(scratchBufferEntries(), entries);
     EXPECT_EQ(wrong._rows, 2u);
 }
@@ -98,18 +107,28 @@ TEST(OPTMatrix, AssignmentCopiesSameShapeAndReshapesEmptyTargets) {
 TEST(OPTMatrixBuffer, EntriesReusedByCurrentShapeCursorWrapsAndLiveOnesNeverShared) {
     LeakGuard guard;
     const OPTMatrixBuffer* buffer = nullptr;
-    { M seed(1, 1, true); buffer = M::_getBufferAddress(); }
+    {
+        M seed(1, 1, true);
+        buffer = M::_getBufferAddress();
+    }
     std::size_t largest = 0;  // a size no existing entry can hold
     for (const M* e : *buffer->entries) largest = std::max(largest, e->_rows * e->_cols);
     const std::size_t s = largest + 16, count = buffer->count, start = buffer->next;
     kxArray* entry = nullptr;
-    { M big(10 * s, 1, true); entry = big._array; EXPECT_EQ(buffer->next, start); }
+    {
+        M big(10 * s, 1, true);
+        entry = big._array;
+        EXPECT_EQ(buffer->next, start);
+    }
     ASSERT_EQ(buffer->entries->back()->_array, entry);
     {
         M shrunk(2 * s, 1, true);  // only the newest entry fits: cursor wraps past it
         EXPECT_TRUE(shrunk._array == entry && kxGetM(entry) == 2 * s && buffer->next == 0u);
     }
-    { M middle(5 * s, 1, true); EXPECT_NE(middle._array, entry); }  // judged on current shape
+    {
+        M middle(5 * s, 1, true);
+        EXPECT_NE(middle._array, entry);
+    }  // judged on current shape
     EXPECT_EQ(buffer->count, count + 2);
 
     std::vector<M> live;

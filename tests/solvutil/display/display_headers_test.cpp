@@ -1,4 +1,5 @@
-// Header cache: one look-up per column and SolverName, a stable array, a retry after a failed fetch.
+// Header cache: one look-up per column and SolverName, a stable array, a retry after a failed
+// fetch.
 #include <gtest/gtest.h>
 
 #include "kaldor/testing/catalog.hpp"
@@ -35,20 +36,23 @@ TEST(DisplayHeaders, FetchedOncePerKeyAndSolverName) {
     expectFetchedOnce<SolverName::ActiveSetLeastSquares>(9);
 }
 
-// A failing key inside the display: nothing printed or flushed, earlier keys stay cached, a later call succeeds.
+// A failing key inside the display: nothing printed or flushed, earlier keys stay cached, a later
+// call succeeds.
 TEST(DisplayHeaders, FailedFetchLeavesCacheUnbuiltAndRetries) {
     HostLeakGuard guard;
     kt::ConsoleCapture capture;
     const auto flushes = kt::flushCount();
-    const auto total = kt::catalogLookups(), iter = kt::catalogLookups("Iter"), res = kt::catalogLookups("Resnorm");
+    const auto total = kt::catalogLookups(), iter = kt::catalogLookups("Iter"),
+               res = kt::catalogLookups("Resnorm");
     const auto print = [] {
-        printIterativeDisplay(SolverName::InteriorPointLeastSquares, true, true, 8UL, 1UL, 1.0, 1.0, 1.0, 1.0, 1.0,
-                              1.0, "none");
+        printIterativeDisplay(SolverName::InteriorPointLeastSquares, true, true, 8UL, 1UL, 1.0, 1.0,
+                              1.0, 1.0, 1.0, 1.0, "none");
     };
     {
         kt::ScopedCatalogFailure fail("Resnorm");
         EXPECT_THROW(print(), hostcore::IUserException);
-        EXPECT_THROW(getDisplayHeaders<SolverName::InteriorPointLeastSquares>(), hostcore::IUserException);
+        EXPECT_THROW(getDisplayHeaders<SolverName::InteriorPointLeastSquares>(),
+                     hostcore::IUserException);
     }
     EXPECT_EQ(kt::catalogLookups() - total, 3U);
     EXPECT_EQ(kt::catalogLookups("Iter") - iter, 1U);

@@ -24,17 +24,21 @@ constexpr double kEps = std::numeric_limits<double>::epsilon();
 constexpr double kNaN = std::numeric_limits<double>::quiet_NaN();
 constexpr double kKeep = -99.5;  // a value a kernel must leave where it is
 // Empty in each direction, 1x1, vectors, non-square.
-const std::pair<long, long> kShapes[] = {{0, 0}, {0, 3}, {3, 0}, {1, 1}, {1, 5},
+const std::pair<long, long> kShapes[] = {{0, 0}, {0, 3}, {3, 0}, {1, 1},  {1, 5},
                                          {5, 1}, {4, 7}, {7, 4}, {33, 50}};
 
 // Plain-loop oracles, random sparse matrices and checking helpers.
 namespace ref {
-std::size_t allocations() { return kaldor::testing::allocationStats().allocations; }
-double at(const DenseMatrix& A, long i, long j, bool t) { return t ? A(j, i) : A(i, j); }
+std::size_t allocations() {
+    return kaldor::testing::allocationStats().allocations;
+}
+double at(const DenseMatrix& A, long i, long j, bool t) {
+    return t ? A(j, i) : A(i, j);
+}
 
 // alpha*op(A)*x + beta*y; y is not read when beta = 0.
-std::vector<double> gaxpy(double alpha, const DenseMatrix& A, const AlignedVector& x,
-                          double beta, const std::vector<double>& y, bool t) {
+std::vector<double> gaxpy(double alpha, const DenseMatrix& A, const AlignedVector& x, double beta,
+                          const std::vector<double>& y, bool t) {
     std::vector<double> r(static_cast<std::size_t>(t ? A.cols : A.rows));
     for (long i = 0; i < static_cast<long>(r.size()); ++i) {
         for (long j = 0; j < (t ? A.rows : A.cols); ++j) r[i] += at(A, i, j, t) * x[j];
@@ -187,7 +191,7 @@ TEST(SymmetricKernels, ReadOnlyTheTrustedTriangle) {
     HostLeakGuard guard;
     std::mt19937 rng(21);
     testing::internal::CaptureStdout();  // where BLAS reports a rejected argument
-    for (auto [n, ignored] : kShapes)  // orders 0 to 33
+    for (auto [n, ignored] : kShapes)    // orders 0 to 33
         for (bool upper : {false, true}) {
             SCOPED_TRACE(testing::Message() << "n=" << n << " upper=" << upper);
             DenseMatrix A = randomMatrix(rng, n, n, -2.0, 3.0), S = A;  // S: the completed matrix
@@ -206,9 +210,11 @@ TEST(SymmetricKernels, ReadOnlyTheTrustedTriangle) {
             if (upper) continue;
             for (bool withZ : {false, true}) {
                 const auto want = ref::gaxpy(1.0, S, x, withZ, {z.begin(), z.end()}, false);
-                ref::expectNear(ref::writeInRange(n, kNaN, [&](auto y) {
-                    withZ ? sym_matvec(y, A, x, z) : sym_matvec(y, A, x);
-                }), want, n, tol, "sym_matvec");
+                ref::expectNear(
+                    ref::writeInRange(
+                        n, kNaN,
+                        [&](auto y) { withZ ? sym_matvec(y, A, x, z) : sym_matvec(y, A, x); }),
+                    want, n, tol, "sym_matvec");
             }
             const double norm = ref::norminf(S);
             const auto before = ref::allocations();
@@ -261,9 +267,10 @@ TEST(KktKernels, FullAndLowerFormsMatchTheBlockMatrix) {
             sym_kktcat(K, H, A, full);
             for (long j = 0; j < nA + mA; ++j)
                 for (long i = 0; i < nA + mA; ++i) {
-                    const double want = i < nH && j < nH ? H(i, j)
+                    const double want = i < nH && j < nH    ? H(i, j)
                                         : i >= nA && j < nA ? -A(i - nA, j)
-                                        : j >= nA && i < nA ? -A(j - nA, i) : 0.0;
+                                        : j >= nA && i < nA ? -A(j - nA, i)
+                                                            : 0.0;
                     EXPECT_EQ(K(i, j), !full && i < j ? kKeep : want)
                         << nH << "," << nA << "," << mA << "," << full << " at " << i << "," << j;
                 }
@@ -310,12 +317,12 @@ TEST(MatrixKernels, DebugBuildsRejectOperandsOfTheWrongSize) {
     SparseMatrix S(3, 4, 2);
     AlignedVector x3(3), y3(3), y4(4);
     const std::function<void()> calls[] = {
-        [&] { gaxpy(1.0, A, x3, 0.0, y3); },        // x needs 4
-        [&] { tr_gaxpy(1.0, A, x3, 0.0, y3); },     // y needs 4
-        [&] { gaxpy(1.0, S, x3, 0.0, y3); },        // sparse: x needs 4
-        [&] { matmult(R, A, A, false, false); },    // inner sizes differ
+        [&] { gaxpy(1.0, A, x3, 0.0, y3); },             // x needs 4
+        [&] { tr_gaxpy(1.0, A, x3, 0.0, y3); },          // y needs 4
+        [&] { gaxpy(1.0, S, x3, 0.0, y3); },             // sparse: x needs 4
+        [&] { matmult(R, A, A, false, false); },         // inner sizes differ
         [&] { sym_gaxpy(1.0, A, y4, 0.0, y4, false); },  // not square
-        [&] { sym_kktcat(K, H, A, true); }};        // K is 7-by-7 for this A
+        [&] { sym_kktcat(K, H, A, true); }};             // K is 7-by-7 for this A
     for (const auto& call : calls) {
         EXPECT_EQ(hostErrorId(call), "solv:solvPlugError:unhandledError");
     }

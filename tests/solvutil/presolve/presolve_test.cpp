@@ -19,8 +19,14 @@ using Vec = std::vector<double>;
 constexpr double kInf = std::numeric_limits<double>::infinity();
 constexpr double kNaN = std::numeric_limits<double>::quiet_NaN();
 
-// Random sparse array and its dense mirror: stored 0, -0 and NaN, shuffled rows, empty rows and columns.
-struct SparseCase { std::size_t m, n; Vec dense; std::vector<char> stored; Ptr array; };
+// Random sparse array and its dense mirror: stored 0, -0 and NaN, shuffled rows, empty rows and
+// columns.
+struct SparseCase {
+    std::size_t m, n;
+    Vec dense;
+    std::vector<char> stored;
+    Ptr array;
+};
 
 SparseCase randomSparse(std::mt19937& rng, std::size_t m, std::size_t n, double density) {
     SparseCase c{m, n, Vec(m * n, 0.0), std::vector<char>(m * n, 0), nullptr};
@@ -35,7 +41,8 @@ SparseCase randomSparse(std::mt19937& rng, std::size_t m, std::size_t n, double 
         }
         std::shuffle(columns[j].begin(), columns[j].end(), rng);
     }
-    c.array.reset(kt::createSparseArray(m, n, std::count(c.stored.begin(), c.stored.end(), char{1})));
+    c.array.reset(
+        kt::createSparseArray(m, n, std::count(c.stored.begin(), c.stored.end(), char{1})));
     std::size_t* starts = kxColumnStarts(c.array.get());
     starts[0] = 0;
     for (std::size_t j = 0, k = 0; j < n; starts[++j] = k)
@@ -66,13 +73,20 @@ bool same(const Vec& x, const Vec& y) {
 
 }  // namespace
 
-// Random bounds (one in eight infinite); slots already holding arrays are released; out of memory leaks nothing.
+// Random bounds (one in eight infinite); slots already holding arrays are released; out of memory
+// leaks nothing.
 TEST(ConstrImpliedBoundaries, MatchesDenseRecomputationOnRandomMatrices) {
     HostLeakGuard guard;
     std::mt19937 rng(20261205);
     std::uniform_real_distribution<double> dist(-3.0, 3.0);
-    for (const auto& [m, n] : {std::pair<std::size_t, std::size_t>{1, 1}, {5, 3}, {17, 29}, {64, 40},
-                              {3, 200}, {150, 12}, {0, 4}, {3, 0}}) {
+    for (const auto& [m, n] : {std::pair<std::size_t, std::size_t>{1, 1},
+                               {5, 3},
+                               {17, 29},
+                               {64, 40},
+                               {3, 200},
+                               {150, 12},
+                               {0, 4},
+                               {3, 0}}) {
         for (double density : {0.0, 0.3, 0.9}) {
             const SparseCase c = randomSparse(rng, m, n, density);
             Vec lb(n), ub(n), low(m, 0.0), high(m, 0.0);
@@ -86,13 +100,16 @@ TEST(ConstrImpliedBoundaries, MatchesDenseRecomputationOnRandomMatrices) {
                     high[i] += a * (a > 0 ? ub[j] : lb[j]);
                 }
             }
-            Ptr out[2] = {column({9.0}), column({9.0, 9.0})}, lbArray = column(lb), ubArray = column(ub);
+            Ptr out[2] = {column({9.0}), column({9.0, 9.0})}, lbArray = column(lb),
+                ubArray = column(ub);
             const kxArray* inputs[3] = {c.array.get(), lbArray.get(), ubArray.get()};
             presolve::constrImpliedBoundaries(2, out, 3, inputs);
-            EXPECT_TRUE(same(values(out[0]), low) && same(values(out[1]), high)) << m << "x" << n << " " << density;
+            EXPECT_TRUE(same(values(out[0]), low) && same(values(out[1]), high))
+                << m << "x" << n << " " << density;
         }
     }
-    // Out of memory: the host's error propagates, slots assigned before the failure keep their arrays.
+    // Out of memory: the host's error propagates, slots assigned before the failure keep their
+    // arrays.
     const SparseCase c = randomSparse(rng, 6, 4, 0.5);
     Ptr fresh[2], lb = column(Vec(4, -1.0)), ub = column(Vec(4, 1.0));
     const kxArray* inputs[3] = {c.array.get(), lb.get(), ub.get()};
@@ -108,7 +125,8 @@ TEST(ConstrImpliedBoundaries, MatchesDenseRecomputationOnRandomMatrices) {
     EXPECT_EQ(kxGetM(fresh[1].get()), 6u);
 }
 
-// Column then row counts with a released old slot; the selector truncates, saturates and maps NaN to 0.
+// Column then row counts with a released old slot; the selector truncates, saturates and maps NaN
+// to 0.
 TEST(GetNNZcounts, ColumnThenRowCountsAndSelector) {
     HostLeakGuard guard;
     std::mt19937 rng(11);
@@ -118,8 +136,13 @@ TEST(GetNNZcounts, ColumnThenRowCountsAndSelector) {
             for (std::size_t i = 0; i < c.m; ++i) count[byRows ? i : j] += c.stored[i + j * c.m];
         return count;
     };
-    for (const auto& [m, n] : {std::pair<std::size_t, std::size_t>{1, 1}, {9, 4}, {40, 33}, {2, 90},
-                              {120, 3}, {0, 5}, {6, 0}}) {
+    for (const auto& [m, n] : {std::pair<std::size_t, std::size_t>{1, 1},
+                               {9, 4},
+                               {40, 33},
+                               {2, 90},
+                               {120, 3},
+                               {0, 5},
+                               {6, 0}}) {
         const SparseCase c = randomSparse(rng, m, n, m == 9 ? 0.0 : 0.4);
         const kxArray* inputs[1] = {c.array.get()};
         Ptr outputs[2] = {column({1.0}), column({2.0})};
@@ -128,7 +151,8 @@ TEST(GetNNZcounts, ColumnThenRowCountsAndSelector) {
         EXPECT_EQ(values(outputs[1]), counts(c, true)) << m << "x" << n;
     }
     const SparseCase c = randomSparse(rng, 23, 17, 0.35);
-    for (double selector : {2.0, 2.9, 1.0, 0.0, -2.0, kNaN, 1e300, -1e300, -2.5, 3.0, 4294967298.0}) {
+    for (double selector :
+         {2.0, 2.9, 1.0, 0.0, -2.0, kNaN, 1e300, -1e300, -2.5, 3.0, 4294967298.0}) {
         Ptr s = column({selector}), untouched = column({42.0});
         const kxArray* inputs[2] = {c.array.get(), s.get()};
         const kxArray* sentinel = untouched.get();

@@ -45,7 +45,9 @@ DynamicRegParams kktParams(long nPrimal) {
     return p;
 }
 
-std::vector<double> dense(const DenseMatrix& K) { return {K.data(), K.data() + K.rows * K.cols}; }
+std::vector<double> dense(const DenseMatrix& K) {
+    return {K.data(), K.data() + K.rows * K.cols};
+}
 
 long negatives(const std::vector<double>& w) {
     return std::count_if(w.begin(), w.end(), [](double v) { return v < 0.0; });
@@ -62,8 +64,14 @@ TEST(DynamicRegRules, DiagonalMatricesGiveTheShiftsRanksAndFlagsOfTheRules) {
     const double tiny = 1e-13, nan = std::nan(""), p30 = 0x1p-30, t22 = 0x1p-22;
     const double above22 = std::nextafter(t22, 1.0), above = std::nextafter(k26, 1.0);
     struct Case {
-        std::vector<double> diag; UL nPrimal; double rp, rd; bool check; AlignedIndexVector reg;
-        std::vector<double> D; UL rank, primalRank, dualRank; const char* flags;
+        std::vector<double> diag;
+        UL nPrimal;
+        double rp, rd;
+        bool check;
+        AlignedIndexVector reg;
+        std::vector<double> D;
+        UL rank, primalRank, dualRank;
+        const char* flags;
     };
     const Case cases[] = {
         {{-1.0, 1.0}, 2, RP, RD, true, {}, {-1.0, 1.0}, 2, 2, 0, "FTTF"},
@@ -73,15 +81,42 @@ TEST(DynamicRegRules, DiagonalMatricesGiveTheShiftsRanksAndFlagsOfTheRules) {
         {{-1.0, k39}, 2, -1e-20, 1e-20, true, {}, {-1.0, k39}, 2, 2, 0, "FTTF"},
         {{-1.0, 0.0, 3.0}, 1, RP, RD, true, {1}, {-1.0, RD, 3.0}, 2, 1, 1, "TTFF"},
         {{-1.0, 0.0, 3.0}, 1, RP, -1e-8, true, {1}, {-1.0, -1e-8, 3.0}, 2, 1, 1, "TFFF"},
-        {{0.0, -2.0, p30, 5.0}, 3, RP, RD, true, {0, 2}, {RP, -2.0, p30 + RP, 5.0}, 2, 1, 1,
+        {{0.0, -2.0, p30, 5.0},
+         3,
+         RP,
+         RD,
+         true,
+         {0, 2},
+         {RP, -2.0, p30 + RP, 5.0},
+         2,
+         1,
+         1,
          "TTTF"},
         {{-1.0, 1e-4}, 1, -1e-3, 1e-8, true, {1}, {-1.0, 1e-4 + 1e-8}, 1, 1, 0, "TTFF"},
         {{1.0, nan}, 0, RP, RD, false, {}, {1.0, nan}, 2, 0, 0, "TTTF"},
-        {{0.0, 1.0, 1e-12, -4.0}, 2, RP, RD, false, {0, 2}, {RP, 1.0, 1e-12 + RD, -4.0}, 4, 1, 0,
+        {{0.0, 1.0, 1e-12, -4.0},
+         2,
+         RP,
+         RD,
+         false,
+         {0, 2},
+         {RP, 1.0, 1e-12 + RD, -4.0},
+         4,
+         1,
+         0,
          "TTTF"},
         {{1.0, k26, above}, 0, RP, RD, false, {1}, {1.0, 2 * k26, above}, 3, 0, 0, "TTTF"},
         {{1.0, -k26, -above}, 0, RP, RD, false, {1}, {1.0, 0.0, -above}, 3, 0, 0, "TTTF"},
-        {{t22, above22, -0x1p30}, 3, RP, RD, false, {0}, {t22 + RP, above22, -0x1p30}, 3, 2, 0,
+        {{t22, above22, -0x1p30},
+         3,
+         RP,
+         RD,
+         false,
+         {0},
+         {t22 + RP, above22, -0x1p30},
+         3,
+         2,
+         0,
          "TTTF"},
     };
     DynamicRegSolver solver;
@@ -104,7 +139,8 @@ TEST(DynamicRegRules, DiagonalMatricesGiveTheShiftsRanksAndFlagsOfTheRules) {
         EXPECT_EQ(std::vector<UL>({p.dim, p.rank, p.primalRank, p.dualRank}),
                   std::vector<UL>({UL(n), c.rank, c.primalRank, c.dualRank}));
         EXPECT_EQ(std::string({tf(p.primalInertiaOK), tf(p.dualInertiaOK), tf(p.dualFullRank),
-                               tf(p.tinyPivot)}), c.flags);
+                               tf(p.tinyPivot)}),
+                  c.flags);
     }
 }
 
@@ -235,11 +271,10 @@ TEST(DynamicRegSolver, DebugBuildsRejectWrongOrdersAndPrimalBlocks) {
     AlignedVector shortB(2);
     DynamicRegSolver s;
     DynamicRegParams tooManyPrimal = kktParams(4), fine = kktParams(1);
-    const std::function<void()> calls[] = {
-        [&] { s.factor(A, 4, fine); },           // n > A.rows
-        [&] { s.factor(wide, 3, fine); },        // not square
-        [&] { s.factor(A, 3, tooManyPrimal); },  // nPrimal > n
-        [&] { s.solve(A, 3, shortB); }};
+    const std::function<void()> calls[] = {[&] { s.factor(A, 4, fine); },           // n > A.rows
+                                           [&] { s.factor(wide, 3, fine); },        // not square
+                                           [&] { s.factor(A, 3, tooManyPrimal); },  // nPrimal > n
+                                           [&] { s.solve(A, 3, shortB); }};
     for (const auto& call : calls) {
         EXPECT_EQ(hostErrorId(call), "solv:solvPlugError:unhandledError");
     }

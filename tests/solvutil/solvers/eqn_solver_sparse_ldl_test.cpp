@@ -62,8 +62,10 @@ TEST(EqnSolverInterfaces, OptionalOperationsFailWithTheirNamesAndChangeNothing) 
     long l = 17;
     double d = 2.5;
     const std::pair<const char*, std::function<void()>> cases[] = {
-        {"setApr", [&] { s.setApr(&d); }}, {"setAir", [&] { s.setAir(&l); }},
-        {"setAjc", [&] { s.setAjc(&l); }}, {"setNnz", [&] { s.setNnz(3); }},
+        {"setApr", [&] { s.setApr(&d); }},
+        {"setAir", [&] { s.setAir(&l); }},
+        {"setAjc", [&] { s.setAjc(&l); }},
+        {"setNnz", [&] { s.setNnz(3); }},
         {"rank", [&] { s.IEqnSolverLDL::rank(l); }},
         {"numNegEigenValues", [&] { s.IEqnSolverLDL::numNegEigenValues(l); }},
         {"getFlops", [&] { s.IEqnSolverLDL::getFlops(d); }},
@@ -93,7 +95,7 @@ TEST(EqnSolverSparseLDL, StatusMachineAndPassThroughFailures) {
 
     s.factor();  // status 6: numeric only
     init(s, a);
-    s.factor();  // status 1: both
+    s.factor();                                                          // status 1: both
     s.factor(a.n, a.n, a.pr.data(), a.ir.data(), a.jc.data(), a.nnz());  // always both
     s.symfactor();
     s.factor();  // status 2: numeric only
@@ -153,7 +155,7 @@ TEST(EqnSolverSparseLDL, TooManyAttemptsIsAbsorbedAndSolveErrorIsRethrown) {
 TEST(EqnSolverSparseLDL, MatchesDenseLapackFromTenToTwoThousandRows) {
     HostLeakGuard guard;
     std::mt19937 rng(6);
-    const long shapes[][3] = {{7, 3, 0}, {48, 16, 0}, {97, 32, 0}, {300, 100, 0},
+    const long shapes[][3] = {{7, 3, 0},      {48, 16, 0}, {97, 32, 0},   {300, 100, 0},
                               {1400, 600, 0}, {40, 20, 3}, {500, 200, 17}};
     for (const auto& [nx, nc, dep] : shapes) {
         const long n = nx + nc;

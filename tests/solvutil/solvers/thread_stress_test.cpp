@@ -42,9 +42,9 @@ struct Outcome {
 Problem makeProblem(unsigned seed) {
     std::mt19937 rng(seed);
     const long nx = 30 + static_cast<long>(seed % 7), nc = 10;
-    Problem p{testdata::symmetricCsc(nx + nc, testdata::randomKktLower(rng, nx, nc, 3, 1e-8),
-                                     false),
-              DenseMatrix(nx + nc, nx + nc), testdata::randomVector(rng, nx + nc)};
+    Problem p{
+        testdata::symmetricCsc(nx + nc, testdata::randomKktLower(rng, nx, nc, 3, 1e-8), false),
+        DenseMatrix(nx + nc, nx + nc), testdata::randomVector(rng, nx + nc)};
     const std::vector<double> d = testdata::toDense(p.sparse);
     std::copy(d.begin(), d.end(), p.dense.data());
     for (long j = 0; j < nx; ++j)  // primal block negative definite, as the shifts expect
@@ -114,8 +114,8 @@ TEST(ThreadStress, IndependentSolversMatchASequentialRunAndConsoleLinesStayWhole
     int count = 0, torn = 0;
     for (std::string line; std::getline(lines, line); ++count) {
         const bool printfLine = line.starts_with("thread ") && line.ends_with(" printf line");
-        const bool streamLine = line.size() == 20 && line.starts_with("thread ") &&
-                                line.ends_with(" stream line");
+        const bool streamLine =
+            line.size() == 20 && line.starts_with("thread ") && line.ends_with(" stream line");
         torn += !(printfLine || streamLine);
     }
     EXPECT_EQ(count, 2 * 6 * rounds);

@@ -21,7 +21,8 @@ TEST(BinaryLayout, SparseMatrixMembersFollowTheVtablePointer) {
     EXPECT_EQ(MEMBER_OFFSET(s, nzmax), 24);  // the 64-bit member no kernel reads
     EXPECT_EQ(MEMBER_OFFSET(s, jc), 32);
     EXPECT_EQ(MEMBER_OFFSET(s, ir), 40);
-    static_assert(sizeof(s.rows) == 8 && sizeof(s.jc) == 8 && std::is_same_v<decltype(s.jc), long*>);
+    static_assert(sizeof(s.rows) == 8 && sizeof(s.jc) == 8 &&
+                  std::is_same_v<decltype(s.jc), long*>);
     DenseMatrix d;
     EXPECT_EQ(MEMBER_OFFSET(d, rows), 8);
     EXPECT_EQ(MEMBER_OFFSET(d, cols), 16);
@@ -42,14 +43,20 @@ TEST(BinaryLayout, DataAccessorsReadOnlyFirst) {
 
 TEST(BinaryLayout, DynamicRegParamsMembersInDeclaredOrder) {
     solvutil::DynamicRegParams p;
-    const std::ptrdiff_t offsets[] = {
-        MEMBER_OFFSET(p, rp),           MEMBER_OFFSET(p, rd),
-        MEMBER_OFFSET(p, nPrimal),      MEMBER_OFFSET(p, checkInertia),
-        MEMBER_OFFSET(p, regIndices),   MEMBER_OFFSET(p, pivotTol),
-        MEMBER_OFFSET(p, dim),          MEMBER_OFFSET(p, rank),
-        MEMBER_OFFSET(p, primalRank),   MEMBER_OFFSET(p, dualRank),
-        MEMBER_OFFSET(p, primalInertiaOK), MEMBER_OFFSET(p, dualInertiaOK),
-        MEMBER_OFFSET(p, dualFullRank), MEMBER_OFFSET(p, tinyPivot)};
+    const std::ptrdiff_t offsets[] = {MEMBER_OFFSET(p, rp),
+                                      MEMBER_OFFSET(p, rd),
+                                      MEMBER_OFFSET(p, nPrimal),
+                                      MEMBER_OFFSET(p, checkInertia),
+                                      MEMBER_OFFSET(p, regIndices),
+                                      MEMBER_OFFSET(p, pivotTol),
+                                      MEMBER_OFFSET(p, dim),
+                                      MEMBER_OFFSET(p, rank),
+                                      MEMBER_OFFSET(p, primalRank),
+                                      MEMBER_OFFSET(p, dualRank),
+                                      MEMBER_OFFSET(p, primalInertiaOK),
+                                      MEMBER_OFFSET(p, dualInertiaOK),
+                                      MEMBER_OFFSET(p, dualFullRank),
+                                      MEMBER_OFFSET(p, tinyPivot)};
     EXPECT_EQ(offsets[0], 0);
     for (std::size_t i = 1; i < std::size(offsets); ++i) EXPECT_LT(offsets[i - 1], offsets[i]) << i;
     static_assert(!std::is_polymorphic_v<solvutil::DynamicRegParams>);
@@ -57,11 +64,11 @@ TEST(BinaryLayout, DynamicRegParamsMembersInDeclaredOrder) {
 
 TEST(BinaryLayout, EqnSolverSparseLDLMembersAfterTheBase) {
     EqnSolverSparseLDL s(0.01);
-    const std::ptrdiff_t offsets[] = {
-        MEMBER_OFFSET(s, status), MEMBER_OFFSET(s, name),   MEMBER_OFFSET(s, solveInfo),
-        MEMBER_OFFSET(s, factorObj), MEMBER_OFFSET(s, pr),  MEMBER_OFFSET(s, ir),
-        MEMBER_OFFSET(s, jc),     MEMBER_OFFSET(s, nnz),    MEMBER_OFFSET(s, m),
-        MEMBER_OFFSET(s, n)};
+    const std::ptrdiff_t offsets[] = {MEMBER_OFFSET(s, status),    MEMBER_OFFSET(s, name),
+                                      MEMBER_OFFSET(s, solveInfo), MEMBER_OFFSET(s, factorObj),
+                                      MEMBER_OFFSET(s, pr),        MEMBER_OFFSET(s, ir),
+                                      MEMBER_OFFSET(s, jc),        MEMBER_OFFSET(s, nnz),
+                                      MEMBER_OFFSET(s, m),         MEMBER_OFFSET(s, n)};
     EXPECT_EQ(offsets[0], 8);  // right after the vtable pointer
     for (std::size_t i = 1; i < std::size(offsets); ++i) EXPECT_LT(offsets[i - 1], offsets[i]) << i;
     static_assert(sizeof(s.status) == 4 && std::is_same_v<decltype(s.name), std::string>);
@@ -71,18 +78,25 @@ TEST(BinaryLayout, IEqnSolverLDLVirtualOperationOrder) {
     using S = IEqnSolverLDL;
     using Factor = void (S::*)();
     // Positions 2..14; the destructor holds slots 0 and 1.
-    const std::ptrdiff_t slots[] = {
-        vtableSlot(&S::init),      vtableSlot(&S::symfactor),
-        vtableSlot(&S::numfactor), vtableSlot(static_cast<Factor>(&S::factor)),
-        vtableSlot(&S::solve),     vtableSlot(&S::setApr),
-        vtableSlot(&S::setAir),    vtableSlot(&S::setAjc),
-        vtableSlot(&S::setNnz),    vtableSlot(&S::rank),
-        vtableSlot(&S::numNegEigenValues), vtableSlot(&S::getFlops),
-        vtableSlot(&S::getNnzL)};
-    for (std::size_t i = 0; i < std::size(slots); ++i) EXPECT_EQ(slots[i], static_cast<std::ptrdiff_t>(i + 2)) << "position " << i + 2;
+    const std::ptrdiff_t slots[] = {vtableSlot(&S::init),
+                                    vtableSlot(&S::symfactor),
+                                    vtableSlot(&S::numfactor),
+                                    vtableSlot(static_cast<Factor>(&S::factor)),
+                                    vtableSlot(&S::solve),
+                                    vtableSlot(&S::setApr),
+                                    vtableSlot(&S::setAir),
+                                    vtableSlot(&S::setAjc),
+                                    vtableSlot(&S::setNnz),
+                                    vtableSlot(&S::rank),
+                                    vtableSlot(&S::numNegEigenValues),
+                                    vtableSlot(&S::getFlops),
+                                    vtableSlot(&S::getNnzL)};
+    for (std::size_t i = 0; i < std::size(slots); ++i)
+        EXPECT_EQ(slots[i], static_cast<std::ptrdiff_t>(i + 2)) << "position " << i + 2;
     // The concrete solver keeps the same slots.
     EXPECT_EQ(vtableSlot(&EqnSolverSparseLDL::getNnzL), 14);
-    EXPECT_EQ(vtableSlot(static_cast<void (EqnSolverSparseLDL::*)()>(&EqnSolverSparseLDL::factor)), 5);
+    EXPECT_EQ(vtableSlot(static_cast<void (EqnSolverSparseLDL::*)()>(&EqnSolverSparseLDL::factor)),
+              5);
 }
 
 TEST(BinaryLayout, RngStateIsTheFixedRecord) {
@@ -95,20 +109,21 @@ TEST(BinaryLayout, RngStateIsTheFixedRecord) {
 TEST(BinaryLayout, ConstraintCountsAreEightCountsInOrder) {
     static_assert(sizeof(ConstraintCounts) == 8 * 8);
     ConstraintCounts c;
-    const std::ptrdiff_t offsets[] = {
-        MEMBER_OFFSET(c, nTotal), MEMBER_OFFSET(c, nIneq), MEMBER_OFFSET(c, nEq),
-        MEMBER_OFFSET(c, nFixed), MEMBER_OFFSET(c, nLB),   MEMBER_OFFSET(c, nUB),
-        MEMBER_OFFSET(c, nExtra), MEMBER_OFFSET(c, nVar)};
-    for (std::size_t i = 0; i < std::size(offsets); ++i) EXPECT_EQ(offsets[i], static_cast<std::ptrdiff_t>(8 * i));
+    const std::ptrdiff_t offsets[] = {MEMBER_OFFSET(c, nTotal), MEMBER_OFFSET(c, nIneq),
+                                      MEMBER_OFFSET(c, nEq),    MEMBER_OFFSET(c, nFixed),
+                                      MEMBER_OFFSET(c, nLB),    MEMBER_OFFSET(c, nUB),
+                                      MEMBER_OFFSET(c, nExtra), MEMBER_OFFSET(c, nVar)};
+    for (std::size_t i = 0; i < std::size(offsets); ++i)
+        EXPECT_EQ(offsets[i], static_cast<std::ptrdiff_t>(8 * i));
 }
 
 TEST(BinaryLayout, OPTMatrixAndLinearConstraintMembersInDeclaredOrder) {
     OPTMatrix<double> m(2, 1, false);
-    const std::ptrdiff_t om[] = {
-        MEMBER_OFFSET(m, _rows),     MEMBER_OFFSET(m, _cols),   MEMBER_OFFSET(m, _id),
-        MEMBER_OFFSET(m, _array),    MEMBER_OFFSET(m, _data),   MEMBER_OFFSET(m, _useCount),
-        MEMBER_OFFSET(m, _sparse),   MEMBER_OFFSET(m, _pooled), MEMBER_OFFSET(m, _borrowed),
-        MEMBER_OFFSET(m, _borrowMode)};
+    const std::ptrdiff_t om[] = {MEMBER_OFFSET(m, _rows),     MEMBER_OFFSET(m, _cols),
+                                 MEMBER_OFFSET(m, _id),       MEMBER_OFFSET(m, _array),
+                                 MEMBER_OFFSET(m, _data),     MEMBER_OFFSET(m, _useCount),
+                                 MEMBER_OFFSET(m, _sparse),   MEMBER_OFFSET(m, _pooled),
+                                 MEMBER_OFFSET(m, _borrowed), MEMBER_OFFSET(m, _borrowMode)};
     EXPECT_EQ(om[0], 0);  // no vtable pointer: the wrapper has no virtual operations
     for (std::size_t i = 1; i < std::size(om); ++i) EXPECT_LT(om[i - 1], om[i]) << i;
     static_assert(sizeof(m._borrowMode) == 4 && sizeof(m._id) == 8);
@@ -128,24 +143,51 @@ TEST(BinaryLayout, OPTMatrixAndLinearConstraintMembersInDeclaredOrder) {
 TEST(BinaryLayout, IoptLinearConstraintVirtualOperationOrder) {
     using I = IoptLinearConstraint;
     // Positions 2..46 in declaration order; the destructor holds slots 0 and 1.
-    const std::ptrdiff_t slots[] = {
-        vtableSlot(&I::isSparse), vtableSlot(&I::print), vtableSlot(&I::maxConstrViolation),
-        vtableSlot(&I::Ax), vtableSlot(&I::Aconstr), vtableSlot(&I::deepCopyRowTranspose),
-        vtableSlot(&I::bAt), vtableSlot(&I::Aeqx), vtableSlot(&I::Aeqconstr),
-        vtableSlot(&I::deepCopyRowTransposeAeq), vtableSlot(&I::deepCopyAeq),
-        vtableSlot(&I::deepCopybeq), vtableSlot(&I::beqAt), vtableSlot(&I::deepCopyAfixed),
-        vtableSlot(&I::deepCopybfixed), vtableSlot(&I::Afixedx), vtableSlot(&I::bfixedAt),
-        vtableSlot(&I::Afixedconstr), vtableSlot(&I::deepCopyRowTransposeAfixed),
-        vtableSlot(&I::AfixedRow), vtableSlot(&I::Albx), vtableSlot(&I::Albconstr),
-        vtableSlot(&I::deepCopyRowTransposeAlb), vtableSlot(&I::deepCopyVarRowTransposeAlb),
-        vtableSlot(&I::AlbRow), vtableSlot(&I::lbAt), vtableSlot(&I::Aubx),
-        vtableSlot(&I::Aubconstr), vtableSlot(&I::deepCopyRowTransposeAub),
-        vtableSlot(&I::deepCopyVarRowTransposeAub), vtableSlot(&I::AubRow), vtableSlot(&I::ubAt),
-        vtableSlot(&I::absmaxA), vtableSlot(&I::absmaxAeq), vtableSlot(&I::absmaxb),
-        vtableSlot(&I::absmaxbeq), vtableSlot(&I::getA), vtableSlot(&I::getb),
-        vtableSlot(&I::getAeq), vtableSlot(&I::getbeq), vtableSlot(&I::getlb),
-        vtableSlot(&I::getub), vtableSlot(&I::getindexLB), vtableSlot(&I::getindexUB),
-        vtableSlot(&I::getindexFixed)};
+    const std::ptrdiff_t slots[] = {vtableSlot(&I::isSparse),
+                                    vtableSlot(&I::print),
+                                    vtableSlot(&I::maxConstrViolation),
+                                    vtableSlot(&I::Ax),
+                                    vtableSlot(&I::Aconstr),
+                                    vtableSlot(&I::deepCopyRowTranspose),
+                                    vtableSlot(&I::bAt),
+                                    vtableSlot(&I::Aeqx),
+                                    vtableSlot(&I::Aeqconstr),
+                                    vtableSlot(&I::deepCopyRowTransposeAeq),
+                                    vtableSlot(&I::deepCopyAeq),
+                                    vtableSlot(&I::deepCopybeq),
+                                    vtableSlot(&I::beqAt),
+                                    vtableSlot(&I::deepCopyAfixed),
+                                    vtableSlot(&I::deepCopybfixed),
+                                    vtableSlot(&I::Afixedx),
+                                    vtableSlot(&I::bfixedAt),
+                                    vtableSlot(&I::Afixedconstr),
+                                    vtableSlot(&I::deepCopyRowTransposeAfixed),
+                                    vtableSlot(&I::AfixedRow),
+                                    vtableSlot(&I::Albx),
+                                    vtableSlot(&I::Albconstr),
+                                    vtableSlot(&I::deepCopyRowTransposeAlb),
+                                    vtableSlot(&I::deepCopyVarRowTransposeAlb),
+                                    vtableSlot(&I::AlbRow),
+                                    vtableSlot(&I::lbAt),
+                                    vtableSlot(&I::Aubx),
+                                    vtableSlot(&I::Aubconstr),
+                                    vtableSlot(&I::deepCopyRowTransposeAub),
+                                    vtableSlot(&I::deepCopyVarRowTransposeAub),
+                                    vtableSlot(&I::AubRow),
+                                    vtableSlot(&I::ubAt),
+                                    vtableSlot(&I::absmaxA),
+                                    vtableSlot(&I::absmaxAeq),
+                                    vtableSlot(&I::absmaxb),
+                                    vtableSlot(&I::absmaxbeq),
+                                    vtableSlot(&I::getA),
+                                    vtableSlot(&I::getb),
+                                    vtableSlot(&I::getAeq),
+                                    vtableSlot(&I::getbeq),
+                                    vtableSlot(&I::getlb),
+                                    vtableSlot(&I::getub),
+                                    vtableSlot(&I::getindexLB),
+                                    vtableSlot(&I::getindexUB),
+                                    vtableSlot(&I::getindexFixed)};
     static_assert(std::size(slots) == 45);
     for (std::size_t k = 0; k < std::size(slots); ++k)
         EXPECT_EQ(slots[k], static_cast<std::ptrdiff_t>(k + 2)) << "position " << k + 2;

@@ -54,9 +54,10 @@ bool anyMatches(const std::vector<Symbol>& names, const std::regex& re) {
 }
 
 const char* const kPlainSymbols[] = {
-    "instantiateRngSolv", "getRngStateSolv",    "setRngStateSolv",     "deleteRngStateSolv",
-    "deleteRngSolv",      "getRandUniformSolv", "ioFlushSolv",         "kxMallocExSolv",
-    "kxFreeExSolv",       "assertSolv",         "emulateCtrlC",        "LBInitialize_solvutil",
+    "instantiateRngSolv",   "getRngStateSolv",       "setRngStateSolv",
+    "deleteRngStateSolv",   "deleteRngSolv",         "getRandUniformSolv",
+    "ioFlushSolv",          "kxMallocExSolv",        "kxFreeExSolv",
+    "assertSolv",           "emulateCtrlC",          "LBInitialize_solvutil",
     "LBTerminate_solvutil", "printIterativeDisplay", "printPreprocessorDisplay"};
 
 // Demangled names (regular expressions, anchored at the start) that must be exported.
@@ -64,14 +65,21 @@ const char* const kPromised[] = {
     // vector kernels, both forms
     R"(^axpy\(double, double const\*, double\*, unsigned long\))",
     R"(^axpy\(double, std::vector<double, aligned_allocator<double> > const&)",
-    R"(^scale\(double, double\*, unsigned long\))", R"(^scale\(double, std::vector)",
-    R"(^copy\(double\*, double const\*, unsigned long\))", R"(^copy\(std::vector)",
-    R"(^dotprod\(double const\*)", R"(^dotprod\(std::vector)",
-    R"(^norm2\(double const\*)", R"(^norm2\(std::vector)",
-    R"(^norminf\(double const\*)", R"(^norminf\(std::vector)", R"(^norminf\(DenseMatrix const&\))",
+    R"(^scale\(double, double\*, unsigned long\))",
+    R"(^scale\(double, std::vector)",
+    R"(^copy\(double\*, double const\*, unsigned long\))",
+    R"(^copy\(std::vector)",
+    R"(^dotprod\(double const\*)",
+    R"(^dotprod\(std::vector)",
+    R"(^norm2\(double const\*)",
+    R"(^norm2\(std::vector)",
+    R"(^norminf\(double const\*)",
+    R"(^norminf\(std::vector)",
+    R"(^norminf\(DenseMatrix const&\))",
     R"(^solvAssert\(bool, char const\*\))",
     // dense kernels and their raw-pointer routines
-    R"(^gaxpy\(double, DenseMatrix const&)", R"(^tr_gaxpy\(double, DenseMatrix const&)",
+    R"(^gaxpy\(double, DenseMatrix const&)",
+    R"(^tr_gaxpy\(double, DenseMatrix const&)",
     R"(^matvec\(ResultIterator, DenseMatrix const&, std::vector<double, aligned_allocator<double> > const&\)$)",
     R"(^matvec\(ResultIterator, DenseMatrix const&, std::vector<double, aligned_allocator<double> > const&, std::vector<double, aligned_allocator<double> > const&\)$)",
     R"(^tr_matvec\(ResultIterator, DenseMatrix const&)",
@@ -84,40 +92,56 @@ const char* const kPromised[] = {
     R"(^denseMatrixMultiply\(double\*, double const\*, double const\*, long, long, long, bool, bool\))",
     R"(^denseMatrixMultiplySyrk\(double\*, double const\*, long, long, bool, bool\))",
     // sparse kernels (same names)
-    R"(^gaxpy\(double, SparseMatrix const&)", R"(^tr_gaxpy\(double, SparseMatrix const&)",
+    R"(^gaxpy\(double, SparseMatrix const&)",
+    R"(^tr_gaxpy\(double, SparseMatrix const&)",
     R"(^matvec\(ResultIterator, SparseMatrix const&, std::vector<double, aligned_allocator<double> > const&\)$)",
     R"(^matvec\(ResultIterator, SparseMatrix const&, std::vector<double, aligned_allocator<double> > const&, std::vector<double, aligned_allocator<double> > const&\)$)",
     R"(^tr_matvec\(ResultIterator, SparseMatrix const&)",
     R"(^vertcat\(SparseMatrix&, SparseMatrix const&, SparseMatrix const&\))",
     // symmetric and KKT kernels
-    R"(^sym_gaxpy\(double, DenseMatrix const&)", R"(^sym_matvec\(ResultIterator, DenseMatrix const&, std::vector<double, aligned_allocator<double> > const&\)$)",
+    R"(^sym_gaxpy\(double, DenseMatrix const&)",
+    R"(^sym_matvec\(ResultIterator, DenseMatrix const&, std::vector<double, aligned_allocator<double> > const&\)$)",
     R"(^sym_matvec\(ResultIterator, DenseMatrix const&, std::vector<double, aligned_allocator<double> > const&, std::vector<double, aligned_allocator<double> > const&\)$)",
-    R"(^sym_norminf\(DenseMatrix const&\))", R"(^sym_copy\(DenseMatrix&, DenseMatrix const&\))",
+    R"(^sym_norminf\(DenseMatrix const&\))",
+    R"(^sym_copy\(DenseMatrix&, DenseMatrix const&\))",
     R"(^sym_kktcat\(DenseMatrix&, DenseMatrix const&, DenseMatrix const&, bool\))",
     R"(^denseSymMatTimesVec\(double, double\*, double, double const\*, double const\*, long, bool\))",
     R"(^matSymVecPlusVec\(double\*, double const\*, double const\*, double const\*, long\))",
     R"(^matSymCopy\(double\*, double const\*, long\))",
     R"(^symKKTCat\(double\*, long, double const\*, long, double const\*, long, long, bool\))",
     // classes
-    R"(^DenseMatrix::data\(\) const$)", R"(^DenseMatrix::data\(\)$)", R"(^vtable for DenseMatrix$)",
-    R"(^SparseMatrix::data\(\) const$)", R"(^vtable for SparseMatrix$)",
+    R"(^DenseMatrix::data\(\) const$)",
+    R"(^DenseMatrix::data\(\)$)",
+    R"(^vtable for DenseMatrix$)",
+    R"(^SparseMatrix::data\(\) const$)",
+    R"(^vtable for SparseMatrix$)",
     R"(^solvutil::DynamicRegSolver::factor\(DenseMatrix&, unsigned long, solvutil::DynamicRegParams&\))",
     R"(^solvutil::DynamicRegSolver::solve\(DenseMatrix const&, unsigned long, double\*\))",
     R"(^solvutil::DynamicRegSolver::solve\(DenseMatrix const&, unsigned long, std::vector)",
-    R"(^solvutil::DynamicRegSolver::fullColLDL2_\()", R"(^solvutil::DynamicRegSolver::partialColLDL3_\()",
-    R"(^solvutil::DynamicRegParams::RP_DEFAULT$)", R"(^solvutil::DynamicRegParams::RD_DEFAULT$)",
-    R"(^vtable for IEqnSolver$)", R"(^vtable for IEqnSolverLDL$)", R"(^vtable for EqnSolverSparseLDL$)",
-    R"(^IEqnSolverLDL::setApr\()", R"(^IEqnSolverLDL::rank\(long&\))",
+    R"(^solvutil::DynamicRegSolver::fullColLDL2_\()",
+    R"(^solvutil::DynamicRegSolver::partialColLDL3_\()",
+    R"(^solvutil::DynamicRegParams::RP_DEFAULT$)",
+    R"(^solvutil::DynamicRegParams::RD_DEFAULT$)",
+    R"(^vtable for IEqnSolver$)",
+    R"(^vtable for IEqnSolverLDL$)",
+    R"(^vtable for EqnSolverSparseLDL$)",
+    R"(^IEqnSolverLDL::setApr\()",
+    R"(^IEqnSolverLDL::rank\(long&\))",
     R"(^EqnSolverSparseLDL::EqnSolverSparseLDL\(double\))",
     R"(^EqnSolverSparseLDL::factor\(long, long, double\*, long\*, long\*, long\))",
     R"(^EqnSolverSparseLDL::solve\()",
-    R"(^vtable for IoptLinearConstraint$)", R"(^vtable for LinearConstraint$)",
+    R"(^vtable for IoptLinearConstraint$)",
+    R"(^vtable for LinearConstraint$)",
     R"(^LinearConstraint::maxConstrViolation\(OPTMatrix<double> const&\))",
-    R"(^LinearConstraint::_createBoundAndFixedConstraints\(\))", R"(^LinearConstraint::_setindexLB\()",
+    R"(^LinearConstraint::_createBoundAndFixedConstraints\(\))",
+    R"(^LinearConstraint::_setindexLB\()",
     R"(^LinearConstraint::~LinearConstraint\(\))",
-    R"(^OPTMatrix<double>::_getStaticCounterReference\(\))", R"(^OPTMatrix<double>::_getBufferAddress\(\))",
-    R"(^OPTMatrix<double>::absmax\()", R"(^OPTMatrix<double>::operator\*\()",
-    R"(^OPTMatrix<double>::operator-\()", R"(^OPTMatrix<double>::operator=\()",
+    R"(^OPTMatrix<double>::_getStaticCounterReference\(\))",
+    R"(^OPTMatrix<double>::_getBufferAddress\(\))",
+    R"(^OPTMatrix<double>::absmax\()",
+    R"(^OPTMatrix<double>::operator\*\()",
+    R"(^OPTMatrix<double>::operator-\()",
+    R"(^OPTMatrix<double>::operator=\()",
     // display
     R"(^printIterativeDisplay\(SolverName, bool, bool, unsigned long, \.\.\.\)$)",
     R"(^printPreprocessorDisplay\(SolverName, unsigned long, unsigned long, unsigned long, long\)$)",
@@ -165,10 +189,11 @@ TEST(ExportedSurface, EveryPromisedNameIsExported) {
     ASSERT_FALSE(names.empty()) << "nm printed nothing for " SOLVUTIL_LIBRARY_FILE;
     for (const char* pattern : kPromised)
         EXPECT_TRUE(anyMatches(names, std::regex(pattern))) << "not exported: " << pattern;
-    for (const char* layout : {"getDisplayHeaders", "getColumnWidths", "getColumnTypes",
-                               "getColumnPrecisions"}) {
+    for (const char* layout :
+         {"getDisplayHeaders", "getColumnWidths", "getColumnTypes", "getColumnPrecisions"}) {
         for (int s = 0; s < 10; ++s) {
-            const std::string p = std::string(layout) + "<\\(SolverName\\)" + std::to_string(s) + ">\\(\\)$";
+            const std::string p =
+                std::string(layout) + "<\\(SolverName\\)" + std::to_string(s) + ">\\(\\)$";
             EXPECT_TRUE(anyMatches(names, std::regex(p))) << "not exported: " << p;
         }
     }
@@ -177,7 +202,8 @@ TEST(ExportedSurface, EveryPromisedNameIsExported) {
 TEST(ExportedSurface, PlainSymbolsAreUnmangled) {
     std::set<std::string> rawSet;
     for (const auto& s : dynamicSymbols(false)) rawSet.insert(s.name);
-    for (const char* name : kPlainSymbols) EXPECT_TRUE(rawSet.count(name)) << name << " is not an unmangled export";
+    for (const char* name : kPlainSymbols)
+        EXPECT_TRUE(rawSet.count(name)) << name << " is not an unmangled export";
 }
 
 TEST(ExportedSurface, NothingElseLeavesTheLibrary) {
@@ -187,13 +213,16 @@ TEST(ExportedSurface, NothingElseLeavesTheLibrary) {
 
 // The allow-list itself must turn away what a leaky build would export.
 TEST(ExportedSurface, AllowListRejectsForeignNames) {
-    for (const char* foreign : {"dgemm_", "idamax_", "kxGetM(kxArray const*)", "hostio::uout()",
-                                "aligned_allocator<double>::allocate(unsigned long)",
-                                "vtable for std::basic_ostream<char16_t, std::char_traits<char16_t> >",
-                                "gaxpyHelper(double)", "typeinfo for ResultIterator"})
+    for (const char* foreign :
+         {"dgemm_", "idamax_", "kxGetM(kxArray const*)", "hostio::uout()",
+          "aligned_allocator<double>::allocate(unsigned long)",
+          "vtable for std::basic_ostream<char16_t, std::char_traits<char16_t> >",
+          "gaxpyHelper(double)", "typeinfo for ResultIterator"})
         EXPECT_FALSE(isAllowed(foreign)) << foreign;
     EXPECT_TRUE(isAllowed("gaxpy(double, SparseMatrix const&)"));
     EXPECT_TRUE(isAllowed("emulateCtrlC"));
-    EXPECT_FALSE(isAllowed("std::vector<double, std::allocator<double> >::resize(unsigned long)", 'T'));
-    EXPECT_TRUE(isAllowed("std::vector<double, std::allocator<double> >::resize(unsigned long)", 'W'));
+    EXPECT_FALSE(
+        isAllowed("std::vector<double, std::allocator<double> >::resize(unsigned long)", 'T'));
+    EXPECT_TRUE(
+        isAllowed("std::vector<double, std::allocator<double> >::resize(unsigned long)", 'W'));
 }

@@ -22,6 +22,5 @@ std::ptrdiff_t vtableSlot(PMF pmf) {
 
 /// Byte offset of a member inside an object (works for classes with virtual functions,
 /// where offsetof is not guaranteed).
-#define MEMBER_OFFSET(object, member)                                   \
-    (reinterpret_cast<const char*>(&(object).member) -                  \
-     reinterpret_cast<const char*>(&(object)))
+#define MEMBER_OFFSET(object, member) \
+    (reinterpret_cast<const char*>(&(object).member) - reinterpret_cast<const char*>(&(object)))

@@ -1,7 +1,9 @@
 #pragma once
 // Constructors of the KKT back ends (one source file each). All borrow the system's
 // matrices.
+#include <cstddef>
 #include <memory>
+#include <vector>
 
 #include "examples/lpsolve/kkt_solver.hpp"
 
@@ -13,7 +15,16 @@ std::unique_ptr<KktSolver> makeDenseKkt(const KktSystem& system);
 /// EqnSolverSparseLDL on the lower triangle in compressed-column form.
 std::unique_ptr<KktSolver> makeSparseKkt(const KktSystem& system);
 
-/// EqnSolverSparseLDL on the normal equations A (D + rho)^-1 A' + delta I (m x m).
+/// EqnSolverSparseLDL on the normal equations A (D + rho)^-1 A' + delta I (m x m), with
+/// the dense columns of A kept as a border.
 std::unique_ptr<KktSolver> makeNormalKkt(const KktSystem& system);
+
+/// A column is dense when it has more entries than each of kDenseColumnFactor times the
+/// median column count, sqrt(rows) and kMinDenseColumn: eliminating it would add more than
+/// (sqrt(rows))^2 / 2 entries to A D^-1 A', far above what a typical column adds.
+inline constexpr std::size_t kDenseColumnFactor = 10, kMinDenseColumn = 16;
+
+/// The dense columns of A by the rule above, in increasing order.
+std::vector<std::size_t> denseColumns(const CscMatrix& A);
 
 }  // namespace lpsolve

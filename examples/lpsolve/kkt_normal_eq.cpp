@@ -5,9 +5,19 @@
 // and the m-by-m positive definite matrix M = (A S)(A S)' + delta I is factored by
 // EqnSolverSparseLDL. Its pattern (the pairs of rows that share a column of A) is found
 // once; each factorization adds, for every column j, the products of its entries times
-// S_j^2 into positions recorded for that column. The work per factorization is the sum of
-// the squared column counts, so a column with many entries makes M dense; dense columns
-// get no special treatment yet: the automatic choice (kkt_solver.cpp) avoids this form then.
+// S_j^2 into positions recorded for that column.
+//
+// A column with k entries adds k^2 / 2 entries to M, so one dense column would make M
+// dense. Dense columns (see denseColumns()) are therefore not eliminated: they stay as a
+// border, in the scaled form of the augmented system,
+//
+//   [ A_s S_s^2 A_s' + delta I   A_d S_d ] [dy]   [g + A_s S_s^2 f_s]
+//   [ S_d A_d'                   -I      ] [z ] = [S_d f_d          ],   dx_d = S_d z,
+//
+// a quasi-definite matrix (m positive and k negative pivots) that the same sparse LDL'
+// factors; the ordering puts the k border rows last, so they add about m k entries to the
+// factor instead of m^2. NewtonSystem refines every solution against the original system,
+// which also removes the bias of the regularization.
 #include <algorithm>
 
 #include "examples/lpsolve/kkt_backends.hpp"
@@ -15,17 +25,42 @@
 #include "solvutil/solvers/eqn_solver_sparse_ldl.hpp"
 
 namespace lpsolve {
+
+std::vector<std::size_t> denseColumns(const CscMatrix& A) {
+    std::vector<std::size_t> counts(A.cols), dense;
+    for (std::size_t j = 0; j < A.cols; ++j) counts[j] = A.colStart[j + 1] - A.colStart[j];
+    if (counts.empty()) return dense;
+    std::nth_element(counts.begin(), counts.begin() + static_cast<long>(counts.size() / 2),
+                     counts.end());
+    const std::size_t median = counts[counts.size() / 2];
+    std::size_t root = 1;
+    while ((root + 1) * (root + 1) <= A.rows) ++root;
+    const std::size_t limit = std::max({kDenseColumnFactor * median, root, kMinDenseColumn});
+    for (std::size_t j = 0; j < A.cols; ++j) {
+        if (A.colStart[j + 1] - A.colStart[j] > limit) dense.push_back(j);
+    }
+    return dense;
+}
+
 namespace {
 
-// No numerical pivoting: the matrix is positive definite.
+// No numerical pivoting: the matrix is quasi-definite (positive definite without border).
 constexpr double kPivotThreshold = 0.0;
 
 class NormalEquationsKkt final : public KktSolver {
 public:
     explicit NormalEquationsKkt(const KktSystem& system)
-        : A_(*system.A), n_(A_.cols), m_(A_.rows), solver_(kPivotThreshold), x_(m_), b_(m_) {
-        // Every (row p, row q) pair with p >= q of each column, plus the diagonal, as
-        // (column q, row p, slot); sorted, equal positions merge into one entry of M.
+        : A_(*system.A), n_(A_.cols), m_(A_.rows), solver_(kPivotThreshold) {
+        const std::vector<std::size_t> dense = denseColumns(A_);
+        border_.assign(n_, kNoBorder);
+        for (std::size_t t = 0; t < dense.size(); ++t) border_[dense[t]] = m_ + t;
+        k_ = dense.size();
+        const std::size_t N = m_ + k_;
+        x_.assign(N, 0.0);
+        b_.assign(N, 0.0);
+        // Each entry of the factored lower triangle as (column, row, slot): the row pairs
+        // p >= q of every eliminated column, the entries of every border column, then the
+        // diagonal. Sorted, equal positions merge into one entry.
         struct Pair {
             std::size_t col, row, slot;
         };
@@ -33,26 +68,31 @@ public:
         std::size_t slots = 0;
         for (std::size_t j = 0; j < n_; ++j) {
             for (std::size_t p = A_.colStart[j]; p < A_.colStart[j + 1]; ++p) {
+                const std::size_t r = A_.rowIndex[p];
+                if (border_[j] != kNoBorder) {
+                    pairs.push_back({r, border_[j], slots++});
+                    continue;
+                }
                 for (std::size_t q = A_.colStart[j]; q <= p; ++q) {
-                    const std::size_t r = A_.rowIndex[p], c = A_.rowIndex[q];
+                    const std::size_t c = A_.rowIndex[q];
                     pairs.push_back({std::min(r, c), std::max(r, c), slots++});
                 }
             }
         }
-        for (std::size_t i = 0; i < m_; ++i) pairs.push_back({i, i, slots + i});
+        for (std::size_t i = 0; i < N; ++i) pairs.push_back({i, i, slots + i});
         std::sort(pairs.begin(), pairs.end(), [](const Pair& a, const Pair& b) {
             return a.col != b.col ? a.col < b.col : a.row < b.row;
         });
-        slot_.resize(slots + m_);
-        jc_.assign(m_ + 1, 0);
-        for (std::size_t k = 0; k < pairs.size(); ++k) {
-            if (k == 0 || pairs[k].col != pairs[k - 1].col || pairs[k].row != pairs[k - 1].row) {
-                ir_.push_back(static_cast<long>(pairs[k].row));
-                ++jc_[pairs[k].col + 1];
+        slot_.resize(slots + N);
+        jc_.assign(N + 1, 0);
+        for (std::size_t e = 0; e < pairs.size(); ++e) {
+            if (e == 0 || pairs[e].col != pairs[e - 1].col || pairs[e].row != pairs[e - 1].row) {
+                ir_.push_back(static_cast<long>(pairs[e].row));
+                ++jc_[pairs[e].col + 1];
             }
-            slot_[pairs[k].slot] = ir_.size() - 1;
+            slot_[pairs[e].slot] = ir_.size() - 1;
         }
-        for (std::size_t i = 0; i < m_; ++i) jc_[i + 1] += jc_[i];
+        for (std::size_t i = 0; i < N; ++i) jc_[i + 1] += jc_[i];
         pr_.assign(ir_.size(), 0.0);
     }
 
@@ -61,19 +101,28 @@ public:
         std::fill(pr_.begin(), pr_.end(), 0.0);
         std::size_t slot = 0;
         for (std::size_t j = 0; j < n_; ++j) {
-            const double theta = s_[j] * s_[j];
+            const bool inBorder = border_[j] != kNoBorder;
+            const double theta = inBorder ? s_[j] : s_[j] * s_[j];
             for (std::size_t p = A_.colStart[j]; p < A_.colStart[j + 1]; ++p) {
                 const double ap = A_.value[p] * theta;
+                if (inBorder) {
+                    pr_[slot_[slot++]] += ap;
+                    continue;
+                }
                 for (std::size_t q = A_.colStart[j]; q <= p; ++q) {
                     pr_[slot_[slot++]] += ap * A_.value[q];
                 }
             }
         }
-        for (std::size_t i = 0; i < m_; ++i) pr_[slot_[slot + i]] += values.dualReg;
+        for (std::size_t i = 0; i < m_; ++i) {
+            double& diagonal = pr_[slot_[slot + i]];
+            diagonal += values.dualReg + values.relativeDualReg * diagonal;
+        }
+        for (std::size_t t = 0; t < k_; ++t) pr_[slot_[slot + m_ + t]] = -1.0;
 
-        const long m = static_cast<long>(m_);
+        const long N = static_cast<long>(m_ + k_);
         if (!initialized_) {
-            solver_.init(m, m, pr_.data(), ir_.data(), jc_.data(), static_cast<long>(pr_.size()));
+            solver_.init(N, N, pr_.data(), ir_.data(), jc_.data(), static_cast<long>(pr_.size()));
             initialized_ = true;
         }
         solver_.factor();
@@ -81,27 +130,38 @@ public:
         KktReport report;
         report.factored = solver_.status == EqnSolverSparseLDL::STATUS_NUMERIC_DONE;
         if (!report.factored) return report;
-        long rank = 0, negative = 0;
+        long rank = 0, negative = 0, entries = 0;
         solver_.rank(rank);
         solver_.numNegEigenValues(negative);
-        // The eliminated block -(D + rho) contributes n negative pivots of full rank.
-        report.rank = n_ + static_cast<std::size_t>(rank);
-        report.negativePivots = n_ + static_cast<std::size_t>(negative);
-        report.regularizedPivots = m_ - static_cast<std::size_t>(rank);
-        report.inertiaOk = negative == 0;
+        solver_.getNnzL(entries);
+        // The eliminated block -(D + rho) contributes n - k negative pivots of full rank.
+        const std::size_t eliminated = n_ - k_;
+        report.rank = eliminated + static_cast<std::size_t>(rank);
+        report.negativePivots = eliminated + static_cast<std::size_t>(negative);
+        report.regularizedPivots = m_ + k_ - static_cast<std::size_t>(rank);
+        report.inertiaOk = static_cast<std::size_t>(negative) == k_;
+        report.factorEntries = static_cast<std::size_t>(entries);
         return report;
     }
 
     void solve(std::vector<double>& rhs) override {
-        // b = g + A S^2 f; M dy = b; dx = S^2 (A' dy - f).
+        // b = [g + A_s S_s^2 f_s; S_d f_d]; solve; dx_s = S_s^2 (A_s' dy - f_s), dx_d = S_d z.
         for (std::size_t i = 0; i < m_; ++i) b_[i] = rhs[n_ + i];
         for (std::size_t j = 0; j < n_; ++j) {
+            if (border_[j] != kNoBorder) {
+                b_[border_[j]] = s_[j] * rhs[j];
+                continue;
+            }
             const double t = s_[j] * s_[j] * rhs[j];
             for (std::size_t p = A_.colStart[j]; p < A_.colStart[j + 1]; ++p)
                 b_[A_.rowIndex[p]] += A_.value[p] * t;
         }
         solver_.solve(x_, b_);
         for (std::size_t j = 0; j < n_; ++j) {
+            if (border_[j] != kNoBorder) {
+                rhs[j] = s_[j] * x_[border_[j]];
+                continue;
+            }
             double aty = 0.0;
             for (std::size_t p = A_.colStart[j]; p < A_.colStart[j + 1]; ++p)
                 aty += A_.value[p] * x_[A_.rowIndex[p]];
@@ -113,10 +173,13 @@ public:
     std::string name() const override { return "normal equations"; }
 
 private:
+    static constexpr std::size_t kNoBorder = static_cast<std::size_t>(-1);
+
     const CscMatrix& A_;
-    std::size_t n_, m_;
+    std::size_t n_, m_, k_ = 0;
+    std::vector<std::size_t> border_;  ///< per column: its row in the border, or kNoBorder
     std::vector<long> jc_, ir_;
-    std::vector<std::size_t> slot_;  ///< position in pr_ of each column pair, then diagonal
+    std::vector<std::size_t> slot_;  ///< position in pr_ of each product or entry, then diagonal
     std::vector<double> pr_, s_;
     EqnSolverSparseLDL solver_;
     AlignedVector x_, b_;

@@ -7,17 +7,27 @@ namespace lpsolve {
 LinearAlgebra automaticChoice(const KktSystem& system, std::size_t denseLimit) {
     if (system.rows() + system.cols() <= denseLimit) return LinearAlgebra::Dense;
     const CscMatrix& A = *system.A;
-    std::size_t pairs = 0;
+    const std::vector<std::size_t> dense = denseColumns(A);
+    const std::size_t d = dense.size();
+    std::size_t entries = (A.rows + d / 2) * d, next = 0;
     for (std::size_t j = 0; j < A.cols; ++j) {
+        if (next < d && dense[next] == j) {
+            ++next;
+            continue;
+        }
         const std::size_t k = A.colStart[j + 1] - A.colStart[j];
-        pairs += k * (k + 1) / 2;
+        entries += k * (k + 1) / 2;
     }
-    return pairs <= 4 * (A.nnz() + A.rows) ? LinearAlgebra::Normal : LinearAlgebra::Sparse;
+    return entries <= 4 * (A.nnz() + A.rows) ? LinearAlgebra::Normal : LinearAlgebra::Sparse;
 }
 
 std::unique_ptr<KktSolver> makeKktSolver(const KktSystem& system, LinearAlgebra choice,
                                          std::size_t denseLimit) {
     if (choice == LinearAlgebra::Automatic) choice = automaticChoice(system, denseLimit);
+    if (choice == LinearAlgebra::Augmented) {
+        const bool small = system.rows() + system.cols() <= denseLimit;
+        choice = small ? LinearAlgebra::Dense : LinearAlgebra::Sparse;
+    }
     if (choice == LinearAlgebra::Dense) return makeDenseKkt(system);
     if (choice == LinearAlgebra::Normal) return makeNormalKkt(system);
     return makeSparseKkt(system);

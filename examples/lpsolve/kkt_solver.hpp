@@ -34,6 +34,9 @@ struct KktValues {
     std::span<const double> diagonal;  ///< D, n entries, each >= 0
     double primalReg = 0.0;            ///< rho >= 0, added to every entry of D
     double dualReg = 0.0;              ///< delta >= 0 on the m dual rows
+    /// Used where A (D + rho)^-1 A' is formed (normal equations): each of its diagonal
+    /// entries gets this fraction of itself on top of delta.
+    double relativeDualReg = 0.0;
 };
 
 /// What a factorization found out about the matrix. With exact arithmetic the matrix
@@ -44,6 +47,7 @@ struct KktReport {
     std::size_t negativePivots = 0;
     std::size_t regularizedPivots = 0;  ///< pivots the factorization had to shift
     bool inertiaOk = false;             ///< n negative pivots, m positive ones
+    std::size_t factorEntries = 0;      ///< entries of the sparse factor (0: not counted)
 };
 
 class KktSolver {
@@ -61,12 +65,15 @@ public:
 };
 
 /// Dense and Sparse factor the augmented system above; Normal eliminates dx and factors
-/// the normal equations A (D + rho)^-1 A' + delta I (sparse).
-enum class LinearAlgebra { Automatic, Dense, Sparse, Normal };
+/// the normal equations A (D + rho)^-1 A' + delta I (sparse); Augmented is Dense for n + m
+/// up to the dense limit, Sparse above.
+enum class LinearAlgebra { Automatic, Dense, Sparse, Normal, Augmented };
 
 /// What Automatic stands for: Dense for n + m up to `denseLimit`; above, Normal when
-/// forming A D^-1 A' is cheap (its column pairs, sum of k(k+1)/2 over the column counts k,
-/// are at most 4 (nonzeros + rows), so no column is dense), Sparse otherwise.
+/// forming A D^-1 A' is cheap: its column pairs (sum of k(k+1)/2 over the counts k of the
+/// columns that are not dense, see denseColumns()) plus the border of the dense ones
+/// (about (m + d/2) d entries for d dense columns) are at most 4 (nonzeros + rows);
+/// Sparse otherwise.
 LinearAlgebra automaticChoice(const KktSystem& system, std::size_t denseLimit = 400);
 
 /// The back end for `choice` (Automatic: automaticChoice).

@@ -13,6 +13,13 @@ namespace {
 
 // Small enough not to disturb the step, large enough to make free columns factorable.
 constexpr double kBasePrimalReg = 1e-14;
+// Where A (D + rho)^-1 A' is formed, each of its diagonal entries gets this fraction of
+// itself as dual regularization. D spreads over twelve orders near a solution, so a fixed
+// delta soon drops below the rounding noise of the rows with large entries: dependent rows
+// then give pivots that are noise, which either count as null (one more factorization for
+// the rank in nearly every iteration) or, just above the factor's null-pivot threshold,
+// spoil the direction. The refinement below removes its bias.
+constexpr double kRelativeDualReg = 1e-12;
 constexpr int kMaxAttempts = 8;
 constexpr double kStrengthCap = 1e-4;
 constexpr int kMaxRefinementSteps = 8;
@@ -66,7 +73,8 @@ bool NewtonSystem::strengthen() {
 void NewtonSystem::factorWithPolicy() {
     worstSinceFactor_ = 0.0;
     for (int attempt = 0; attempt < kMaxAttempts; ++attempt) {
-        const KktReport report = kkt_.factor({d_, policy_.primal(), policy_.dual()});
+        const KktReport report =
+            kkt_.factor({d_, policy_.primal(), policy_.dual(), kRelativeDualReg});
         if (report.factored && report.inertiaOk) {
             if (report.rank == A_.rows + A_.cols) return;
             // Dependent rows (or rows whose columns all sit at bounds): the factor shifted

@@ -34,6 +34,14 @@ std::size_t parseIterationLimit(const std::string& text) {
     return v;
 }
 
+LinearAlgebra parseKktForm(const std::string& text) {
+    if (text == "auto") return LinearAlgebra::Automatic;
+    if (text == "augmented") return LinearAlgebra::Augmented;
+    if (text == "normal") return LinearAlgebra::Normal;
+    throw LpError(ExitCode::Usage,
+                  "--kkt needs one of augmented, normal or auto, got '" + text + "'");
+}
+
 }  // namespace
 
 const char* usageText() {
@@ -41,11 +49,15 @@ const char* usageText() {
            "  --tol T        relative tolerance on infeasibilities and gap,\n"
            "                 a number in [1e-14, 1e-2] (default 1e-8)\n"
            "  --max-iter N   iteration limit, a whole number in [1, 1000000] (default 100)\n"
-           "  --dense        dense KKT factorization (regularized dense LDL')\n"
-           "  --sparse       sparse KKT factorization (sparse LDL')\n"
-           "  --normal       sparse factorization of the normal equations A D^-1 A'\n"
-           "                 (default: dense up to 400 unknowns; above, the normal\n"
-           "                 equations unless A has dense columns, else sparse)\n"
+           "  --kkt FORM     the linear system each iteration factors: augmented (the\n"
+           "                 augmented system; dense LDL' up to 400 unknowns, sparse LDL'\n"
+           "                 above), normal (sparse LDL' of the normal equations A D^-1 A',\n"
+           "                 dense columns of A kept as a border) or auto (default: dense\n"
+           "                 up to 400 unknowns; above, the normal equations unless their\n"
+           "                 factor would fill, else the sparse augmented system)\n"
+           "  --dense        augmented system, dense LDL' (with --kkt auto or augmented)\n"
+           "  --sparse       augmented system, sparse LDL' (with --kkt auto or augmented)\n"
+           "  --normal       same as --kkt normal\n"
            "  --no-presolve  skip the presolve step\n"
            "  --quiet        print only the final summary\n"
            "\n"
@@ -64,6 +76,7 @@ const char* usageText() {
 
 Options parseOptions(const std::vector<std::string>& args) {
     Options o;
+    LinearAlgebra form = LinearAlgebra::Automatic, factorization = LinearAlgebra::Automatic;
     for (std::size_t i = 0; i < args.size(); ++i) {
         const std::string& a = args[i];
         auto value = [&]() -> const std::string& {
@@ -74,12 +87,12 @@ Options parseOptions(const std::vector<std::string>& args) {
             o.tolerance = parseTolerance(value());
         } else if (a == "--max-iter") {
             o.maxIterations = parseIterationLimit(value());
-        } else if (a == "--dense") {
-            o.linearAlgebra = LinearAlgebra::Dense;
-        } else if (a == "--sparse") {
-            o.linearAlgebra = LinearAlgebra::Sparse;
+        } else if (a == "--kkt") {
+            form = parseKktForm(value());
         } else if (a == "--normal") {
-            o.linearAlgebra = LinearAlgebra::Normal;
+            form = LinearAlgebra::Normal;
+        } else if (a == "--dense" || a == "--sparse") {
+            factorization = a == "--dense" ? LinearAlgebra::Dense : LinearAlgebra::Sparse;
         } else if (a == "--quiet" || a == "-q") {
             o.quiet = true;
         } else if (a == "--no-presolve") {
@@ -93,6 +106,12 @@ Options parseOptions(const std::vector<std::string>& args) {
                           "more than one file given ('" + o.file + "', '" + a + "')");
         }
     }
+    if (factorization != LinearAlgebra::Automatic && form == LinearAlgebra::Normal) {
+        throw LpError(ExitCode::Usage,
+                      "--dense and --sparse factor the augmented system; they do not go with "
+                      "--kkt normal");
+    }
+    o.linearAlgebra = factorization != LinearAlgebra::Automatic ? factorization : form;
     if (o.file.empty()) throw LpError(ExitCode::Usage, "no MPS file given");
     return o;
 }

@@ -90,6 +90,8 @@ TEST(HostileInput, EveryCaseEndsWithItsExitCodeAndAMessage) {
         {lp(), {"--max-iter", "0.5"}, 1, "--max-iter"},
         {lp(), {"--max-iter", "3.7"}, 1, "--max-iter"},
         {lp(), {"--max-iter", "0"}, 1, "--max-iter"},
+        {lp(), {"--kkt", "cholesky"}, 1, "--kkt needs one of"},
+        {lp(), {"--kkt", "normal", "--sparse"}, 1, "do not go with --kkt normal"},
     };
     for (const auto& c : cases) {
         if (!c.bytes.empty()) writeFile(file, c.bytes);

@@ -90,11 +90,12 @@ TEST_P(PlantedFamily, VerdictsAgreeWithThePlanAndWithClp) {
         clpAgreed += clpStatus(clp.status) == truth;
         EXPECT_STREQ(name(clpStatus(clp.status)), name(truth)) << family.name << " seed " << seed;
         bool both = true;
-        for (auto la : {lpsolve::LinearAlgebra::Dense, lpsolve::LinearAlgebra::Sparse}) {
+        using LA = lpsolve::LinearAlgebra;
+        for (auto la : {LA::Dense, LA::Sparse, LA::Normal}) {
             double objective = 0.0;
             std::string why;
             const IpmStatus got = solve(path, la, objective, why);
-            const char* back = la == lpsolve::LinearAlgebra::Dense ? "dense" : "sparse";
+            const char* back = la == LA::Dense ? "dense" : la == LA::Sparse ? "sparse" : "normal";
             both &= got == truth;
             EXPECT_STREQ(name(got), name(truth))
                 << family.name << " seed " << seed << " " << back << ": " << why;
@@ -109,8 +110,8 @@ TEST_P(PlantedFamily, VerdictsAgreeWithThePlanAndWithClp) {
         agreed += both;
     }
     std::remove(path.c_str());
-    std::printf("%s: %u of %u verdicts as planned with both back ends; Clp %u of %u\n", family.name,
-                agreed, count, clpAgreed, count);
+    std::printf("%s: %u of %u verdicts as planned with all three back ends; Clp %u of %u\n",
+                family.name, agreed, count, clpAgreed, count);
 }
 
 INSTANTIATE_TEST_SUITE_P(Lpsolve, PlantedFamily, ::testing::ValuesIn(kFamilies),

@@ -16,6 +16,7 @@
 #include <sstream>
 
 #include "examples/lpsolve/solver.hpp"
+#include "examples/lpsolve/tools/lp_families.hpp"
 #include "tests/examples/lpsolve/clp_oracle.hpp"
 #include "tests/support/scratch_leak_guard.hpp"
 
@@ -70,7 +71,8 @@ class AgreesWithClp : public ::testing::TestWithParam<std::string> {};
 TEST_P(AgreesWithClp, SameVerdictAndObjectiveWithBothBackEnds) {
     if (!clpAvailable()) GTEST_SKIP() << "clp is not on PATH";
     ScratchAwareLeakGuard guard;
-    for (auto la : {LinearAlgebra::Dense, LinearAlgebra::Sparse}) expectClpVerdict(GetParam(), la);
+    for (auto la : {LinearAlgebra::Dense, LinearAlgebra::Sparse, LinearAlgebra::Normal})
+        expectClpVerdict(GetParam(), la);
 }
 
 // Integer-free samples (atm_5_10_1's BV bounds relaxed as by Clp); infeasible_free_ray.mps has
@@ -152,8 +154,36 @@ TEST(RandomLps, AgreeWithClpWithBothBackEnds) {
     const std::string path = tempFile("random") + ".mps";
     for (unsigned seed = 60; seed <= 85; ++seed) {
         writeFeasibleLp(seed, path);
-        for (auto la : {LinearAlgebra::Dense, LinearAlgebra::Sparse})
+        for (auto la : {LinearAlgebra::Dense, LinearAlgebra::Sparse, LinearAlgebra::Normal})
             expectClpVerdict(path, la, la == LinearAlgebra::Dense);
+    }
+    std::remove(path.c_str());
+}
+
+// Grid flows plus three columns with an entry in every row: the normal equations keep those
+// columns as a border, so their factor stays sparse (m^2 / 2 entries otherwise).
+TEST(DenseColumns, StayOutOfTheNormalEquationsFactorAndAgreeWithClp) {
+    if (!clpAvailable()) GTEST_SKIP() << "clp is not on PATH";
+    const std::string path = tempFile("dense_columns") + ".mps";
+    std::mt19937 rng(7);
+    std::uniform_real_distribution<double> entry(0.5, 1.5), cost(-40.0, 10.0);
+    for (const std::size_t side : {12u, 24u}) {
+        lpsolve::LpModel lp = lpgen::gridFlow(side, side, side);
+        lpsolve::CscMatrix& A = lp.A;
+        for (int d = 0; d < 3; ++d, ++A.cols) {
+            for (std::size_t i = 0; i < A.rows; ++i)
+                A.rowIndex.push_back(i), A.value.push_back(entry(rng));
+            A.colStart.push_back(A.rowIndex.size());
+            lp.objective.push_back(cost(rng)), lp.colLower.push_back(0.0),
+                lp.colUpper.push_back(5.0);
+        }
+        EXPECT_EQ(lpsolve::automaticChoice({&A}), LinearAlgebra::Normal);
+        const auto report = lpsolve::makeKktSolver({&A}, LinearAlgebra::Normal)
+                                ->factor({std::vector<double>(A.cols, 1.0), 0.0, 1e-10});
+        EXPECT_TRUE(report.factored && report.inertiaOk);
+        EXPECT_LT(report.factorEntries, 20 * A.rows) << side;
+        ASSERT_TRUE(lpgen::writeMps(lp, path));
+        for (auto la : {LinearAlgebra::Normal, LinearAlgebra::Sparse}) expectClpVerdict(path, la);
     }
     std::remove(path.c_str());
 }

@@ -11,6 +11,7 @@
 #include <random>
 
 #include "examples/lpsolve/constraint_model.hpp"
+#include "examples/lpsolve/kkt_backends.hpp"
 #include "examples/lpsolve/lp_error.hpp"
 #include "examples/lpsolve/mps_reader.hpp"
 #include "examples/lpsolve/newton_system.hpp"
@@ -392,9 +393,9 @@ INSTANTIATE_TEST_SUITE_P(Lpsolve, KktBackend,
                                                                           : "Normal";
                          });
 
-// Small systems go dense; sparse columns the normal equations; a few dense columns, whose
-// pairs would fill A D^-1 A', the augmented system.
-TEST(KktChoice, NormalEquationsUnlessColumnsAreDense) {
+// Small systems go dense; sparse columns, even with a few dense ones beside them, the normal
+// equations; columns that all pair many rows the augmented system.
+TEST(KktChoice, NormalEquationsUnlessTheirFactorFills) {
     CscMatrix A = lpgen::transportation(30, 40, 1).A;  // 70 x 1200, two entries a column
     EXPECT_EQ(lpsolve::automaticChoice({&A}), LinearAlgebra::Normal);
     EXPECT_EQ(lpsolve::automaticChoice({&A}, 2000), LinearAlgebra::Dense);
@@ -402,8 +403,13 @@ TEST(KktChoice, NormalEquationsUnlessColumnsAreDense) {
         for (std::size_t i = 0; i < A.rows; ++i) A.rowIndex.push_back(i), A.value.push_back(1.0);
         A.colStart.push_back(A.rowIndex.size()), ++A.cols;
     }
-    EXPECT_EQ(lpsolve::automaticChoice({&A}), LinearAlgebra::Sparse);
-    EXPECT_EQ(lpsolve::makeKktSolver({&A}, LinearAlgebra::Automatic)->name(), "sparse");
+    EXPECT_EQ(lpsolve::denseColumns(A).size(), 10u);
+    EXPECT_EQ(lpsolve::automaticChoice({&A}), LinearAlgebra::Normal);
+    const CscMatrix full = fromDense(30, 500, std::vector<double>(30 * 500, 1.0));
+    EXPECT_TRUE(lpsolve::denseColumns(full).empty());
+    EXPECT_EQ(lpsolve::automaticChoice({&full}), LinearAlgebra::Sparse);
+    EXPECT_EQ(lpsolve::makeKktSolver({&full}, LinearAlgebra::Automatic)->name(), "sparse");
+    EXPECT_EQ(lpsolve::makeKktSolver({&full}, LinearAlgebra::Augmented)->name(), "sparse");
 }
 
 // Fails `failures` times (no factor unless `factored`), then reports a good inertia with `rank`.

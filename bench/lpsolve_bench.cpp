@@ -12,7 +12,7 @@
 //   of each is its own (ru_maxrss of the child from wait4). The files are written to a
 //   temporary directory first (not timed) and removed at the end. LPSOLVE_BENCH_BINARY
 //   names another lpsolve program to time instead of this build's (to compare builds);
-//   LPSOLVE_BENCH_OPTIONS adds options to its command line (e.g. "--normal").
+//   LPSOLVE_BENCH_OPTIONS adds options to its command line (e.g. "--kkt augmented").
 //
 // The summaries at the end give, per problem, time and iterations of both solvers (and
 // for the generated set peak memory, the time ratio and the objectives' agreement), and

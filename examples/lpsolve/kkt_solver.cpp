@@ -6,6 +6,7 @@ namespace lpsolve {
 
 LinearAlgebra automaticChoice(const KktSystem& system, std::size_t denseLimit) {
     if (system.rows() + system.cols() <= denseLimit) return LinearAlgebra::Dense;
+    if (system.hasOffDiagonal()) return LinearAlgebra::Sparse;
     const CscMatrix& A = *system.A;
     std::size_t pairs = 0;
     for (std::size_t j = 0; j < A.cols; ++j) {
@@ -19,7 +20,7 @@ std::unique_ptr<KktSolver> makeKktSolver(const KktSystem& system, LinearAlgebra 
                                          std::size_t denseLimit) {
     if (choice == LinearAlgebra::Automatic) choice = automaticChoice(system, denseLimit);
     if (choice == LinearAlgebra::Dense) return makeDenseKkt(system);
-    if (choice == LinearAlgebra::Normal) return makeNormalKkt(system);
+    if (choice == LinearAlgebra::Normal && !system.hasOffDiagonal()) return makeNormalKkt(system);
     return makeSparseKkt(system);
 }
 

@@ -80,11 +80,24 @@ public:
         const auto word = [&](std::size_t k) {
             return text.substr(t[k].begin, t[k].end - t[k].begin);
         };
-        for (const char* s : {"QUADOBJ", "QMATRIX", "QSECTION", "QCMATRIX", "CSECTION"}) {
+        for (const char* s : {"QCMATRIX", "CSECTION"}) {
             if (first == s) {
-                fail("a quadratic or conic section (" + word(0) +
-                     "); lpsolve solves linear programs only");
+                fail("a quadratic-constraint or conic section (" + word(0) +
+                     "); only the objective may be quadratic");
             }
+        }
+        for (const char* s : {"QUADOBJ", "QMATRIX", "QSECTION"}) {
+            if (first != s) continue;
+            if (!header || word(0) != s) {
+                fail("a quadratic section (" + word(0) +
+                     ") must be written in capitals at the start of its line");
+            }
+            if (scan_.quadratic) fail("a second quadratic section (" + word(0) + ")");
+            scan_.quadratic = true;
+            return;
+        }
+        if (header && scan_.quadratic && first != "ENDATA") {
+            fail("the section " + word(0) + " follows the quadratic section (it must come last)");
         }
         const std::string all = upper(text);
         if ((header && first == "SOS") || all.find("'SOSORG'") != std::string::npos ||

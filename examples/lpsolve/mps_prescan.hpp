@@ -21,12 +21,15 @@ struct MpsPrescan {
     /// 1-based numbers of the OBJSENSE lines; CoinMpsIO gets a comment line in their place
     /// (it drops the row after a one-line "OBJSENSE MAX").
     std::vector<std::size_t> senseLines;
+    bool quadratic = false;  ///< a QUADOBJ, QMATRIX or QSECTION section (the objective's Q)
 };
 
 /// Scans `path` (plain, gzip or bzip2). Throws LpError(BadInput) naming the file and the
 /// line for: a directory or other non-regular file; binary content (control bytes other
-/// than tab, CR and LF); a line or a name longer than the limits above; a quadratic or conic
-/// section (QUADOBJ, QMATRIX, QSECTION, QCMATRIX, CSECTION in any case and indentation); a
+/// than tab, CR and LF); a line or a name longer than the limits above; a conic or
+/// quadratic-constraint section (QCMATRIX, CSECTION); a quadratic objective section
+/// (QUADOBJ, QMATRIX, QSECTION) that is indented, not in capitals, not the only one or
+/// followed by any section but ENDATA (CoinMpsIO reads it after the rest); a
 /// special-ordered-set section or marker; an OBJSENSE without MAX/MAXIMIZE/MIN/MINIMIZE.
 MpsPrescan prescanMps(const std::string& path);
 

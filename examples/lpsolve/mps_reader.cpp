@@ -9,11 +9,13 @@
 #include <CoinPackedMatrix.hpp>
 
 #include <algorithm>
+#include <cmath>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <memory>
 
+#include "examples/lpsolve/hessian.hpp"
 #include "examples/lpsolve/lp_error.hpp"
 #include "examples/lpsolve/mps_file.hpp"
 #include "examples/lpsolve/mps_prescan.hpp"
@@ -149,6 +151,48 @@ private:
     int saved_ = -1;
 };
 
+// The quadratic section, where CoinMpsIO stopped reading: 1/2 x'Qx joins the objective,
+// negated like c for a maximization.
+void readHessian(CoinMpsIO& reader, const std::string& path, double sense, bool quiet,
+                 LpModel& lp) {
+    CoinBigIndex* start = nullptr;
+    int* column = nullptr;
+    double* element = nullptr;
+    int errors = 0;
+    {
+        StdoutDiverted diverted(quiet);
+        errors = reader.readQuadraticMps(nullptr, start, column, element, 0);
+    }
+    const std::unique_ptr<CoinBigIndex[]> startOwner(start);
+    const std::unique_ptr<int[]> columnOwner(column);
+    const std::unique_ptr<double[]> elementOwner(element);
+    if (errors == -3) return;  // an empty section: the objective is linear after all
+    if (errors != 0 || start == nullptr) {
+        throw LpError(ExitCode::BadInput, "cannot read '" + path +
+                                              "': the quadratic section has errors (" +
+                                              std::to_string(errors) + ")");
+    }
+    const std::size_t n = lp.numCols();
+    std::vector<std::size_t> rows, cols;
+    std::vector<double> values;
+    for (std::size_t j = 0; j < n; ++j) {
+        for (CoinBigIndex k = start[j]; k < start[j + 1]; ++k) {
+            if (!std::isfinite(element[k])) {
+                throw LpError(ExitCode::BadInput,
+                              "cannot read '" + path + "': a quadratic entry is not finite");
+            }
+            rows.push_back(static_cast<std::size_t>(column[k]));
+            cols.push_back(j);
+            values.push_back(sense * element[k]);
+        }
+    }
+    if (!symmetricFromTriplets(n, rows, cols, values, lp.Q)) {
+        throw LpError(ExitCode::BadInput, "cannot read '" + path +
+                                              "': the quadratic section gives two different "
+                                              "values for one pair of columns");
+    }
+}
+
 }  // namespace
 
 LpModel readMps(const std::string& path, bool quiet) {
@@ -204,7 +248,7 @@ LpModel readMps(const std::string& path, bool quiet) {
             throw LpError(ExitCode::BadInput, "cannot read '" + path + "': column '" +
                                                   reader.columnName(j) +
                                                   "' is semi-continuous; lpsolve solves "
-                                                  "linear programs only");
+                                                  "continuous problems only");
         }
         lp.colLower.push_back(toIeee(reader.getColLower()[j]));
         lp.colUpper.push_back(toIeee(reader.getColUpper()[j]));
@@ -214,6 +258,7 @@ LpModel readMps(const std::string& path, bool quiet) {
         lp.rowLower.push_back(toIeee(reader.getRowLower()[i]));
         lp.rowUpper.push_back(toIeee(reader.getRowUpper()[i]));
     }
+    if (scan.quadratic) readHessian(reader, path, sense, quiet, lp);
     return lp;
 }
 

@@ -1,5 +1,5 @@
 #!/usr/bin/env python3
-"""Solves QPs with cvxopt.solvers.qp and prints one line per problem: the optimal
+"""Usage: cvxopt_qp.py INPUT [KKTSOLVER]. Solves QPs with cvxopt.solvers.qp and prints one line per problem: the optimal
 objective (with its constant) and the solver's wall time in seconds, or "nan" and the
 status when cvxopt does not report an optimum.
 
@@ -16,7 +16,7 @@ import time
 from cvxopt import matrix, solvers, spmatrix
 
 
-def solve(n, m, const, c, cl, cu, rl, ru, A, Q):
+def solve(n, m, const, c, cl, cu, rl, ru, A, Q, kktsolver):
     rows_a = [[] for _ in range(m)]
     for i, j, v in A:
         rows_a[i].append((j, v))
@@ -57,7 +57,7 @@ def solve(n, m, const, c, cl, cu, rl, ru, A, Q):
     solvers.options.update(show_progress=False, abstol=1e-10, reltol=1e-10, feastol=1e-10,
                            maxiters=200)
     start = time.perf_counter()
-    r = solvers.qp(*args, kktsolver="ldl")
+    r = solvers.qp(*args, kktsolver=kktsolver)
     seconds = time.perf_counter() - start
     x = r["x"]
     # Tight tolerances can end in "unknown" a little short of them: accept such an end
@@ -74,6 +74,8 @@ def solve(n, m, const, c, cl, cu, rl, ru, A, Q):
 
 def main():
     data = open(sys.argv[1]).read().split()
+    # "ldl" copes with a singular Q and dependent rows; "chol2" (cvxopt's default) is faster.
+    kktsolver = sys.argv[2] if len(sys.argv) > 2 else "ldl"
     pos = 0
 
     def take(k, conv=float):
@@ -92,7 +94,7 @@ def main():
         c, cl, cu, rl, ru = take(n), take(n), take(n), take(m), take(m)
         A, Q = triplets(), triplets()
         try:
-            print(solve(n, m, const, c, cl, cu, rl, ru, A, Q), flush=True)
+            print(solve(n, m, const, c, cl, cu, rl, ru, A, Q, kktsolver), flush=True)
         except (ValueError, ArithmeticError) as err:
             print("nan %s" % type(err).__name__, flush=True)
 

@@ -94,10 +94,17 @@ public:
             }
             if (scan_.quadratic) fail("a second quadratic section (" + word(0) + ")");
             scan_.quadratic = true;
+            scan_.quadraticLines.push_back(lineNumber_);
             return;
         }
         if (header && scan_.quadratic && first != "ENDATA") {
             fail("the section " + word(0) + " follows the quadratic section (it must come last)");
+        }
+        if (!header && scan_.quadratic) {
+            if (t.size() != 3) fail("a quadratic entry needs two column names and a value");
+            scan_.quadraticLines.push_back(lineNumber_);
+            scan_.quadraticEntries.push_back({word(0), word(1), word(2)});
+            return;
         }
         const std::string all = upper(text);
         if ((header && first == "SOS") || all.find("'SOSORG'") != std::string::npos ||

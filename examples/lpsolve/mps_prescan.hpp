@@ -22,6 +22,14 @@ struct MpsPrescan {
     /// (it drops the row after a one-line "OBJSENSE MAX").
     std::vector<std::size_t> senseLines;
     bool quadratic = false;  ///< a QUADOBJ, QMATRIX or QSECTION section (the objective's Q)
+    /// The quadratic section's lines (header and entries, 1-based, sorted) and its entries
+    /// (column, column, value as written). CoinMpsIO gets comments in place of those lines:
+    /// stopping at the section, its readMps leaks its work arrays.
+    std::vector<std::size_t> quadraticLines;
+    struct QuadraticEntry {
+        std::string column1, column2, value;
+    };
+    std::vector<QuadraticEntry> quadraticEntries;
 };
 
 /// Scans `path` (plain, gzip or bzip2). Throws LpError(BadInput) naming the file and the

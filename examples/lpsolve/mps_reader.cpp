@@ -151,42 +151,31 @@ private:
     int saved_ = -1;
 };
 
-// The quadratic section, where CoinMpsIO stopped reading: 1/2 x'Qx joins the objective,
-// negated like c for a maximization.
-void readHessian(CoinMpsIO& reader, const std::string& path, double sense, bool quiet,
-                 LpModel& lp) {
-    CoinBigIndex* start = nullptr;
-    int* column = nullptr;
-    double* element = nullptr;
-    int errors = 0;
-    {
-        StdoutDiverted diverted(quiet);
-        errors = reader.readQuadraticMps(nullptr, start, column, element, 0);
-    }
-    const std::unique_ptr<CoinBigIndex[]> startOwner(start);
-    const std::unique_ptr<int[]> columnOwner(column);
-    const std::unique_ptr<double[]> elementOwner(element);
-    if (errors == -3) return;  // an empty section: the objective is linear after all
-    if (errors != 0 || start == nullptr) {
-        throw LpError(ExitCode::BadInput, "cannot read '" + path +
-                                              "': the quadratic section has errors (" +
-                                              std::to_string(errors) + ")");
-    }
-    const std::size_t n = lp.numCols();
+// The quadratic section's entries, by column name: 1/2 x'Qx joins the objective, negated
+// like c for a maximization.
+void readHessian(const CoinMpsIO& reader, const MpsPrescan& scan, const std::string& path,
+                 double sense, LpModel& lp) {
     std::vector<std::size_t> rows, cols;
     std::vector<double> values;
-    for (std::size_t j = 0; j < n; ++j) {
-        for (CoinBigIndex k = start[j]; k < start[j + 1]; ++k) {
-            if (!std::isfinite(element[k])) {
-                throw LpError(ExitCode::BadInput,
-                              "cannot read '" + path + "': a quadratic entry is not finite");
-            }
-            rows.push_back(static_cast<std::size_t>(column[k]));
-            cols.push_back(j);
-            values.push_back(sense * element[k]);
+    for (const auto& e : scan.quadraticEntries) {
+        const int i = reader.columnIndex(e.column1.c_str());
+        const int j = reader.columnIndex(e.column2.c_str());
+        char* end = nullptr;
+        const double v = std::strtod(e.value.c_str(), &end);
+        if (i < 0 || j < 0) {
+            throw LpError(ExitCode::BadInput, "cannot read '" + path + "': quadratic entry for '" +
+                                                  (i < 0 ? e.column1 : e.column2) +
+                                                  "', which is no column");
         }
+        if (*end != '\0' || !std::isfinite(v)) {
+            throw LpError(ExitCode::BadInput, "cannot read '" + path + "': quadratic entry '" +
+                                                  e.value + "' is not a finite number");
+        }
+        rows.push_back(static_cast<std::size_t>(i));
+        cols.push_back(static_cast<std::size_t>(j));
+        values.push_back(sense * v);
     }
-    if (!symmetricFromTriplets(n, rows, cols, values, lp.Q)) {
+    if (!symmetricFromTriplets(lp.numCols(), rows, cols, values, lp.Q)) {
         throw LpError(ExitCode::BadInput, "cannot read '" + path +
                                               "': the quadratic section gives two different "
                                               "values for one pair of columns");
@@ -202,7 +191,10 @@ LpModel readMps(const std::string& path, bool quiet) {
     reader.passInMessageHandler(&messages);
     int errors = 0;
     try {
-        auto input = std::make_unique<ScannedInput>(path, scan.senseLines);
+        std::vector<std::size_t> hidden = scan.senseLines;
+        hidden.insert(hidden.end(), scan.quadraticLines.begin(), scan.quadraticLines.end());
+        std::sort(hidden.begin(), hidden.end());
+        auto input = std::make_unique<ScannedInput>(path, std::move(hidden));
         StdoutDiverted diverted(quiet);
         errors = reader.readFrom(std::move(input), path);
     } catch (const CoinError& e) {
@@ -258,7 +250,7 @@ LpModel readMps(const std::string& path, bool quiet) {
         lp.rowLower.push_back(toIeee(reader.getRowLower()[i]));
         lp.rowUpper.push_back(toIeee(reader.getRowUpper()[i]));
     }
-    if (scan.quadratic) readHessian(reader, path, sense, quiet, lp);
+    if (scan.quadratic) readHessian(reader, scan, path, sense, lp);
     return lp;
 }
 

@@ -15,6 +15,8 @@ PACKAGES=(
   libgtest-dev libgmock-dev libbenchmark-dev libeigen3-dev
   # the example LP solver: MPS reader, netlib sample problems, reference results
   coinor-libcoinutils-dev coinor-clp
+  # the independent QP solver the quadratic tests and benchmark compare with
+  python3-cvxopt
   # its pre-scan reads gzip and bzip2 files as CoinUtils does
   zlib1g-dev libbz2-dev
   # AddressSanitizer/UBSan runtime for the clang build

@@ -1,8 +1,12 @@
 #include "examples/lpsolve/certificates.hpp"
 
+#include "examples/lpsolve/hessian.hpp"
+
 #include <algorithm>
 #include <cmath>
 #include <vector>
+
+#include "examples/lpsolve/hessian.hpp"
 
 namespace lpsolve {
 namespace {
@@ -72,6 +76,13 @@ CertificateCheck checkRay(const StandardForm& sf, std::span<const double> dIn, d
     }
     for (std::size_t i = 0; i < A.rows; ++i) {
         violation = std::max(violation, rowUnit(units, i) * std::fabs(ad[i]) * gamma);
+    }
+    if (hasEntries(sf.Q)) {  // the quadratic term must stay flat along the ray: Q d = 0
+        std::vector<double> qd(d.size());
+        hessianProduct(sf.Q, d, qd);
+        for (std::size_t j = 0; j < d.size(); ++j) {
+            violation = std::max(violation, colUnit(units, j) * rhsUnit(units) * std::fabs(qd[j]));
+        }
     }
     r.value = -cd;
     r.defect = r.value > 0.0 ? violation / r.value : HUGE_VAL;

@@ -8,7 +8,9 @@
 // For any x with A x = b inside the bounds, b'y = g'x <= sup: a contradiction.
 //
 // Ray (unbounded below, given a feasible point): a direction d with
-//   A d = 0,  d_j >= 0 where l_j is finite,  d_j <= 0 where u_j is finite,  c'd < 0.
+//   A d = 0,  Q d = 0,  d_j >= 0 where l_j is finite,  d_j <= 0 where u_j is finite,  c'd < 0
+// (Q, the Hessian of a quadratic objective, is positive semidefinite: along such a d the
+// objective is linear and falls without bound).
 //
 // An iterate only approximates a certificate, so each test bounds its defects by the
 // certificate's own value: normalized to a value of 1, y may leave a sign violation g_j

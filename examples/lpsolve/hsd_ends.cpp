@@ -5,6 +5,7 @@
 #include <string>
 
 #include "examples/lpsolve/certificates.hpp"
+#include "examples/lpsolve/hessian.hpp"
 #include "solvutil/kernels/sparse_kernels.hpp"
 #include "solvutil/kernels/vector_kernels.hpp"
 
@@ -40,6 +41,12 @@ void HomogeneousIpm::startingPoint() {
     it_.zl.assign(n_, 0.0);
     it_.zu.assign(n_, 0.0);
     double minSlack = HUGE_VAL, minDual = HUGE_VAL;
+    if (quadratic_) {  // z = c + Q x - A'y at the x found above
+        hessianProduct(sf_.Q, it_.x, w);
+        AlignedVector aty(n_);
+        tr_matvec(aty.begin(), A_, it_.y);
+        for (std::size_t j = 0; j < n_; ++j) w[j] = aty[j] - c_[j] - w[j];
+    }
     for (std::size_t j = 0; j < n_; ++j) {
         const double z = -w[j];
         if (hasL_[j]) {
@@ -102,6 +109,10 @@ Measures HomogeneousIpm::measure() const {
             ax[i] += std::fabs(v[k] * it_.x[j]);
             aty += std::fabs(v[k] * it_.y[i]);
         }
+        if (quadratic_) {  // the dual row's terms include |Q||x|
+            for (std::size_t k = sf_.Q.colStart[j]; k < sf_.Q.colStart[j + 1]; ++k)
+                aty += std::fabs(sf_.Q.value[k] * it_.x[sf_.Q.rowIndex[k]]);
+        }
         atyNorm = std::max(atyNorm, aty);
     }
     axNorm = norminf(ax);
@@ -129,6 +140,10 @@ Measures HomogeneousIpm::measure() const {
     }
     r.pobj = dotprod(c_, it_.x) / tau;
     r.dobj = dobj / tau;
+    if (quadratic_) {  // each objective carries half of x'Qx / tau^2
+        r.pobj += 0.5 * xQx_ / (tau * tau);
+        r.dobj -= 0.5 * xQx_ / (tau * tau);
+    }
     // Relative to the objectives. The floor (tol in the scaled objective's unit) lets an
     // optimum of exactly zero be reached; a floor of 1 would accept an objective that is
     // small against that unit with only a few correct digits.
@@ -195,13 +210,19 @@ void HomogeneousIpm::snapToActiveBounds() {
     res_ = keptRes;
 }
 
-// c'x + constant on the unscaled data: beta * gamma * c~'x~ would overflow first when a
-// cost is near the largest double.
+// c'x (+ 1/2 x'Qx) + constant on the unscaled data: beta * gamma * c~'x~ would overflow first when
+// a cost is near the largest double.
 double HomogeneousIpm::originalObjective() const {
     double f = orig_.constant;
     for (std::size_t j = 0; j < n_; ++j) {
         if (orig_.c[j] != 0.0)
             f += orig_.c[j] * (scaling_.rhs * scaling_.col[j] * (it_.x[j] / it_.tau));
+    }
+    if (quadratic_) {
+        std::vector<double> x(n_);
+        for (std::size_t j = 0; j < n_; ++j)
+            x[j] = scaling_.rhs * scaling_.col[j] * (it_.x[j] / it_.tau);
+        f += 0.5 * quadraticForm(orig_.Q, x);
     }
     return f;
 }

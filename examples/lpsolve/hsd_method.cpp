@@ -5,6 +5,7 @@
 #include <string>
 
 #include "examples/lpsolve/certificates.hpp"
+#include "examples/lpsolve/hessian.hpp"
 #include "examples/lpsolve/lp_error.hpp"
 #include "solvutil/kernels/sparse_kernels.hpp"
 #include "solvutil/kernels/vector_kernels.hpp"
@@ -32,10 +33,13 @@ HomogeneousIpm::HomogeneousIpm(const StandardForm& original, const IpmParameters
     : orig_(original),
       scaling_(equilibrate(original)),
       sf_(applyScaling(original, scaling_)),
+      qLower_(strictLower(sf_.Q, sf_.cols())),
+      qDiag_(hessianDiagonal(sf_.Q, sf_.cols())),
+      quadratic_(hasEntries(sf_.Q)),
       par_(par),
-      system_{&sf_.A},
+      system_{&sf_.A, &qLower_},
       kkt_(makeKktSolver(system_, la)),
-      newton_(system_, *kkt_),
+      newton_(system_, *kkt_, quadratic_ ? std::span<const double>(qDiag_) : std::span<double>()),
       A_(newton_.matrix()),
       n_(sf_.cols()),
       m_(sf_.rows()),
@@ -71,6 +75,13 @@ void HomogeneousIpm::residuals() {
     res_.rl.assign(n_, 0.0);
     res_.ru.assign(n_, 0.0);
     double rg = dotprod(c_, it_.x) - dotprod(b_, it_.y) + it_.kappa;
+    if (quadratic_) {
+        hx_.resize(n_);
+        hessianProduct(sf_.Q, it_.x, hx_);
+        xQx_ = dotprod(it_.x, hx_);
+        rg += xQx_ / tau;
+        for (std::size_t j = 0; j < n_; ++j) res_.rd[j] -= hx_[j];  // A'y - Q x, for now
+    }
     for (std::size_t j = 0; j < n_; ++j) {
         res_.rd[j] = tau * c_[j] - res_.rd[j] - it_.zl[j] + it_.zu[j];
         if (hasL_[j]) {
@@ -98,6 +109,7 @@ void HomogeneousIpm::factor() {
 // The tau column p of the eliminated system, K p = [c - (zl/xl) l - (zu/xu) u; b], and
 // the pivot of tau.
 void HomogeneousIpm::solveTauColumn() {
+    if (quadratic_) return solveTauColumnNearIterate();
     f_.resize(n_);
     for (std::size_t j = 0; j < n_; ++j) {
         f_[j] = c_[j];
@@ -114,6 +126,42 @@ void HomogeneousIpm::solveTauColumn() {
         if (hasU_[j]) pivot += it_.zu[j] / it_.xu[j] * std::pow(px_[j] - sf_.upper[j], 2);
     }
     tauPivot_ = pivot;
+}
+
+// The tau column of a QP as p = (x, y) / tau + w, with p - l and u - p kept apart. The right-hand
+// side of w has no (z/x) l terms, which reach 1e10 near a solution and leave an error of that size
+// times the rounding in p; along a QP's steps tau keeps moving, and that error would then stall the
+// dual residual. With p - l = (xl - rl) / tau + w, the pivot of tau is
+//   kappa/tau + sum (zl/xl)(px - l)^2 + (zu/xu)(px - u)^2 + (px - x/tau)' Q (px - x/tau).
+void HomogeneousIpm::solveTauColumnNearIterate() {
+    const double tau = it_.tau;
+    f_.resize(n_);
+    g_.resize(m_);
+    AlignedVector aty(n_);
+    tr_matvec(aty.begin(), A_, it_.y);
+    for (std::size_t j = 0; j < n_; ++j) {  // c + (Qx - A'y)/tau + Dl (x/tau - l) + Du (x/tau - u)
+        f_[j] = c_[j] + (hx_[j] - aty[j]) / tau;
+        if (hasL_[j]) f_[j] += it_.zl[j] / it_.xl[j] * ((it_.xl[j] - res_.rl[j]) / tau);
+        if (hasU_[j]) f_[j] -= it_.zu[j] / it_.xu[j] * ((it_.xu[j] + res_.ru[j]) / tau);
+    }
+    for (std::size_t i = 0; i < m_; ++i) g_[i] = res_.rp[i] / tau;  // b - A x / tau
+    AlignedVector wx, wy, qw(n_);
+    newton_.solve(f_, g_, wx, wy);
+    px_.resize(n_);
+    py_.resize(m_);
+    for (std::size_t j = 0; j < n_; ++j) px_[j] = it_.x[j] / tau + wx[j];
+    for (std::size_t i = 0; i < m_; ++i) py_[i] = it_.y[i] / tau + wy[i];
+    pl_.assign(n_, 0.0);
+    pu_.assign(n_, 0.0);
+    double pivot = it_.kappa / tau;
+    for (std::size_t j = 0; j < n_; ++j) {
+        pl_[j] = hasL_[j] ? (it_.xl[j] - res_.rl[j]) / tau + wx[j] : 0.0;
+        pu_[j] = hasU_[j] ? (it_.xu[j] + res_.ru[j]) / tau - wx[j] : 0.0;
+        if (hasL_[j]) pivot += it_.zl[j] / it_.xl[j] * pl_[j] * pl_[j];
+        if (hasU_[j]) pivot += it_.zu[j] / it_.xu[j] * pu_[j] * pu_[j];
+    }
+    hessianProduct(sf_.Q, wx, qw);
+    tauPivot_ = pivot + std::max(dotprod(wx, qw), 0.0);
 }
 
 // The Newton direction that reduces every residual by the factor (1 - eta) and aims the
@@ -140,10 +188,10 @@ void HomogeneousIpm::direction(double eta, const AlignedVector& xil, const Align
     }
     for (std::size_t i = 0; i < m_; ++i) g_[i] = eta * res_.rp[i];
     newton_.solve(f_, g_, qx_, qy_);
-    // g_x'q_x + b'q_y with g_x = -c - (zl/xl) l - (zu/xu) u.
+    // g_x'q_x + b'q_y with g_x = -c - (zl/xl) l - (zu/xu) u - 2 Q x / tau.
     double gq = dotprod(b_, qy_);
     for (std::size_t j = 0; j < n_; ++j) {
-        double gx = -c_[j];
+        double gx = quadratic_ ? -c_[j] - 2.0 * hx_[j] / tau : -c_[j];
         if (hasL_[j]) gx -= it_.zl[j] / it_.xl[j] * sf_.lower[j];
         if (hasU_[j]) gx -= it_.zu[j] / it_.xu[j] * sf_.upper[j];
         gq += gx * qx_[j];
@@ -162,11 +210,15 @@ void HomogeneousIpm::direction(double eta, const AlignedVector& xil, const Align
         const double dx = qx_[j] + dtau * px_[j];
         d.x[j] = dx;
         if (hasL_[j]) {
-            d.xl[j] = dx - sf_.lower[j] * dtau - eta * res_.rl[j];
+            // For a QP, q + dtau (p - l): tau's steps do not vanish, and dx - l dtau would
+            // lose to cancellation what the (large) zl/xl then magnifies.
+            d.xl[j] = quadratic_ ? qx_[j] + dtau * pl_[j] - eta * res_.rl[j]
+                                 : dx - sf_.lower[j] * dtau - eta * res_.rl[j];
             d.zl[j] = (xil[j] - it_.zl[j] * d.xl[j]) / it_.xl[j];
         }
         if (hasU_[j]) {
-            d.xu[j] = sf_.upper[j] * dtau - dx + eta * res_.ru[j];
+            d.xu[j] = quadratic_ ? dtau * pu_[j] - qx_[j] + eta * res_.ru[j]
+                                 : sf_.upper[j] * dtau - dx + eta * res_.ru[j];
             d.zu[j] = (xiu[j] - it_.zu[j] * d.xu[j]) / it_.xu[j];
         }
     }
@@ -315,6 +367,7 @@ IpmResult HomogeneousIpm::run(const IterationCallback& onIteration) {
     if (result.status == IpmStatus::Optimal) {
         result.objective = orig_.constant;
         for (std::size_t j = 0; j < n_; ++j) result.objective += orig_.c[j] * result.x[j];
+        if (quadratic_) result.objective += 0.5 * quadraticForm(orig_.Q, result.x);
     }
     return result;
 }

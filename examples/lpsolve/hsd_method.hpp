@@ -1,7 +1,7 @@
 #pragma once
-// The homogeneous self-dual interior-point method on one standard-form LP (see ipm.hpp and
-// hsd_types.hpp). Internal to the solver: hsd_method.cpp has the iteration, hsd_ends.cpp
-// the starting point, the stopping tests and the way back to the unscaled problem.
+// The homogeneous self-dual interior-point method on one standard-form LP or convex QP (see
+// ipm.hpp and hsd_types.hpp). Internal to the solver: hsd_method.cpp has the iteration,
+// hsd_ends.cpp the starting point, the stopping tests and the way back to the unscaled problem.
 #include <memory>
 #include <optional>
 #include <string>
@@ -22,7 +22,8 @@ void requireFiniteData(const StandardForm& sf, const char* what);
 // entry relative to 1 plus the size of the terms it is made of.
 struct Measures {
     double primal = 0.0, dual = 0.0, gap = 0.0;
-    double pobj = 0.0, dobj = 0.0;  // c'x / tau, (b'y + l'zl - u'zu) / tau
+    // c'x / tau + x'Qx / (2 tau^2),  (b'y + l'zl - u'zu) / tau - x'Qx / (2 tau^2)
+    double pobj = 0.0, dobj = 0.0;
 };
 
 /// One run of the method; run() may be called once.
@@ -40,6 +41,7 @@ private:
     Measures measure() const;
     void factor();
     void solveTauColumn();
+    void solveTauColumnNearIterate();  // the QP form of solveTauColumn
     double predictorCorrector(HsdPoint& dir);
     void direction(double eta, const AlignedVector& xil, const AlignedVector& xiu, double xitk,
                    HsdPoint& d);
@@ -53,7 +55,10 @@ private:
 
     const StandardForm& orig_;
     Scaling scaling_;
-    StandardForm sf_;  // scaled
+    StandardForm sf_;            // scaled
+    CscMatrix qLower_;           // strictly lower triangle of sf_.Q
+    std::vector<double> qDiag_;  // diagonal of sf_.Q
+    bool quadratic_;             // sf_.Q has entries
     IpmParameters par_;
     KktSystem system_;
     std::unique_ptr<KktSolver> kkt_;
@@ -66,8 +71,11 @@ private:
     HsdResiduals res_;
     AlignedVector lastStep_;  // x after the last step minus x before it
     AlignedVector px_, py_;   // the tau column: K p = [c - (zl/xl) l - (zu/xu) u; b]
+    AlignedVector pl_, pu_;   // p - l and u - p (QP only, see solveTauColumnNearIterate)
     double tauPivot_ = 0.0;   // kappa/tau + sum (zl/xl)(px - l)^2 + (zu/xu)(px - u)^2
     AlignedVector d_, f_, g_, qx_, qy_, work_;
+    AlignedVector hx_;  // Q x at the current iterate (filled by residuals(); QP only)
+    double xQx_ = 0.0;  // x'Qx at the current iterate
 };
 
 }  // namespace lpsolve

@@ -15,7 +15,16 @@
 //
 // A solution with tau > 0 gives the optimum x / tau, y / tau; one with kappa > 0 gives a
 // certificate: b'y - u'zu + l'zl > 0 (the problem is infeasible) or c'x < 0 (no finite
-// minimum). Vectors are full length n; the entries of xl, zl (xu, zu) where l (u) is
+// minimum).
+//
+// A quadratic objective c'x + 1/2 x'Qx (Q positive semidefinite) enters the homogeneous
+// form of the QP optimality conditions: the dual row becomes A'y + zl - zu - c tau - Q x
+// = 0 and the gap row c'x + x'Qx / tau - b'y - l'zl + u'zu + kappa = 0. At tau = 1 the
+// latter is primal minus dual objective, c'x + 1/2 x'Qx - (b'y + l'zl - u'zu - 1/2 x'Qx).
+// Its Newton step has the extra terms 2 (Qx)'dx / tau - (x'Qx / tau^2) dtau; after the
+// elimination of x and y the pivot of tau gains (px - x/tau)' Q (px - x/tau) >= 0, so it
+// stays a sum of squares. A ray d then also needs Q d = 0 (x'Qx / tau stays bounded while
+// tau goes to 0). Vectors are full length n; the entries of xl, zl (xu, zu) where l (u) is
 // infinite stay 0.
 #include <cstddef>
 

@@ -3,8 +3,11 @@
 #include <algorithm>
 #include <cmath>
 #include <string>
+#include <utility>
 
+#include "examples/lpsolve/hessian.hpp"
 #include "examples/lpsolve/hsd_method.hpp"
+#include "examples/lpsolve/qp_ray.hpp"
 
 namespace lpsolve {
 namespace {
@@ -66,7 +69,7 @@ StandardForm withoutColumnsAtBounds(const StandardForm& sf, const IpmResult& r,
 // are solved again on their own, with the settled columns fixed, at their own scale.
 void resolveSmallCosts(const StandardForm& sf, const IpmOptions& options, const IpmParameters& par,
                        IpmResult& result) {
-    if (result.atBound.empty()) return;
+    if (result.atBound.empty() || hasEntries(sf.Q)) return;  // a QP's columns interact
     const double all = largestCost(sf, nullptr), rest = largestCost(sf, &result.atBound);
     if (!(rest < options.tolerance * all)) return;
     std::vector<std::size_t> kept;
@@ -91,10 +94,23 @@ IpmResult solveIpm(const StandardForm& sf, const IpmOptions& options,
     par.maxIterations = options.maxIterations;
     IpmResult result = HomogeneousIpm(sf, par, options.linearAlgebra).run(onIteration);
     if (result.status == IpmStatus::Optimal) resolveSmallCosts(sf, options, par, result);
+    const bool stuck =
+        result.status == IpmStatus::IterationLimit || result.status == IpmStatus::NumericalFailure;
+    if (stuck && hasEntries(sf.Q)) {  // a QP whose iterates went after a ray they never reach
+        const double tol = std::max(options.tolerance, par.certificateTolerance);
+        if (auto ray = findQpRay(sf, options, tol)) {
+            result.status = IpmStatus::Unbounded;
+            result.x = std::move(*ray);
+            result.message =
+                "the objective decreases without bound along a ray (checked on the original "
+                "data)";
+        }
+    }
     if (result.status != IpmStatus::Unbounded) return result;
     // A ray proves unboundedness only from a feasible point: find one (zero costs).
     StandardForm feasibility = sf;
     std::fill(feasibility.c.begin(), feasibility.c.end(), 0.0);
+    feasibility.Q = CscMatrix{};
     const IpmResult phase = HomogeneousIpm(feasibility, par, options.linearAlgebra).run(nullptr);
     result.iterations += phase.iterations;
     result.refactorizations += phase.refactorizations;

@@ -1,6 +1,6 @@
 #pragma once
 // A homogeneous self-dual interior-point method (Mehrotra predictor-corrector steps) for
-//   minimize c'x  subject to  A x = b,  l <= x <= u          (StandardForm)
+//   minimize c'x (+ 1/2 x'Qx)  subject to  A x = b,  l <= x <= u          (StandardForm)
 // The problem is equilibrated first (Scaling) and every result is unscaled exactly.
 // Verdicts of infeasibility and unboundedness are given only for certificates that
 // check out on the unscaled problem (certificates.hpp).
@@ -25,9 +25,9 @@ enum class IpmStatus { Optimal, Infeasible, Unbounded, IterationLimit, Numerical
 /// One row of the progress table, in the units of the unscaled problem.
 struct IterationInfo {
     std::size_t iteration = 0;
-    double objective = 0.0;            ///< primal objective c'x / tau with the constant
+    double objective = 0.0;            ///< primal objective (with 1/2 x'Qx) at x / tau, constant
     double primalInfeasibility = 0.0;  ///< ||b - A x||_inf at x / tau
-    double dualInfeasibility = 0.0;    ///< ||c - A'y - zl + zu||_inf at (y, z) / tau
+    double dualInfeasibility = 0.0;    ///< ||c + Qx - A'y - zl + zu||_inf at (x, y, z) / tau
     double complementarity = 0.0;      ///< xl'zl + xu'zu + tau kappa (scaled problem)
     double barrier = 0.0;              ///< complementarity / number of pairs
     double stepLength = 0.0;           ///< step taken to reach this iterate

@@ -16,6 +16,7 @@ class DynamicRegKkt final : public KktSolver {
 public:
     explicit DynamicRegKkt(const KktSystem& system)
         : A_(*system.A),
+          L_(system.hasOffDiagonal() ? system.L : nullptr),
           n_(static_cast<long>(A_.cols)),
           m_(static_cast<long>(A_.rows)),
           H_(n_, n_),
@@ -28,12 +29,20 @@ public:
     KktReport factor(const KktValues& values) override {
         const double dualReg = values.dualReg;
         columnScaling(values, s_);
+        if (L_ != nullptr) {  // -I - S (L + L') S, both triangles
+            for (long j = 0; j < n_; ++j) {
+                for (std::size_t k = L_->colStart[j]; k < L_->colStart[j + 1]; ++k) {
+                    const long i = static_cast<long>(L_->rowIndex[k]);
+                    H_(i, j) = H_(j, i) = -s_[i] * L_->value[k] * s_[j];
+                }
+            }
+        }
         for (long j = 0; j < n_; ++j) {
             for (std::size_t k = A_.colStart[j]; k < A_.colStart[j + 1]; ++k) {
                 As_(static_cast<long>(A_.rowIndex[k]), j) = A_.value[k] * s_[j];
             }
         }
-        // Lower triangle of [-I -(AS)'; -AS 0]; the dual block's diagonal gets delta.
+        // Lower triangle of [H -(AS)'; -AS 0]; the dual block's diagonal gets delta.
         sym_kktcat(K_, H_, As_, false);
         for (long i = n_; i < n_ + m_; ++i) K_(i, i) = dualReg;
 
@@ -57,7 +66,7 @@ public:
     }
 
     void solve(std::vector<double>& rhs) override {
-        // [-I -(AS)'; -AS delta] [x~; -y] = [S f; -g], then dx = S x~, dy = y.
+        // [H -(AS)'; -AS delta] [x~; -y] = [S f; -g], then dx = S x~, dy = y.
         for (long j = 0; j < n_; ++j) b_[j] = s_[j] * rhs[j];
         for (long i = n_; i < n_ + m_; ++i) b_[i] = -rhs[i];
         solver_.solve(K_, static_cast<unsigned long>(n_ + m_), b_);
@@ -71,8 +80,9 @@ public:
 
 private:
     const CscMatrix& A_;
+    const CscMatrix* L_;  // null for an LP or a diagonal Hessian
     long n_, m_;
-    DenseMatrix H_, As_, K_;
+    DenseMatrix H_, As_, K_;  // H = -I - S (L + L') S
     AlignedVector b_;
     std::vector<double> s_;
     solvutil::DynamicRegSolver solver_;

@@ -1,12 +1,13 @@
 #pragma once
 // Both KKT back ends factor the symmetrically scaled matrix
 //
-//   [ -I      (A S)' ]            S = (D + rho)^(-1/2),
-//   [ A S    delta I ]            x = S x~,
+//   [ -I - S (L + L') S   (A S)' ]            S = (D + rho)^(-1/2),
+//   [ A S                 delta I ]           x = S x~,
 //
-// whose primal block is exactly -I: the pivot tolerances then compare like with like,
-// whatever the spread of D (it reaches 1e12 near a solution), and the dual block holds
-// the Schur complement A (D + rho)^-1 A' + delta I at its natural scale.
+// whose primal block has the diagonal exactly -I: the pivot tolerances then compare like
+// with like, whatever the spread of D (it reaches 1e12 near a solution), and for an LP
+// (L = 0) the dual block holds the Schur complement A (D + rho)^-1 A' + delta I at its
+// natural scale.
 #include <cmath>
 #include <vector>
 

@@ -6,6 +6,7 @@ namespace lpsolve {
 
 LinearAlgebra automaticChoice(const KktSystem& system, std::size_t denseLimit) {
     if (system.rows() + system.cols() <= denseLimit) return LinearAlgebra::Dense;
+    if (system.hasOffDiagonal()) return LinearAlgebra::Sparse;
     const CscMatrix& A = *system.A;
     const std::vector<std::size_t> dense = denseColumns(A);
     const std::size_t d = dense.size();
@@ -29,7 +30,7 @@ std::unique_ptr<KktSolver> makeKktSolver(const KktSystem& system, LinearAlgebra 
         choice = small ? LinearAlgebra::Dense : LinearAlgebra::Sparse;
     }
     if (choice == LinearAlgebra::Dense) return makeDenseKkt(system);
-    if (choice == LinearAlgebra::Normal) return makeNormalKkt(system);
+    if (choice == LinearAlgebra::Normal && !system.hasOffDiagonal()) return makeNormalKkt(system);
     return makeSparseKkt(system);
 }
 

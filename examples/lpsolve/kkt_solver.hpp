@@ -2,12 +2,12 @@
 // The linear system an interior-point iteration solves, behind one small interface so
 // that dense and sparse factorizations can be swapped:
 //
-//   [ -(D + rho I)   A'      ] [dx]   [f]     D   = diagonal, n entries, D >= 0
-//   [  A             delta I ] [dy] = [g]     rho = primal, delta = dual regularization
+//   [ -(L + L' + D + rho I)   A'      ] [dx]   [f]    D   = diagonal, n entries, D >= 0
+//   [  A                      delta I ] [dy] = [g]    rho = primal, delta = dual regularization
 //
-// The structure (which blocks exist) is fixed at construction by a KktSystem; each
-// factorization brings only values (KktValues). A Hessian block would be one more member
-// of KktSystem, and its values one more member of KktValues: the calls stay as they are.
+// L is the strictly lower triangle of a quadratic objective's Hessian Q (absent for an
+// LP); Q's diagonal is part of D. The structure (which blocks exist) is fixed at
+// construction by a KktSystem; each factorization brings only values (KktValues).
 //
 // Calling order: construct with a KktSystem (its matrices are borrowed and must outlive
 // the solver), then any number of factor() calls, each followed by any number of solve()
@@ -22,9 +22,12 @@
 
 namespace lpsolve {
 
-/// The blocks of the system: today the constraint matrix A (m x n).
+/// The blocks of the system: the constraint matrix A (m x n) and, for a QP whose Hessian
+/// has off-diagonal entries, their strictly lower triangle L (n x n; null otherwise).
 struct KktSystem {
     const CscMatrix* A = nullptr;
+    const CscMatrix* L = nullptr;
+    bool hasOffDiagonal() const { return L != nullptr && L->nnz() > 0; }
     std::size_t rows() const { return A->rows; }
     std::size_t cols() const { return A->cols; }
 };
@@ -65,8 +68,9 @@ public:
 };
 
 /// Dense and Sparse factor the augmented system above; Normal eliminates dx and factors
-/// the normal equations A (D + rho)^-1 A' + delta I (sparse); Augmented is Dense for n + m
-/// up to the dense limit, Sparse above.
+/// the normal equations A (D + rho)^-1 A' + delta I (sparse), which needs L = 0: for a
+/// system with L, makeKktSolver and automaticChoice take Sparse in its place. Augmented is
+/// Dense for n + m up to the dense limit, Sparse above.
 enum class LinearAlgebra { Automatic, Dense, Sparse, Normal, Augmented };
 
 /// What Automatic stands for: Dense for n + m up to `denseLimit`; above, Normal when

@@ -18,6 +18,7 @@ class SparseLdlKkt final : public KktSolver {
 public:
     explicit SparseLdlKkt(const KktSystem& system)
         : A_(*system.A),
+          L_(system.hasOffDiagonal() ? system.L : nullptr),
           n_(static_cast<long>(A_.cols)),
           m_(static_cast<long>(A_.rows)),
           solver_(kPivotThreshold) {
@@ -25,8 +26,12 @@ public:
         const long N = n_ + m_;
         jc_.reserve(static_cast<std::size_t>(N) + 1);
         jc_.push_back(0);
-        for (long j = 0; j < n_; ++j) {  // diagonal, then the column of A below it
+        for (long j = 0; j < n_; ++j) {  // diagonal, L's column, then the column of A
             ir_.push_back(j);
+            if (L_ != nullptr) {
+                for (std::size_t k = L_->colStart[j]; k < L_->colStart[j + 1]; ++k)
+                    ir_.push_back(static_cast<long>(L_->rowIndex[k]));
+            }
             for (std::size_t k = A.colStart[j]; k < A.colStart[j + 1]; ++k) {
                 ir_.push_back(n_ + static_cast<long>(A.rowIndex[k]));
             }
@@ -46,6 +51,10 @@ public:
         std::size_t at = 0;
         for (long j = 0; j < n_; ++j) {
             pr_[at++] = -1.0;
+            if (L_ != nullptr) {
+                for (std::size_t k = L_->colStart[j]; k < L_->colStart[j + 1]; ++k)
+                    pr_[at++] = -s_[L_->rowIndex[k]] * L_->value[k] * s_[j];
+            }
             for (std::size_t k = A_.colStart[j]; k < A_.colStart[j + 1]; ++k)
                 pr_[at++] = A_.value[k] * s_[j];
         }
@@ -83,6 +92,7 @@ public:
 
 private:
     const CscMatrix& A_;
+    const CscMatrix* L_;  // null for an LP or a diagonal Hessian
     long n_, m_;
     std::vector<long> jc_, ir_;
     std::vector<double> pr_, s_;

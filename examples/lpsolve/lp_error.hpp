@@ -14,6 +14,7 @@ enum class ExitCode : int {
     Unbounded = 4,
     NumericalFailure = 5,  ///< KKT factorization failed, or no progress
     IterationLimit = 6,
+    NonConvex = 7,  ///< the quadratic objective is not convex
 };
 
 class LpError : public std::runtime_error {

@@ -1,12 +1,13 @@
 #pragma once
-// The linear program as read from a file, before any transformation:
+// The linear or quadratic program as read from a file, before any transformation:
 //
-//   minimize    c'x + objectiveConstant
+//   minimize    c'x + 1/2 x'Qx + objectiveConstant
 //   subject to  rowLower <= A x <= rowUpper,   colLower <= x <= colUpper.
 //
 // Infinite bounds are +-infinity. A is compressed-column (0-based). A file that maximizes
 // arrives negated (c and the constant), with `maximize` set so that the objective can be
-// reported in the file's sense.
+// reported in the file's sense. Q is symmetric, stored with both triangles (hessian.hpp);
+// it has no entries for a linear program.
 #include <cstddef>
 #include <limits>
 #include <string>
@@ -31,6 +32,7 @@ struct LpModel {
     std::string name;
     CscMatrix A;                     ///< rows x cols constraint matrix
     std::vector<double> objective;   ///< c, one per column
+    CscMatrix Q;                     ///< Hessian, cols x cols or empty (no columns)
     double objectiveConstant = 0.0;  ///< added to c'x when the objective is reported
     std::vector<double> colLower, colUpper;
     std::vector<double> rowLower, rowUpper;

@@ -80,11 +80,31 @@ public:
         const auto word = [&](std::size_t k) {
             return text.substr(t[k].begin, t[k].end - t[k].begin);
         };
-        for (const char* s : {"QUADOBJ", "QMATRIX", "QSECTION", "QCMATRIX", "CSECTION"}) {
+        for (const char* s : {"QCMATRIX", "CSECTION"}) {
             if (first == s) {
-                fail("a quadratic or conic section (" + word(0) +
-                     "); lpsolve solves linear programs only");
+                fail("a quadratic-constraint or conic section (" + word(0) +
+                     "); only the objective may be quadratic");
             }
+        }
+        for (const char* s : {"QUADOBJ", "QMATRIX", "QSECTION"}) {
+            if (first != s) continue;
+            if (!header || word(0) != s) {
+                fail("a quadratic section (" + word(0) +
+                     ") must be written in capitals at the start of its line");
+            }
+            if (scan_.quadratic) fail("a second quadratic section (" + word(0) + ")");
+            scan_.quadratic = true;
+            scan_.quadraticLines.push_back(lineNumber_);
+            return;
+        }
+        if (header && scan_.quadratic && first != "ENDATA") {
+            fail("the section " + word(0) + " follows the quadratic section (it must come last)");
+        }
+        if (!header && scan_.quadratic) {
+            if (t.size() != 3) fail("a quadratic entry needs two column names and a value");
+            scan_.quadraticLines.push_back(lineNumber_);
+            scan_.quadraticEntries.push_back({word(0), word(1), word(2)});
+            return;
         }
         const std::string all = upper(text);
         if ((header && first == "SOS") || all.find("'SOSORG'") != std::string::npos ||

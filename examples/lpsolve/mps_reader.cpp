@@ -9,11 +9,13 @@
 #include <CoinPackedMatrix.hpp>
 
 #include <algorithm>
+#include <cmath>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <memory>
 
+#include "examples/lpsolve/hessian.hpp"
 #include "examples/lpsolve/lp_error.hpp"
 #include "examples/lpsolve/mps_file.hpp"
 #include "examples/lpsolve/mps_prescan.hpp"
@@ -149,6 +151,37 @@ private:
     int saved_ = -1;
 };
 
+// The quadratic section's entries, by column name: 1/2 x'Qx joins the objective, negated
+// like c for a maximization.
+void readHessian(const CoinMpsIO& reader, const MpsPrescan& scan, const std::string& path,
+                 double sense, LpModel& lp) {
+    std::vector<std::size_t> rows, cols;
+    std::vector<double> values;
+    for (const auto& e : scan.quadraticEntries) {
+        const int i = reader.columnIndex(e.column1.c_str());
+        const int j = reader.columnIndex(e.column2.c_str());
+        char* end = nullptr;
+        const double v = std::strtod(e.value.c_str(), &end);
+        if (i < 0 || j < 0) {
+            throw LpError(ExitCode::BadInput, "cannot read '" + path + "': quadratic entry for '" +
+                                                  (i < 0 ? e.column1 : e.column2) +
+                                                  "', which is no column");
+        }
+        if (*end != '\0' || !std::isfinite(v)) {
+            throw LpError(ExitCode::BadInput, "cannot read '" + path + "': quadratic entry '" +
+                                                  e.value + "' is not a finite number");
+        }
+        rows.push_back(static_cast<std::size_t>(i));
+        cols.push_back(static_cast<std::size_t>(j));
+        values.push_back(sense * v);
+    }
+    if (!symmetricFromTriplets(lp.numCols(), rows, cols, values, lp.Q)) {
+        throw LpError(ExitCode::BadInput, "cannot read '" + path +
+                                              "': the quadratic section gives two different "
+                                              "values for one pair of columns");
+    }
+}
+
 }  // namespace
 
 LpModel readMps(const std::string& path, bool quiet) {
@@ -158,7 +191,10 @@ LpModel readMps(const std::string& path, bool quiet) {
     reader.passInMessageHandler(&messages);
     int errors = 0;
     try {
-        auto input = std::make_unique<ScannedInput>(path, scan.senseLines);
+        std::vector<std::size_t> hidden = scan.senseLines;
+        hidden.insert(hidden.end(), scan.quadraticLines.begin(), scan.quadraticLines.end());
+        std::sort(hidden.begin(), hidden.end());
+        auto input = std::make_unique<ScannedInput>(path, std::move(hidden));
         StdoutDiverted diverted(quiet);
         errors = reader.readFrom(std::move(input), path);
     } catch (const CoinError& e) {
@@ -204,7 +240,7 @@ LpModel readMps(const std::string& path, bool quiet) {
             throw LpError(ExitCode::BadInput, "cannot read '" + path + "': column '" +
                                                   reader.columnName(j) +
                                                   "' is semi-continuous; lpsolve solves "
-                                                  "linear programs only");
+                                                  "continuous problems only");
         }
         lp.colLower.push_back(toIeee(reader.getColLower()[j]));
         lp.colUpper.push_back(toIeee(reader.getColUpper()[j]));
@@ -214,6 +250,7 @@ LpModel readMps(const std::string& path, bool quiet) {
         lp.rowLower.push_back(toIeee(reader.getRowLower()[i]));
         lp.rowUpper.push_back(toIeee(reader.getRowUpper()[i]));
     }
+    if (scan.quadratic) readHessian(reader, scan, path, sense, lp);
     return lp;
 }
 

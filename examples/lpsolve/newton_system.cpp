@@ -20,6 +20,9 @@ constexpr double kBasePrimalReg = 1e-14;
 // the rank in nearly every iteration) or, just above the factor's null-pivot threshold,
 // spoil the direction. The refinement below removes its bias.
 constexpr double kRelativeDualReg = 1e-12;
+// A QP's primal block -(Q + D) is only semidefinite where D vanishes and Q is singular:
+// more regularization keeps its pivots away from 0 (refinement removes the bias).
+constexpr double kBaseQpPrimalReg = 1e-10;
 constexpr int kMaxAttempts = 8;
 constexpr double kStrengthCap = 1e-4;
 constexpr int kMaxRefinementSteps = 8;
@@ -40,11 +43,15 @@ SparseMatrix toSparseMatrix(const CscMatrix& A) {
 
 }  // namespace
 
-NewtonSystem::NewtonSystem(const KktSystem& system, KktSolver& kkt)
+NewtonSystem::NewtonSystem(const KktSystem& system, KktSolver& kkt,
+                           std::span<const double> hessianDiagonal)
     : A_(*system.A),
+      L_(system.hasOffDiagonal() ? system.L : nullptr),
+      hessianDiag_(hessianDiagonal.begin(), hessianDiagonal.end()),
       S_(toSparseMatrix(*system.A)),
       kkt_(kkt),
-      policy_(kBasePrimalReg, kkt.baseDualRegularization()) {}
+      policy_(hessianDiagonal.empty() ? kBasePrimalReg : kBaseQpPrimalReg,
+              kkt.baseDualRegularization()) {}
 
 void NewtonSystem::factor(std::span<const double> d) {
     for (const double v : d) {
@@ -55,6 +62,7 @@ void NewtonSystem::factor(std::span<const double> d) {
         }
     }
     d_.assign(d.begin(), d.end());
+    for (std::size_t j = 0; j < hessianDiag_.size(); ++j) d_[j] += hessianDiag_[j];
     policy_.startFactorization();
     factorWithPolicy();
 }
@@ -103,6 +111,15 @@ double NewtonSystem::residual(const AlignedVector& rhs, const std::vector<double
     aty_.resize(n);
     tr_matvec(aty_.begin(), S_, yPart_);
     for (std::size_t j = 0; j < n; ++j) r[j] -= -d_[j] * sol[j] + aty_[j];
+    if (L_ != nullptr) {  // - (L + L') x
+        for (std::size_t j = 0; j < n; ++j) {
+            for (std::size_t k = L_->colStart[j]; k < L_->colStart[j + 1]; ++k) {
+                const std::size_t i = L_->rowIndex[k];
+                r[i] += L_->value[k] * sol[j];
+                r[j] += L_->value[k] * sol[i];
+            }
+        }
+    }
     ax_.resize(m);
     matvec(ax_.begin(), S_, xPart_);
     for (std::size_t i = 0; i < m; ++i) r[n + i] -= ax_[i];

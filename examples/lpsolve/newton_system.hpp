@@ -1,8 +1,10 @@
 #pragma once
 // The Newton system of one interior-point iteration on top of a KktSolver:
 //
-//   [ -D  A' ] [dx]   [f]
-//   [  A  0  ] [dy] = [g]
+//   [ -(D + Q)  A' ] [dx]   [f]
+//   [  A        0  ] [dy] = [g]
+//
+// (Q: the Hessian of a quadratic objective, diagonal plus the system's L + L'; 0 for an LP)
 //
 // factor() adds the regularization that RegularizationPolicy chooses and raises it when
 // the factorization reports a wrong inertia or a rank deficiency; solve() refines each
@@ -22,7 +24,9 @@ namespace lpsolve {
 
 class NewtonSystem {
 public:
-    NewtonSystem(const KktSystem& system, KktSolver& kkt);
+    /// `hessianDiagonal`: Q's diagonal (n entries, each >= 0), or empty for none.
+    NewtonSystem(const KktSystem& system, KktSolver& kkt,
+                 std::span<const double> hessianDiagonal = {});
 
     /// Factors the system for the diagonal `d` (n entries, each finite and >= 0).
     /// Throws LpError(NumericalFailure) when d is not finite or no regularization gives a
@@ -56,10 +60,12 @@ private:
     double residual(const AlignedVector& rhs, const std::vector<double>& sol, AlignedVector& r);
 
     const CscMatrix& A_;
-    SparseMatrix S_;  // A for the product kernels
+    const CscMatrix* L_;               // strictly lower Hessian triangle, or null
+    std::vector<double> hessianDiag_;  // empty for an LP
+    SparseMatrix S_;                   // A for the product kernels
     KktSolver& kkt_;
     RegularizationPolicy policy_;
-    std::vector<double> d_;  // the unregularized diagonal of the last factorization
+    std::vector<double> d_;  // the unregularized diagonal (D + diag Q) of the last factor
     std::size_t refactorizations_ = 0;
     std::size_t rankDeficient_ = 0;
     double worstSinceFactor_ = 0.0;

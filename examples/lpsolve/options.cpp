@@ -45,7 +45,7 @@ LinearAlgebra parseKktForm(const std::string& text) {
 }  // namespace
 
 const char* usageText() {
-    return "usage: lpsolve [options] FILE.mps\n"
+    return "usage: lpsolve (or qpsolve) [options] FILE.mps\n"
            "  --tol T        relative tolerance on infeasibilities and gap,\n"
            "                 a number in [1e-14, 1e-2] (default 1e-8)\n"
            "  --max-iter N   iteration limit, a whole number in [1, 1000000] (default 100)\n"
@@ -64,14 +64,17 @@ const char* usageText() {
            "FILE: fixed or free MPS, plain or compressed with gzip or bzip2. OBJSENSE MAX\n"
            "(or MAXIMIZE, as a section or on the NAME line) is honoured and the objective\n"
            "reported in the file's sense. Bounds, right-hand sides and ranges of magnitude\n"
-           ">= 1e20 are infinite, as in Clp. Refused (exit 2): lines over 512 characters,\n"
-           "names or numbers over 80, quadratic or conic sections, special ordered sets,\n"
+           ">= 1e20 are infinite, as in Clp. A QUADOBJ, QMATRIX or QSECTION section (the last\n"
+           "before ENDATA) adds 1/2 x'Qx to the objective; Q must be positive semidefinite.\n"
+           "Refused (exit 2): lines over 512 characters, names or numbers over 80,\n"
+           "quadratic-constraint or conic sections, special ordered sets,\n"
            "semi-continuous columns, binary files, directories.\n"
            "\n"
-           "Exit codes: 0 optimal; 1 usage error; 2 unreadable, refused or non-LP file;\n"
+           "Exit codes: 0 optimal; 1 usage error; 2 unreadable or refused file;\n"
            "3 infeasible; 4 unbounded; 5 numerical failure (KKT factorization, no progress,\n"
            "non-finite iterates), also out of memory and any other internal error;\n"
-           "6 iteration limit. Every non-zero exit prints its reason on stderr.\n";
+           "6 iteration limit; 7 non-convex quadratic objective. Every non-zero exit prints\n"
+           "its reason on stderr.\n";
 }
 
 Options parseOptions(const std::vector<std::string>& args) {

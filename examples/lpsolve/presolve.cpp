@@ -4,6 +4,7 @@
 #include <cmath>
 #include <string>
 
+#include "examples/lpsolve/hessian.hpp"
 #include "examples/lpsolve/lp_error.hpp"
 #include "examples/lpsolve/presolve_queries.hpp"
 
@@ -68,6 +69,19 @@ LpModel restrict(const LpModel& lp, const std::vector<char>& keepRow,
         out.colUpper.push_back(lp.colUpper[j]);
     }
     out.A.cols = cols.size();
+    if (hasEntries(lp.Q)) {  // the kept columns keep all their Hessian entries
+        std::vector<std::size_t> newCol(lp.numCols(), 0);
+        for (std::size_t k = 0; k < cols.size(); ++k) newCol[cols[k]] = k;
+        out.Q.rows = out.Q.cols = cols.size();
+        out.Q.colStart.assign(1, 0);
+        for (std::size_t j : cols) {
+            for (std::size_t k = lp.Q.colStart[j]; k < lp.Q.colStart[j + 1]; ++k) {
+                out.Q.rowIndex.push_back(newCol[lp.Q.rowIndex[k]]);
+                out.Q.value.push_back(lp.Q.value[k]);
+            }
+            out.Q.colStart.push_back(out.Q.rowIndex.size());
+        }
+    }
     for (std::size_t i : rows) {
         out.rowLower.push_back(lp.rowLower[i]);
         out.rowUpper.push_back(lp.rowUpper[i]);
@@ -118,6 +132,7 @@ bool presolvePass(PresolveResult& p) {
     }
     for (std::size_t j = 0; j < lp.numCols(); ++j) {
         if (counts.perColumn[j] != 0.0) continue;
+        if (hasEntries(lp.Q) && lp.Q.colStart[j + 1] > lp.Q.colStart[j]) continue;
         bool unbounded = false;
         const double v = emptyColumnValue(lp, j, unbounded);
         if (unbounded && p.unboundedColumn == PresolveResult::kNone)

@@ -3,7 +3,8 @@
 // column bounds can violate, repeating until nothing changes. A row that can never be
 // satisfied is reported as LpError(Infeasible). An empty column whose cost improves
 // without bound makes the problem unbounded only if the rest is feasible, so it is
-// recorded (and removed at a finite value) and the verdict waits for the solve.
+// recorded (and removed at a finite value) and the verdict waits for the solve. A column
+// with entries in the Hessian Q is never removed: its value depends on the others.
 #include <cstddef>
 #include <vector>
 

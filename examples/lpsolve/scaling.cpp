@@ -76,11 +76,19 @@ Scaling equilibrate(const StandardForm& sf) {
     double costMax = 0.0;
     for (std::size_t j = 0; j < A.cols; ++j)
         costMax = std::max(costMax, std::fabs(sf.c[j]) * s.col[j]);
-    s.cost = pow2Near(costMax);
     double rhsMax = 0.0;
     for (std::size_t i = 0; i < A.rows; ++i)
         rhsMax = std::max(rhsMax, std::fabs(sf.b[i]) * s.row[i]);
     s.rhs = rhsMax > 1.0 ? pow2Near(rhsMax) : 1.0;
+    // The Hessian's terms count as costs: beta C Q C is what they weigh at x~ of size 1.
+    const CscMatrix& Q = sf.Q;
+    for (std::size_t j = 0; j < Q.cols; ++j) {
+        for (std::size_t k = Q.colStart[j]; k < Q.colStart[j + 1]; ++k) {
+            costMax =
+                std::max(costMax, s.rhs * std::fabs(Q.value[k]) * s.col[Q.rowIndex[k]] * s.col[j]);
+        }
+    }
+    s.cost = pow2Near(costMax);
     return s;
 }
 
@@ -95,6 +103,11 @@ StandardForm applyScaling(const StandardForm& sf, const Scaling& s) {
         out.upper[j] = sf.upper[j] / s.col[j] / s.rhs;
     }
     for (std::size_t i = 0; i < sf.rows(); ++i) out.b[i] = sf.b[i] * s.row[i] / s.rhs;
+    for (std::size_t j = 0; j < sf.Q.cols; ++j) {
+        for (std::size_t k = sf.Q.colStart[j]; k < sf.Q.colStart[j + 1]; ++k) {
+            out.Q.value[k] = sf.Q.value[k] * s.rhs * s.col[sf.Q.rowIndex[k]] * s.col[j] / s.cost;
+        }
+    }
     return out;
 }
 

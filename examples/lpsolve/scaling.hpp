@@ -2,11 +2,12 @@
 // Equilibration of a standard-form LP before the interior-point method:
 //
 //   A~ = R A C,   b~ = R b / beta,   c~ = C c / gamma,   l~ = l / (beta C),   u~ = u / (beta C)
+//   Q~ = beta C Q C / gamma
 //
-// R and C are diagonal (rows, columns): geometric scaling (log|a~_ij| near 0 in the
+// R and C are diagonal (rows, columns): geometric scaling of A (log|a~_ij| near 0 in the
 // least-squares sense), then every column's largest entry near 1; gamma brings the largest cost
-// to 1, and beta a right-hand side larger than 1 down to 1, so that the iterates start
-// and stay near unit size where the regularization of the KKT matrix is negligible.
+// (or Hessian entry of Q~) to 1, and beta a right-hand side larger than 1 down to 1, so that the
+// iterates start and stay near unit size where the regularization of the KKT matrix is negligible.
 // Every factor is a power of two, so scaling and unscaling are exact in binary floating
 // point: x = beta C x~, y = gamma R y~, z = gamma z~ / C, objective = beta gamma c~'x~.
 #include <vector>

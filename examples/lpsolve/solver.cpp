@@ -6,6 +6,7 @@
 #include <cstdio>
 
 #include "examples/lpsolve/constraint_model.hpp"
+#include "examples/lpsolve/hessian.hpp"
 #include "examples/lpsolve/kkt_solver.hpp"
 #include "examples/lpsolve/mps_reader.hpp"
 #include "examples/lpsolve/presolve.hpp"
@@ -44,12 +45,14 @@ SolveOutcome solveFile(const Options& options) {
         for (std::size_t i = 0; i < lp.numRows(); ++i) pre.keptRows.push_back(i);
     }
     const StandardForm sf = toStandardForm(pre.reduced);
+    requireConvex(sf.Q, sf.cols());
+    const CscMatrix hessianLower = strictLower(sf.Q, sf.cols());
     IpmOptions ipmOptions;
     ipmOptions.tolerance = options.tolerance;
     ipmOptions.maxIterations = options.maxIterations;
     ipmOptions.linearAlgebra = options.linearAlgebra;
     if (ipmOptions.linearAlgebra == LinearAlgebra::Automatic) {
-        ipmOptions.linearAlgebra = automaticChoice(KktSystem{&sf.A});
+        ipmOptions.linearAlgebra = automaticChoice(KktSystem{&sf.A, &hessianLower});
     }
     ProgressTable table(!options.quiet);
     const auto progress = [&](const IterationInfo& info) { table.row(info); };
@@ -92,6 +95,11 @@ SolveOutcome solveFile(const Options& options) {
     out.rankDeficientFactors = r.rankDeficientFactors;
     out.x = restoreColumns(pre, modelColumns(sf, r.x));
     out.objective = lp.maximize ? -r.objective : r.objective;  // in the file's sense
+    out.quadratic = hasEntries(lp.Q);
+    if (out.quadratic) {
+        const double half = 0.5 * quadraticForm(lp.Q, out.x);
+        out.quadraticPart = lp.maximize ? -half : half;
+    }
     ConstraintModel constraints(lp);
     out.maxViolation = constraints.maxViolation(out.x);
     out.seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
@@ -110,6 +118,8 @@ ExitCode runSolver(const Options& options) {
         case IpmStatus::Optimal:
             hostPrintf("\nStatus:        optimal\n");
             hostPrintf("Objective:     %.10g\n", out.objective);
+            if (out.quadratic)
+                hostPrintf("Quadratic:     %.10g (1/2 x'Qx, included)\n", out.quadraticPart);
             hostPrintf("Iterations:    %zu\n", out.iterations);
             hostPrintf("Max violation: %.3e\n", out.maxViolation);
             hostPrintf("Time:          %.3f s (%s linear algebra)\n", out.seconds,

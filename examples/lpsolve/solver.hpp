@@ -12,8 +12,10 @@ namespace lpsolve {
 
 struct SolveOutcome {
     IpmStatus status = IpmStatus::NumericalFailure;
-    std::string problem;     ///< problem name from the file
-    double objective = 0.0;  ///< with the objective constant
+    std::string problem;         ///< problem name from the file
+    double objective = 0.0;      ///< with the objective constant (and 1/2 x'Qx for a QP)
+    bool quadratic = false;      ///< the objective has a Hessian
+    double quadraticPart = 0.0;  ///< 1/2 x'Qx at x, in the file's sense
     std::size_t iterations = 0;
     /// LinearConstraint::maxConstrViolation of the final point on the model's constraints:
     /// negative when there are no equalities and every other row holds strictly.

@@ -2,9 +2,38 @@
 
 #include <string>
 
+#include "examples/lpsolve/hessian.hpp"
 #include "examples/lpsolve/lp_error.hpp"
 
 namespace lpsolve {
+
+namespace {
+
+// Q over the kept columns. A fixed column j with value v leaves Q_ij v in the cost of each
+// kept column i and 1/2 v Q_jk v' (with the other fixed columns) in the constant.
+void hessianOfKeptColumns(const LpModel& lp, StandardForm& sf) {
+    const CscMatrix& Q = lp.Q;
+    CscMatrix& out = sf.Q;
+    out.colStart.assign(1, 0);
+    for (std::size_t j = 0; j < Q.cols; ++j) {
+        const bool fixedJ = sf.columnOf[j] == StandardForm::kNone;
+        for (std::size_t k = Q.colStart[j]; k < Q.colStart[j + 1]; ++k) {
+            const std::size_t i = Q.rowIndex[k];
+            const bool fixedI = sf.columnOf[i] == StandardForm::kNone;
+            if (fixedI && fixedJ) {
+                sf.constant += 0.5 * sf.fixedValue[i] * Q.value[k] * sf.fixedValue[j];
+            } else if (fixedJ) {
+                sf.c[sf.columnOf[i]] += Q.value[k] * sf.fixedValue[j];
+            } else if (!fixedI) {
+                out.rowIndex.push_back(sf.columnOf[i]);
+                out.value.push_back(Q.value[k]);
+            }
+        }
+        if (!fixedJ) out.colStart.push_back(out.rowIndex.size());
+    }
+}
+
+}  // namespace
 
 StandardForm toStandardForm(const LpModel& lp) {
     const std::size_t m = lp.numRows();
@@ -53,6 +82,7 @@ StandardForm toStandardForm(const LpModel& lp) {
         sf.upper.push_back(lp.colUpper[j]);
     }
     sf.structuralCols = sf.c.size();
+    if (hasEntries(lp.Q)) hessianOfKeptColumns(lp, sf);
 
     // Rows: an equality keeps b = value - shift; any other row gets a slack s with
     // a'x - s = -shift and bounds [lo - ... ] expressed on s = a'x_kept + shift.
@@ -72,6 +102,10 @@ StandardForm toStandardForm(const LpModel& lp) {
         sf.b[i] = 0.0;
     }
     A.cols = sf.c.size();
+    if (hasEntries(sf.Q)) {  // the slack columns have no Hessian entries
+        sf.Q.rows = sf.Q.cols = A.cols;
+        sf.Q.colStart.resize(A.cols + 1, sf.Q.nnz());
+    }
     return sf;
 }
 

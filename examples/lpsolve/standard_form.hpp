@@ -1,11 +1,12 @@
 #pragma once
-// The interior-point method's form of a linear program:
+// The interior-point method's form of a linear or convex quadratic program:
 //
-//   minimize c'x  subject to  A x = b,  l <= x <= u,
+//   minimize c'x + 1/2 x'Qx  subject to  A x = b,  l <= x <= u,
 //
 // with every row an equality. A row with lo < a'x < up (or one-sided) gets a slack
 // column s = a'x with lo <= s <= up, so ranges and inequalities become bounds. Fixed
-// columns (l = u) are substituted out; their contribution moves into b and the constant.
+// columns (l = u) are substituted out; their contribution moves into b, c and the constant.
+// Q is n x n over the columns of x (slacks have no entries); for an LP it has none.
 #include <cstddef>
 #include <vector>
 
@@ -17,6 +18,7 @@ struct StandardForm {
     CscMatrix A;                ///< m x n, columns: structural (kept) columns, then slacks
     std::vector<double> b;      ///< m
     std::vector<double> c;      ///< n
+    CscMatrix Q;                ///< n x n, symmetric with both triangles, or no entries
     std::vector<double> lower;  ///< n, may be -inf
     std::vector<double> upper;  ///< n, may be +inf
     double constant = 0.0;      ///< objective constant including fixed columns

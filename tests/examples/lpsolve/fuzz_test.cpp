@@ -28,7 +28,7 @@ std::string fault(const ProgramRun& r) {
     if (r.signal != 0) return "signal " + std::to_string(r.signal);
     for (const char* report : {"AddressSanitizer", "LeakSanitizer", "runtime error:", "Sanitizer"})
         if (r.err.find(report) != std::string::npos) return std::string("sanitizer: ") + report;
-    if (r.exitCode < 0 || r.exitCode > 6) return "exit code " + std::to_string(r.exitCode);
+    if (r.exitCode < 0 || r.exitCode > 7) return "exit code " + std::to_string(r.exitCode);
     if (r.exitCode != 0 && r.err.find("lpsolve: ") == std::string::npos) return "no message";
     return "";
 }

@@ -47,7 +47,7 @@ double objectiveOf(const std::string& out) {
 
 TEST(HostileInput, EveryCaseEndsWithItsExitCodeAndAMessage) {
     const std::string file = tempPath("input.mps"), dir = ::testing::TempDir();
-    const std::string qp = lp("", "QUADOBJ\n    X  X  1\n");
+    const std::string qp = lp("OBJSENSE\n    MAX\n", "QUADOBJ\n    X  X  -1\n");
     std::string manyErrors = "NAME  T\nROWS\n N  OBJ\nCOLUMNS\n";
     for (int k = 0; k < 300; ++k) manyErrors += "    X         NOROW     1\n";
     manyErrors += "ENDATA\n";
@@ -60,7 +60,8 @@ TEST(HostileInput, EveryCaseEndsWithItsExitCodeAndAMessage) {
         {lp("", "", std::string(160, 'x')), {}, 2, "160 characters"},
         {lp("", "", std::string(164, 'x')), {}, 2, "164 characters"},
         {lp("", "* " + std::string(5 << 20, 'c') + "\n"), {}, 2, "characters (at most 512)"},
-        {gzip(qp), {}, 2, "quadratic"},
+        {gzip(qp), {}, 0, "=4.5"},  // x = 1, y = 3
+        {lp("OBJSENSE\n    MAX\n", "QUADOBJ\n    X  X  1\n"), {}, 7, "not convex"},
         {lp("", "  QUADOBJ\n    X  X  1\n"), {}, 2, "quadratic"},
         {lp("", "quadobj\n    X  X  1\n"), {}, 2, "quadratic"},
         {lp("", "CSECTION  K1  0.0  QUAD\n    X\n"), {}, 2, "conic"},

@@ -249,7 +249,6 @@ TEST(Program, FailuresExitNonZeroWithAMessageAndNoSolution) {
         {sampleFile("galenet.mps"), 3, "infeasible"},
         {dataFile("infeasible.mps"), 3, "infeasible"},
         {dataFile("unbounded.mps"), 4, "unbounded"},
-        {sampleFile("share2qp.mps"), 2, "quadratic"},
         {"--tol -1 " + afiro, 1, "--tol"},
         {"--frobnicate " + afiro, 1, "--frobnicate"},
         {"", 1, "no MPS file"},

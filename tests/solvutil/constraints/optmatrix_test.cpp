@@ -137,6 +137,8 @@ TEST(OPTMatrixBuffer, EntriesReusedByCurrentShapeCursorWrapsAndLiveOnesNeverShar
     for (const auto& m : live) arrays.insert(m._array);
     EXPECT_EQ(arrays.size(), live.size());
     M moved(std::move(live.back()));  // the claim moves along
+    const M& source = live.back();    // left released: empty, no array, flagged sparse
+    EXPECT_TRUE(source._sparse && !moved._sparse && !source._array && source._rows == 0u);
     live.clear();
     std::size_t busy = 0;
     for (const M* e : *buffer->entries) busy += *e->_useCount;

@@ -191,25 +191,12 @@ TEST(LinearConstraintProducts, AllFiveGroupsAndViolationMatchDenseRecomputation)
             buf.pop_back();
             return buf;
         };
+        // clang-format off
         const Group groups[] = {
-            {&LC::Ax,
-             &LC::Aconstr,
-             &LC::deepCopyRowTranspose,
-             nullptr,
-             &LC::bAt,
-             nullptr,
-             nullptr,
-             {p.A, p.b},
-             false},
-            {&LC::Aeqx,
-             &LC::Aeqconstr,
-             &LC::deepCopyRowTransposeAeq,
-             nullptr,
-             &LC::beqAt,
-             &LC::deepCopyAeq,
-             &LC::deepCopybeq,
-             {p.Aeq, p.beq},
-             false},
+            {&LC::Ax, &LC::Aconstr, &LC::deepCopyRowTranspose, nullptr, &LC::bAt, nullptr, nullptr,
+             {p.A, p.b}, false},
+            {&LC::Aeqx, &LC::Aeqconstr, &LC::deepCopyRowTransposeAeq, nullptr, &LC::beqAt,
+             &LC::deepCopyAeq, &LC::deepCopybeq, {p.Aeq, p.beq}, false},
             {&LC::Afixedx, &LC::Afixedconstr, &LC::deepCopyRowTransposeAfixed, &LC::AfixedRow,
              &LC::bfixedAt, &LC::deepCopyAfixed, &LC::deepCopybfixed,
              unitRows(p.fixed, n, 1.0, p.ub), true},
@@ -217,6 +204,7 @@ TEST(LinearConstraintProducts, AllFiveGroupsAndViolationMatchDenseRecomputation)
              nullptr, unitRows(LB, n, -1.0, p.lb), true},
             {&LC::Aubx, &LC::Aubconstr, &LC::deepCopyRowTransposeAub, &LC::AubRow, nullptr, nullptr,
              nullptr, unitRows(UB, n, 1.0, p.ub), true}};
+        // clang-format on
         for (const Group& g : groups) {
             const auto& [R, c] = g.rows;
             const std::size_t m = c.size();

@@ -92,7 +92,7 @@ TEST(OPTMatrix, AssignmentCopiesSameShapeAndReshapesEmptyTargets) {
     M emptyToSparse(0, 0, false), pooled(0, 0, true);
     const kxArray* kept[] = {dst._array, sparseDst._array};
     std::size_t* entryCounter = pooled._useCount;
-    fromSparse(0, 0) = 9.0;
+    fromSparse(1, 0) = 9.0;  // where the sparse source holds no entry
     dst = src, fromSparse = sparseSrc, sparseDst = sparseSrc, empty = src, noColumns = src;
     emptyToSparse = sparseSrc;
     pooled = src;  // gives the entry back and takes an array of its own

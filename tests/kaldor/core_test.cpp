@@ -152,9 +152,9 @@ TEST(HostConsole, OrderedUtf8SinkPaddingFlushesAndIoPrintMatrix) {
     HostLeakGuard guard;
     ConsoleCapture capture;
     hostPrintf("a%d", 1);
-    hostio::uout() << "b" << std::u16string(u"\u00e9\u20ac\U0001F600");
+    hostio::uout() << "b\xE9" << std::u16string(u"\u00e9\u20ac\U0001F600");  // bytes as Latin-1
     hostPrintf("|");
-    EXPECT_EQ(capture.text(), "a1b\xC3\xA9\xE2\x82\xAC\xF0\x9F\x98\x80|");
+    EXPECT_EQ(capture.text(), "a1b\xC3\xA9\xC3\xA9\xE2\x82\xAC\xF0\x9F\x98\x80|");
     const auto flushes = flushCount();
     ioFlush();
     EXPECT_EQ(flushCount(), flushes + 1);
@@ -261,17 +261,40 @@ TEST(MessageCatalog, ArgumentsErrorsFailureHookAndLookupCounts) {
     EXPECT_EQ(catalogLookups(), total + 3);
 }
 
-// UTF-8 length boundaries and surrogate pairs round-trip; malformed input becomes U+FFFD.
+// UTF-8 length boundaries and surrogate pairs round-trip; malformed input becomes U+FFFD, one
+// for each unpaired surrogate and one for each byte of a bad sequence.
 TEST(MessageCatalog, Utf8AndUtf16Conversions) {
     const std::u16string edges = u"\u007f\u0080\u07ff\u0800\ud7ff\ue000\uffff\U00010000\U0010FFFF";
     EXPECT_EQ(hostmsg::to_ustring(hostmsg::to_string(edges)), edges);
     EXPECT_EQ(hostmsg::to_string(edges).size(), 1 + 2 + 2 + 3 + 3 + 3 + 3 + 4 + 4u);
-    EXPECT_EQ(hostmsg::to_string(u"a\u00e9\u20ac\U0001F600"),
-              "a\xC3\xA9\xE2\x82\xAC\xF0\x9F\x98\x80");
-    EXPECT_EQ(hostmsg::to_ustring(std::string("a\xFF"
-                                              "b")),
-              u"a\uFFFDb");
-    EXPECT_EQ(hostmsg::to_string(std::u16string(1, char16_t(0xD800))), "\xEF\xBF\xBD");
+    const std::string R = "\xEF\xBF\xBD";
+    const struct {
+        std::u16string utf16;
+        std::string utf8;
+    } toUtf8[] = {
+        {u"a\u00e9\u20ac\U0001F600", "a\xC3\xA9\xE2\x82\xAC\xF0\x9F\x98\x80"},
+        {{0xD800}, R},                                       // high surrogate at the end
+        {{0xDC00, 0xDFFF}, R + R},                           // low surrogates alone
+        {{0xD800, u'a'}, R + "a"},                           // high surrogate, no low one
+        {{0xDBFF, 0xDBFF, 0xDC00}, R + "\xF4\x8F\xB0\x80"},  // U+10FC00 after a lone high
+        {{0xDBFF, 0xE000}, R + "\xEE\x80\x80"},
+        {{0xD7FF, 0xDC00}, "\xED\x9F\xBF" + R},
+    };
+    for (const auto& c : toUtf8) EXPECT_EQ(hostmsg::to_string(c.utf16), c.utf8) << c.utf8;
+    const std::u16string r(1, u'\uFFFD');
+    const struct {
+        std::string utf8;
+        std::u16string utf16;
+    } toUtf16[] = {
+        {"a\xFFz", u"a" + r + u"z"},
+        {"\xED\xA0\x80", r + r + r},          // an encoded surrogate
+        {"\xF4\x90\x80\x80", r + r + r + r},  // above U+10FFFF
+        {"\xE2\x82", r + r},                  // cut short
+        {"\xC3(", r + u"("},                  // not a continuation byte
+        {"\x80\xF8", r + r},
+        {"\xF4\x8F\xBF\xBF\xC2\x80", u"\U0010FFFF\u0080"},
+    };
+    for (const auto& c : toUtf16) EXPECT_EQ(hostmsg::to_ustring(c.utf8), c.utf16) << c.utf8;
 }
 
 // Seeded state, the word stream across blocks and the fill's extent, against std::mt19937.

@@ -80,7 +80,7 @@ TEST(Ma57Factor, MatchesDenseLapackAndSharesTheProcessWithThe64BitBlas) {
     EXPECT_EQ(ddot_(&huge, v, &one, v, &one), 0.0);
 }
 
-// Dense order n: L holds n(n+1)/2 entries for about n³/3 flops; repeated runs give the same counts.
+// Dense order n: L holds n(n+1)/2 entries for about n³/3 flops; repeated runs count the same.
 TEST(Ma57Factor, DenseCountsAndReproducibleOrdering) {
     const long n = 200;
     Entries e;

@@ -1,8 +1,5 @@
 #pragma once
-// Clp run at test time as the reference solver, and per-process temporary files (ctest
-// runs the cases of one binary in parallel processes).
-#include <gtest/gtest.h>
-#include <unistd.h>
+// Clp run at test time as the reference solver.
 
 #include <array>
 #include <cstdio>
@@ -46,10 +43,6 @@ inline ClpVerdict runClp(const std::string& file) {
         }
     }
     return v;
-}
-
-inline std::string tempFile(const std::string& stem) {
-    return ::testing::TempDir() + "lpsolve_" + stem + std::to_string(getpid());
 }
 
 }  // namespace lpsolve_test

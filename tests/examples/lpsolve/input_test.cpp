@@ -51,6 +51,9 @@ TEST(HostileInput, EveryCaseEndsWithItsExitCodeAndAMessage) {
     std::string manyErrors = "NAME  T\nROWS\n N  OBJ\nCOLUMNS\n";
     for (int k = 0; k < 300; ++k) manyErrors += "    X         NOROW     1\n";
     manyErrors += "ENDATA\n";
+    const std::string noRhsValue =
+        "NAME          T\nROWS\n N  OBJ\n L  LIM\nCOLUMNS\n"
+        "    X         OBJ          1.0\nRHS\n    RHS       LIMITROW9\nENDATA\n";
     const struct {
         std::string bytes;  // written to `file` unless empty
         std::vector<std::string> args;
@@ -74,11 +77,7 @@ TEST(HostileInput, EveryCaseEndsWithItsExitCodeAndAMessage) {
         {manyErrors, {}, 2, "No match for row NOROW at line 5"},
         {manyErrors, {"--verbose"}, 2, "CoinMpsIO: No match for row NOROW at line 5"},
         {lp("", "    S1  SOS  'MARKER'  'SOSORG'\n"), {}, 2, "special ordered sets"},
-        {"NAME          T\nROWS\n N  OBJ\n L  LIM\nCOLUMNS\n    X         OBJ          1.0\n"
-         "RHS\n    RHS       LIMITROW9\nENDATA\n",
-         {},
-         2,
-         "column 15"},  // once a null pointer
+        {noRhsValue, {}, 2, "column 15"},  // once a null pointer
         {lp("", " UP BND\tY\t" + std::string(90, '1') + "\n"), {}, 2, "tabs"},
         {std::string("NAME\0\x01\x02\xff", 8), {}, 2, "binary file"},
         {"", {dir}, 2, "directory"},

@@ -12,6 +12,7 @@
 #include "examples/lpsolve/solver.hpp"
 #include "examples/lpsolve/tools/lp_families.hpp"
 #include "tests/examples/lpsolve/clp_oracle.hpp"
+#include "tests/examples/lpsolve/program_run.hpp"
 
 namespace {
 
@@ -51,7 +52,7 @@ TEST(LpFamilies, ShapesOptimaAndAgreementWithClp) {
         SCOPED_TRACE(c.lp.name);
         EXPECT_EQ(c.lp.numRows(), c.rows);
         EXPECT_EQ(c.lp.numCols(), c.cols);
-        const std::string file = tempFile(c.lp.name + "_") + ".mps";
+        const std::string file = tempPath(c.lp.name + "_") + ".mps";
         ASSERT_TRUE(lpgen::writeMps(c.lp, file));
         const ClpVerdict clp = runClp(file);
         ASSERT_EQ(clp.status, ClpStatus::Optimal) << clp.output;

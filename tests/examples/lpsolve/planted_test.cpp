@@ -11,6 +11,7 @@
 #include "examples/lpsolve/solver.hpp"
 #include "tests/examples/lpsolve/clp_oracle.hpp"
 #include "tests/examples/lpsolve/planted_lps.hpp"
+#include "tests/examples/lpsolve/program_run.hpp"
 
 namespace {
 
@@ -78,7 +79,7 @@ class PlantedFamily : public ::testing::TestWithParam<Family> {};
 TEST_P(PlantedFamily, VerdictsAgreeWithThePlanAndWithClp) {
     if (!clpAvailable()) GTEST_SKIP() << "clp is not on PATH";
     const Family& family = GetParam();
-    const std::string path = tempFile(family.name) + ".mps";
+    const std::string path = tempPath(family.name) + ".mps";
     const unsigned count = familySize();
     unsigned agreed = 0, clpAgreed = 0;
     for (unsigned seed = 1; seed <= count; ++seed) {

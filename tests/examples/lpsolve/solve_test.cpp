@@ -1,8 +1,6 @@
 // The solver against Clp on CoinUtils' samples, our own files and random LPs; the program as run by
 // a user.
 #include <gtest/gtest.h>
-#include <sys/wait.h>
-#include <unistd.h>
 
 #include <CoinFinite.hpp>
 #include <CoinMpsIO.hpp>
@@ -12,12 +10,14 @@
 #include <array>
 #include <cstdio>
 #include <fstream>
+#include <iterator>
 #include <random>
 #include <sstream>
 
 #include "examples/lpsolve/solver.hpp"
 #include "examples/lpsolve/tools/lp_families.hpp"
 #include "tests/examples/lpsolve/clp_oracle.hpp"
+#include "tests/examples/lpsolve/program_run.hpp"
 #include "tests/support/scratch_leak_guard.hpp"
 
 namespace {
@@ -151,7 +151,7 @@ void writeFeasibleLp(unsigned seed, const std::string& path) {
 // regularization. The sparse runs skip the presolve so that path meets the oracle too.
 TEST(RandomLps, AgreeWithClpWithBothBackEnds) {
     if (!clpAvailable()) GTEST_SKIP() << "clp is not on PATH";
-    const std::string path = tempFile("random") + ".mps";
+    const std::string path = tempPath("random") + ".mps";
     for (unsigned seed = 60; seed <= 85; ++seed) {
         writeFeasibleLp(seed, path);
         for (auto la : {LinearAlgebra::Dense, LinearAlgebra::Sparse, LinearAlgebra::Normal})
@@ -164,7 +164,7 @@ TEST(RandomLps, AgreeWithClpWithBothBackEnds) {
 // columns as a border, so their factor stays sparse (m^2 / 2 entries otherwise).
 TEST(DenseColumns, StayOutOfTheNormalEquationsFactorAndAgreeWithClp) {
     if (!clpAvailable()) GTEST_SKIP() << "clp is not on PATH";
-    const std::string path = tempFile("dense_columns") + ".mps";
+    const std::string path = tempPath("dense_columns") + ".mps";
     std::mt19937 rng(7);
     std::uniform_real_distribution<double> entry(0.5, 1.5), cost(-40.0, 10.0);
     for (const std::size_t side : {12u, 24u}) {
@@ -188,29 +188,17 @@ TEST(DenseColumns, StayOutOfTheNormalEquationsFactorAndAgreeWithClp) {
     std::remove(path.c_str());
 }
 
-struct ProgramRun {
-    int exitCode = -1;
-    std::string out, err;
-};
-
-ProgramRun runProgram(const std::string& args) {
-    const std::string errFile = tempFile("stderr");  // per process: ctest runs cases in parallel
-    ProgramRun r;
-    int status = -1;
-    r.out = runCommand(std::string(LPSOLVE_BINARY) + " " + args + " 2>" + errFile, &status);
-    r.exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-    std::stringstream err;
-    err << std::ifstream(errFile).rdbuf();
-    r.err = err.str();
-    std::remove(errFile.c_str());
-    return r;
+// The program on `args`, split at blanks.
+ProgramRun run(const std::string& args) {
+    std::istringstream words(args);
+    return runProgram(LPSOLVE_BINARY, {std::istream_iterator<std::string>(words), {}});
 }
 
 // Blank line, presolve summary, table header, one row per iteration from 0, blank, summary; --quiet
 // drops the table.
 TEST(Program, SolvesAfiroAndPrintsTheTableAndSummary) {
     const std::string afiro = sampleFile("afiro.mps");
-    const ProgramRun r = runProgram(afiro);
+    const ProgramRun r = run(afiro);
     EXPECT_EQ(r.exitCode, 0) << r.err;
     EXPECT_TRUE(r.err.empty()) << r.err;
     std::vector<std::string> lines;
@@ -231,14 +219,14 @@ TEST(Program, SolvesAfiroAndPrintsTheTableAndSummary) {
     for (const char* expected :
          {"Status:        optimal", "Objective:", "Max violation:", "Time:", "Peak memory:"})
         EXPECT_NE(r.out.find(expected), std::string::npos) << expected << " missing in\n" << r.out;
-    const ProgramRun quiet = runProgram("--quiet " + afiro);
+    const ProgramRun quiet = run("--quiet " + afiro);
     EXPECT_EQ(quiet.exitCode, 0);
     EXPECT_EQ(quiet.out.find("Iter "), std::string::npos) << quiet.out;
     EXPECT_NE(quiet.out.find("Objective:"), std::string::npos);
 }
 
 TEST(Program, FailuresExitNonZeroWithAMessageAndNoSolution) {
-    const std::string afiro = sampleFile("afiro.mps"), garbage = tempFile("garbage") + ".mps";
+    const std::string afiro = sampleFile("afiro.mps"), garbage = tempPath("garbage") + ".mps";
     std::ofstream(garbage) << "this is not\nan MPS file at all\n";
     const struct {
         std::string args;
@@ -256,7 +244,7 @@ TEST(Program, FailuresExitNonZeroWithAMessageAndNoSolution) {
         {garbage, 2, "MPS"},
     };
     for (const auto& c : cases) {
-        const ProgramRun r = runProgram(c.args);
+        const ProgramRun r = run(c.args);
         EXPECT_EQ(r.exitCode, c.code) << c.args << "\n" << r.err;
         EXPECT_NE(r.err.find(c.words), std::string::npos) << c.args << ": " << r.err;
         for (const char* solutionWord : {"Objective:", "optimal"})

@@ -38,7 +38,8 @@ std::string dataFile(const std::string& name) {
 template <class F>
 void expectLpError(F&& f, ExitCode code, std::initializer_list<std::string> words = {}) {
     try {
-        f(), ADD_FAILURE() << "no LpError was thrown";
+        f();
+        ADD_FAILURE() << "no LpError was thrown";
     } catch (const lpsolve::LpError& e) {
         EXPECT_EQ(e.code(), code) << e.what();
         for (const auto& w : words)
@@ -327,12 +328,9 @@ TEST_P(KktBackend, SolvesLikeLapackAndReportsTheInertia) {
     HostLeakGuard guard;
     std::mt19937 rng(42);
     std::uniform_real_distribution<double> unit(0.0, 1.0), value(-1.0, 1.0);
-    for (const auto& [m, n] : {std::pair<std::size_t, std::size_t>{1, 1},
-                               {3, 5},
-                               {20, 47},
-                               {40, 88},
-                               {50, 79},
-                               {60, 120}}) {
+    const std::pair<std::size_t, std::size_t> shapes[] = {{1, 1},   {3, 5},   {20, 47},
+                                                          {40, 88}, {50, 79}, {60, 120}};
+    for (const auto& [m, n] : shapes) {
         std::vector<double> a(m * n);
         for (std::size_t k = 0; k < a.size(); ++k)  // a diagonal keeps full row rank
             a[k] = k % m == k / m ? 2.0 + value(rng) : unit(rng) < 0.1 ? value(rng) : 0.0;

@@ -103,16 +103,10 @@ inline Problem randomProblem(std::mt19937& rng, std::size_t n, std::size_t mi, s
                              std::size_t nFixed = 0) {
     std::uniform_real_distribution<double> dist(-3.0, 3.0);
     std::uniform_int_distribution<int> kind(0, 5);
-    Problem p{n,
-              mi,
-              me,
-              randomDense(rng, mi * n),
-              randomDense(rng, mi),
-              randomDense(rng, me * n),
-              randomDense(rng, me),
-              Dense(n),
-              Dense(n),
-              {}};
+    // clang-format off
+    Problem p{n, mi, me, randomDense(rng, mi * n), randomDense(rng, mi), randomDense(rng, me * n),
+              randomDense(rng, me), Dense(n), Dense(n), {}};
+    // clang-format on
     for (std::size_t j = 0; j < n; ++j) {
         const double lo = dist(rng);
         const int k = kind(rng);

@@ -113,6 +113,7 @@ TEST(LinearConstraintModel, IndexListsNullArraysAndBorrowedArrays) {
         // Null arrays: zero b of nIneq rows, empty Aeq of nVar columns, no bounds.
         EXPECT_TRUE(lc.bAt(0) == 0.0 && lc.getAeq()._cols == 4u);
         EXPECT_TRUE(lc.lbAt(3) == -kInf && lc.ubAt(3) == kInf);
+        EXPECT_TRUE(!lc._b._pooled && !lc._Aeq._pooled && !lc._lb._pooled);  // arrays of its own
     }
     EXPECT_EQ(kxRealData(A)[3], 4.0);  // BORROW_KEEP left A to the caller
     kxarray::destroyArray(A);
@@ -163,7 +164,7 @@ TEST(LinearConstraintProducts, AllFiveGroupsAndViolationMatchDenseRecomputation)
     LeakGuard guard;
     std::mt19937 rng(1234);
     for (std::size_t trial = 0; trial < 24; ++trial) {
-        const std::size_t n = 1 + trial * 2, rows = n + 2, col = trial % 3;
+        const std::size_t n = 1 + trial * 2, rows = n + trial % 3, col = trial % 3;
         const Problem p = randomProblem(rng, n, trial % 5, (trial + 2) % 4, trial % 3);
         const bool sparseVectors = trial % 2 == 1;
         auto built = build(p, sparseVectors);
@@ -191,25 +192,12 @@ TEST(LinearConstraintProducts, AllFiveGroupsAndViolationMatchDenseRecomputation)
             buf.pop_back();
             return buf;
         };
+        // clang-format off
         const Group groups[] = {
-            {&LC::Ax,
-             &LC::Aconstr,
-             &LC::deepCopyRowTranspose,
-             nullptr,
-             &LC::bAt,
-             nullptr,
-             nullptr,
-             {p.A, p.b},
-             false},
-            {&LC::Aeqx,
-             &LC::Aeqconstr,
-             &LC::deepCopyRowTransposeAeq,
-             nullptr,
-             &LC::beqAt,
-             &LC::deepCopyAeq,
-             &LC::deepCopybeq,
-             {p.Aeq, p.beq},
-             false},
+            {&LC::Ax, &LC::Aconstr, &LC::deepCopyRowTranspose, nullptr, &LC::bAt, nullptr, nullptr,
+             {p.A, p.b}, false},
+            {&LC::Aeqx, &LC::Aeqconstr, &LC::deepCopyRowTransposeAeq, nullptr, &LC::beqAt,
+             &LC::deepCopyAeq, &LC::deepCopybeq, {p.Aeq, p.beq}, false},
             {&LC::Afixedx, &LC::Afixedconstr, &LC::deepCopyRowTransposeAfixed, &LC::AfixedRow,
              &LC::bfixedAt, &LC::deepCopyAfixed, &LC::deepCopybfixed,
              unitRows(p.fixed, n, 1.0, p.ub), true},
@@ -217,6 +205,7 @@ TEST(LinearConstraintProducts, AllFiveGroupsAndViolationMatchDenseRecomputation)
              nullptr, unitRows(LB, n, -1.0, p.lb), true},
             {&LC::Aubx, &LC::Aubconstr, &LC::deepCopyRowTransposeAub, &LC::AubRow, nullptr, nullptr,
              nullptr, unitRows(UB, n, 1.0, p.ub), true}};
+        // clang-format on
         for (const Group& g : groups) {
             const auto& [R, c] = g.rows;
             const std::size_t m = c.size();

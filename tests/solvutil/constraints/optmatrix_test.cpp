@@ -92,7 +92,7 @@ TEST(OPTMatrix, AssignmentCopiesSameShapeAndReshapesEmptyTargets) {
     M emptyToSparse(0, 0, false), pooled(0, 0, true);
     const kxArray* kept[] = {dst._array, sparseDst._array};
     std::size_t* entryCounter = pooled._useCount;
-    fromSparse(0, 0) = 9.0;
+    fromSparse(1, 0) = 9.0;  // where the sparse source holds no entry
     dst = src, fromSparse = sparseSrc, sparseDst = sparseSrc, empty = src, noColumns = src;
     emptyToSparse = sparseSrc;
     pooled = src;  // gives the entry back and takes an array of its own
@@ -137,6 +137,8 @@ TEST(OPTMatrixBuffer, EntriesReusedByCurrentShapeCursorWrapsAndLiveOnesNeverShar
     for (const auto& m : live) arrays.insert(m._array);
     EXPECT_EQ(arrays.size(), live.size());
     M moved(std::move(live.back()));  // the claim moves along
+    const M& source = live.back();    // left released: empty, no array, flagged sparse
+    EXPECT_TRUE(source._sparse && !moved._sparse && !source._array && source._rows == 0u);
     live.clear();
     std::size_t busy = 0;
     for (const M* e : *buffer->entries) busy += *e->_useCount;

@@ -79,14 +79,9 @@ TEST(ConstrImpliedBoundaries, MatchesDenseRecomputationOnRandomMatrices) {
     HostLeakGuard guard;
     std::mt19937 rng(20261205);
     std::uniform_real_distribution<double> dist(-3.0, 3.0);
-    for (const auto& [m, n] : {std::pair<std::size_t, std::size_t>{1, 1},
-                               {5, 3},
-                               {17, 29},
-                               {64, 40},
-                               {3, 200},
-                               {150, 12},
-                               {0, 4},
-                               {3, 0}}) {
+    const std::pair<std::size_t, std::size_t> shapes[] = {{1, 1},   {5, 3},    {17, 29}, {64, 40},
+                                                          {3, 200}, {150, 12}, {0, 4},   {3, 0}};
+    for (const auto& [m, n] : shapes) {
         for (double density : {0.0, 0.3, 0.9}) {
             const SparseCase c = randomSparse(rng, m, n, density);
             Vec lb(n), ub(n), low(m, 0.0), high(m, 0.0);
@@ -136,13 +131,9 @@ TEST(GetNNZcounts, ColumnThenRowCountsAndSelector) {
             for (std::size_t i = 0; i < c.m; ++i) count[byRows ? i : j] += c.stored[i + j * c.m];
         return count;
     };
-    for (const auto& [m, n] : {std::pair<std::size_t, std::size_t>{1, 1},
-                               {9, 4},
-                               {40, 33},
-                               {2, 90},
-                               {120, 3},
-                               {0, 5},
-                               {6, 0}}) {
+    const std::pair<std::size_t, std::size_t> shapes[] = {{1, 1},   {9, 4}, {40, 33}, {2, 90},
+                                                          {120, 3}, {0, 5}, {6, 0}};
+    for (const auto& [m, n] : shapes) {
         const SparseCase c = randomSparse(rng, m, n, m == 9 ? 0.0 : 0.4);
         const kxArray* inputs[1] = {c.array.get()};
         Ptr outputs[2] = {column({1.0}), column({2.0})};

@@ -55,14 +55,15 @@ long negatives(const std::vector<double>& w) {
 
 }  // namespace
 
-// Diagonal matrices: shifts, D, ranks and flags (primalInertiaOK dualInertiaOK dualFullRank
-// tinyPivot as T/F) for wrong signs, negligible pivots, shifts, NaN and the tolerance bounds.
+// Diagonal matrices: shifts, D, ranks and the four flags for wrong signs, negligible pivots,
+// shifts, NaN and the tolerance bounds.
 TEST(DynamicRegRules, DiagonalMatricesGiveTheShiftsRanksAndFlagsOfTheRules) {
     HostLeakGuard guard;
     EXPECT_EQ(RP, -k39);
     EXPECT_EQ(RD, k26);
     const double tiny = 1e-13, nan = std::nan(""), p30 = 0x1p-30, t22 = 0x1p-22;
     const double above22 = std::nextafter(t22, 1.0), above = std::nextafter(k26, 1.0);
+    enum : unsigned { Primal = 1, Dual = 2, Full = 4, Tiny = 8 };  // inertia OK, full rank
     struct Case {
         std::vector<double> diag;
         UL nPrimal;
@@ -71,56 +72,32 @@ TEST(DynamicRegRules, DiagonalMatricesGiveTheShiftsRanksAndFlagsOfTheRules) {
         AlignedIndexVector reg;
         std::vector<double> D;
         UL rank, primalRank, dualRank;
-        const char* flags;
+        unsigned flags;
     };
+    // clang-format off
     const Case cases[] = {
-        {{-1.0, 1.0}, 2, RP, RD, true, {}, {-1.0, 1.0}, 2, 2, 0, "FTTF"},
-        {{1.0, -tiny}, 2, 0, 0, true, {}, {1.0, -tiny}, 1, 2, 0, "FTTT"},
-        {{-1.0, -1e-10}, 0, 0, 0, true, {}, {-1.0, -1e-10}, 1, 0, 1, "TTFT"},
-        {{-1.0, -2.0}, 1, RP, RD, true, {}, {-1.0, -2.0}, 2, 1, 1, "TFTF"},
-        {{-1.0, k39}, 2, -1e-20, 1e-20, true, {}, {-1.0, k39}, 2, 2, 0, "FTTF"},
-        {{-1.0, 0.0, 3.0}, 1, RP, RD, true, {1}, {-1.0, RD, 3.0}, 2, 1, 1, "TTFF"},
-        {{-1.0, 0.0, 3.0}, 1, RP, -1e-8, true, {1}, {-1.0, -1e-8, 3.0}, 2, 1, 1, "TFFF"},
-        {{0.0, -2.0, p30, 5.0},
-         3,
-         RP,
-         RD,
-         true,
-         {0, 2},
-         {RP, -2.0, p30 + RP, 5.0},
-         2,
-         1,
-         1,
-         "TTTF"},
-        {{-1.0, 1e-4}, 1, -1e-3, 1e-8, true, {1}, {-1.0, 1e-4 + 1e-8}, 1, 1, 0, "TTFF"},
-        {{1.0, nan}, 0, RP, RD, false, {}, {1.0, nan}, 2, 0, 0, "TTTF"},
-        {{0.0, 1.0, 1e-12, -4.0},
-         2,
-         RP,
-         RD,
-         false,
-         {0, 2},
-         {RP, 1.0, 1e-12 + RD, -4.0},
-         4,
-         1,
-         0,
-         "TTTF"},
-        {{1.0, k26, above}, 0, RP, RD, false, {1}, {1.0, 2 * k26, above}, 3, 0, 0, "TTTF"},
-        {{1.0, -k26, -above}, 0, RP, RD, false, {1}, {1.0, 0.0, -above}, 3, 0, 0, "TTTF"},
-        {{t22, above22, -0x1p30},
-         3,
-         RP,
-         RD,
-         false,
-         {0},
-         {t22 + RP, above22, -0x1p30},
-         3,
-         2,
-         0,
-         "TTTF"},
+        {{-1.0, 1.0}, 2, RP, RD, true, {}, {-1.0, 1.0}, 2, 2, 0, Dual | Full},
+        {{1.0, -tiny}, 2, 0, 0, true, {}, {1.0, -tiny}, 1, 2, 0, Dual | Full | Tiny},
+        {{-1.0, -1e-10}, 0, 0, 0, true, {}, {-1.0, -1e-10}, 1, 0, 1, Primal | Dual | Tiny},
+        {{-1.0, -2.0}, 1, RP, RD, true, {}, {-1.0, -2.0}, 2, 1, 1, Primal | Full},
+        {{-1.0, k39}, 2, -1e-20, 1e-20, true, {}, {-1.0, k39}, 2, 2, 0, Dual | Full},
+        {{-1.0, 0.0, 3.0}, 1, RP, RD, true, {1}, {-1.0, RD, 3.0}, 2, 1, 1, Primal | Dual},
+        {{-1.0, 0.0, 3.0}, 1, RP, -1e-8, true, {1}, {-1.0, -1e-8, 3.0}, 2, 1, 1, Primal},
+        {{0.0, -2.0, p30, 5.0}, 3, RP, RD, true, {0, 2}, {RP, -2.0, p30 + RP, 5.0}, 2, 1, 1,
+         Primal | Dual | Full},
+        {{-1.0, 1e-4}, 1, -1e-3, 1e-8, true, {1}, {-1.0, 1e-4 + 1e-8}, 1, 1, 0, Primal | Dual},
+        {{1.0, nan}, 0, RP, RD, false, {}, {1.0, nan}, 2, 0, 0, Primal | Dual | Full},
+        {{0.0, 1.0, 1e-12, -4.0}, 2, RP, RD, false, {0, 2}, {RP, 1.0, 1e-12 + RD, -4.0}, 4, 1, 0,
+         Primal | Dual | Full},
+        {{1.0, k26, above}, 0, RP, RD, false, {1}, {1.0, 2 * k26, above}, 3, 0, 0,
+         Primal | Dual | Full},
+        {{1.0, -k26, -above}, 0, RP, RD, false, {1}, {1.0, 0.0, -above}, 3, 0, 0,
+         Primal | Dual | Full},
+        {{t22, above22, -0x1p30}, 3, RP, RD, false, {0}, {t22 + RP, above22, -0x1p30}, 3, 2, 0,
+         Primal | Dual | Full},
     };
+    // clang-format on
     DynamicRegSolver solver;
-    auto tf = [](bool v) { return v ? 'T' : 'F'; };
     for (const Case& c : cases) {
         SCOPED_TRACE(&c - cases);
         const long n = static_cast<long>(c.diag.size());
@@ -138,8 +115,8 @@ TEST(DynamicRegRules, DiagonalMatricesGiveTheShiftsRanksAndFlagsOfTheRules) {
         }
         EXPECT_EQ(std::vector<UL>({p.dim, p.rank, p.primalRank, p.dualRank}),
                   std::vector<UL>({UL(n), c.rank, c.primalRank, c.dualRank}));
-        EXPECT_EQ(std::string({tf(p.primalInertiaOK), tf(p.dualInertiaOK), tf(p.dualFullRank),
-                               tf(p.tinyPivot)}),
+        EXPECT_EQ(p.primalInertiaOK * Primal | p.dualInertiaOK * Dual | p.dualFullRank * Full |
+                      p.tinyPivot * Tiny,
                   c.flags);
     }
 }

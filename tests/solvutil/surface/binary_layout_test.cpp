@@ -43,20 +43,15 @@ TEST(BinaryLayout, DataAccessorsReadOnlyFirst) {
 
 TEST(BinaryLayout, DynamicRegParamsMembersInDeclaredOrder) {
     solvutil::DynamicRegParams p;
-    const std::ptrdiff_t offsets[] = {MEMBER_OFFSET(p, rp),
-                                      MEMBER_OFFSET(p, rd),
-                                      MEMBER_OFFSET(p, nPrimal),
-                                      MEMBER_OFFSET(p, checkInertia),
-                                      MEMBER_OFFSET(p, regIndices),
-                                      MEMBER_OFFSET(p, pivotTol),
-                                      MEMBER_OFFSET(p, dim),
-                                      MEMBER_OFFSET(p, rank),
-                                      MEMBER_OFFSET(p, primalRank),
-                                      MEMBER_OFFSET(p, dualRank),
-                                      MEMBER_OFFSET(p, primalInertiaOK),
-                                      MEMBER_OFFSET(p, dualInertiaOK),
-                                      MEMBER_OFFSET(p, dualFullRank),
-                                      MEMBER_OFFSET(p, tinyPivot)};
+#define O(m) MEMBER_OFFSET(p, m)
+    // clang-format off
+    const std::ptrdiff_t offsets[] = {
+        O(rp), O(rd), O(nPrimal), O(checkInertia), O(regIndices), O(pivotTol), O(dim), O(rank),
+        O(primalRank), O(dualRank), O(primalInertiaOK), O(dualInertiaOK), O(dualFullRank),
+        O(tinyPivot),
+    };
+    // clang-format on
+#undef O
     EXPECT_EQ(offsets[0], 0);
     for (std::size_t i = 1; i < std::size(offsets); ++i) EXPECT_LT(offsets[i - 1], offsets[i]) << i;
     static_assert(!std::is_polymorphic_v<solvutil::DynamicRegParams>);
@@ -77,20 +72,16 @@ TEST(BinaryLayout, EqnSolverSparseLDLMembersAfterTheBase) {
 TEST(BinaryLayout, IEqnSolverLDLVirtualOperationOrder) {
     using S = IEqnSolverLDL;
     using Factor = void (S::*)();
+#define V(f) vtableSlot(&S::f)
     // Positions 2..14; the destructor holds slots 0 and 1.
-    const std::ptrdiff_t slots[] = {vtableSlot(&S::init),
-                                    vtableSlot(&S::symfactor),
-                                    vtableSlot(&S::numfactor),
-                                    vtableSlot(static_cast<Factor>(&S::factor)),
-                                    vtableSlot(&S::solve),
-                                    vtableSlot(&S::setApr),
-                                    vtableSlot(&S::setAir),
-                                    vtableSlot(&S::setAjc),
-                                    vtableSlot(&S::setNnz),
-                                    vtableSlot(&S::rank),
-                                    vtableSlot(&S::numNegEigenValues),
-                                    vtableSlot(&S::getFlops),
-                                    vtableSlot(&S::getNnzL)};
+    // clang-format off
+    const std::ptrdiff_t slots[] = {
+        V(init), V(symfactor), V(numfactor), vtableSlot(static_cast<Factor>(&S::factor)), V(solve),
+        V(setApr), V(setAir), V(setAjc), V(setNnz), V(rank), V(numNegEigenValues), V(getFlops),
+        V(getNnzL),
+    };
+    // clang-format on
+#undef V
     for (std::size_t i = 0; i < std::size(slots); ++i)
         EXPECT_EQ(slots[i], static_cast<std::ptrdiff_t>(i + 2)) << "position " << i + 2;
     // The concrete solver keeps the same slots.
@@ -142,52 +133,21 @@ TEST(BinaryLayout, OPTMatrixAndLinearConstraintMembersInDeclaredOrder) {
 
 TEST(BinaryLayout, IoptLinearConstraintVirtualOperationOrder) {
     using I = IoptLinearConstraint;
+#define S(f) vtableSlot(&I::f)
     // Positions 2..46 in declaration order; the destructor holds slots 0 and 1.
-    const std::ptrdiff_t slots[] = {vtableSlot(&I::isSparse),
-                                    vtableSlot(&I::print),
-                                    vtableSlot(&I::maxConstrViolation),
-                                    vtableSlot(&I::Ax),
-                                    vtableSlot(&I::Aconstr),
-                                    vtableSlot(&I::deepCopyRowTranspose),
-                                    vtableSlot(&I::bAt),
-                                    vtableSlot(&I::Aeqx),
-                                    vtableSlot(&I::Aeqconstr),
-                                    vtableSlot(&I::deepCopyRowTransposeAeq),
-                                    vtableSlot(&I::deepCopyAeq),
-                                    vtableSlot(&I::deepCopybeq),
-                                    vtableSlot(&I::beqAt),
-                                    vtableSlot(&I::deepCopyAfixed),
-                                    vtableSlot(&I::deepCopybfixed),
-                                    vtableSlot(&I::Afixedx),
-                                    vtableSlot(&I::bfixedAt),
-                                    vtableSlot(&I::Afixedconstr),
-                                    vtableSlot(&I::deepCopyRowTransposeAfixed),
-                                    vtableSlot(&I::AfixedRow),
-                                    vtableSlot(&I::Albx),
-                                    vtableSlot(&I::Albconstr),
-                                    vtableSlot(&I::deepCopyRowTransposeAlb),
-                                    vtableSlot(&I::deepCopyVarRowTransposeAlb),
-                                    vtableSlot(&I::AlbRow),
-                                    vtableSlot(&I::lbAt),
-                                    vtableSlot(&I::Aubx),
-                                    vtableSlot(&I::Aubconstr),
-                                    vtableSlot(&I::deepCopyRowTransposeAub),
-                                    vtableSlot(&I::deepCopyVarRowTransposeAub),
-                                    vtableSlot(&I::AubRow),
-                                    vtableSlot(&I::ubAt),
-                                    vtableSlot(&I::absmaxA),
-                                    vtableSlot(&I::absmaxAeq),
-                                    vtableSlot(&I::absmaxb),
-                                    vtableSlot(&I::absmaxbeq),
-                                    vtableSlot(&I::getA),
-                                    vtableSlot(&I::getb),
-                                    vtableSlot(&I::getAeq),
-                                    vtableSlot(&I::getbeq),
-                                    vtableSlot(&I::getlb),
-                                    vtableSlot(&I::getub),
-                                    vtableSlot(&I::getindexLB),
-                                    vtableSlot(&I::getindexUB),
-                                    vtableSlot(&I::getindexFixed)};
+    // clang-format off
+    const std::ptrdiff_t slots[] = {
+        S(isSparse), S(print), S(maxConstrViolation), S(Ax), S(Aconstr), S(deepCopyRowTranspose),
+        S(bAt), S(Aeqx), S(Aeqconstr), S(deepCopyRowTransposeAeq), S(deepCopyAeq), S(deepCopybeq),
+        S(beqAt), S(deepCopyAfixed), S(deepCopybfixed), S(Afixedx), S(bfixedAt), S(Afixedconstr),
+        S(deepCopyRowTransposeAfixed), S(AfixedRow), S(Albx), S(Albconstr),
+        S(deepCopyRowTransposeAlb), S(deepCopyVarRowTransposeAlb), S(AlbRow), S(lbAt), S(Aubx),
+        S(Aubconstr), S(deepCopyRowTransposeAub), S(deepCopyVarRowTransposeAub), S(AubRow), S(ubAt),
+        S(absmaxA), S(absmaxAeq), S(absmaxb), S(absmaxbeq), S(getA), S(getb), S(getAeq), S(getbeq),
+        S(getlb), S(getub), S(getindexLB), S(getindexUB), S(getindexFixed),
+    };
+    // clang-format on
+#undef S
     static_assert(std::size(slots) == 45);
     for (std::size_t k = 0; k < std::size(slots); ++k)
         EXPECT_EQ(slots[k], static_cast<std::ptrdiff_t>(k + 2)) << "position " << k + 2;

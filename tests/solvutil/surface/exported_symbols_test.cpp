@@ -61,10 +61,11 @@ const char* const kPlainSymbols[] = {
     "LBTerminate_solvutil", "printIterativeDisplay", "printPreprocessorDisplay"};
 
 // Demangled names (regular expressions, anchored at the start) that must be exported.
+#define AV "std::vector<double, aligned_allocator<double> > const&"
 const char* const kPromised[] = {
     // vector kernels, both forms
     R"(^axpy\(double, double const\*, double\*, unsigned long\))",
-    R"(^axpy\(double, std::vector<double, aligned_allocator<double> > const&)",
+    R"(^axpy\(double, )" AV,
     R"(^scale\(double, double\*, unsigned long\))",
     R"(^scale\(double, std::vector)",
     R"(^copy\(double\*, double const\*, unsigned long\))",
@@ -80,32 +81,36 @@ const char* const kPromised[] = {
     // dense kernels and their raw-pointer routines
     R"(^gaxpy\(double, DenseMatrix const&)",
     R"(^tr_gaxpy\(double, DenseMatrix const&)",
-    R"(^matvec\(ResultIterator, DenseMatrix const&, std::vector<double, aligned_allocator<double> > const&\)$)",
-    R"(^matvec\(ResultIterator, DenseMatrix const&, std::vector<double, aligned_allocator<double> > const&, std::vector<double, aligned_allocator<double> > const&\)$)",
+    R"(^matvec\(ResultIterator, DenseMatrix const&, )" AV R"(\)$)",
+    R"(^matvec\(ResultIterator, DenseMatrix const&, )" AV ", " AV R"(\)$)",
     R"(^tr_matvec\(ResultIterator, DenseMatrix const&)",
     R"(^vertcat\(DenseMatrix&, DenseMatrix const&, DenseMatrix const&\))",
     R"(^vertcat\(double const\*, long, double const\*, long, double\*, long\))",
     R"(^matmult\(DenseMatrix&, DenseMatrix const&, DenseMatrix const&, bool, bool\))",
     R"(^matmult_syrk\(DenseMatrix&, DenseMatrix const&, bool\))",
-    R"(^denseMatTimesVec\(double, double\*, double, double const\*, double const\*, long, long, bool\))",
-    R"(^matVecPlusVec\(double\*, double const\*, double const\*, double const\*, long, long, bool\))",
-    R"(^denseMatrixMultiply\(double\*, double const\*, double const\*, long, long, long, bool, bool\))",
+    R"(^denseMatTimesVec\(double, double\*, double, double const\*, double const\*, long, )"
+    R"(long, bool\))",
+    R"(^matVecPlusVec\(double\*, double const\*, double const\*, double const\*, long, )"
+    R"(long, bool\))",
+    R"(^denseMatrixMultiply\(double\*, double const\*, double const\*, long, long, long, )"
+    R"(bool, bool\))",
     R"(^denseMatrixMultiplySyrk\(double\*, double const\*, long, long, bool, bool\))",
     // sparse kernels (same names)
     R"(^gaxpy\(double, SparseMatrix const&)",
     R"(^tr_gaxpy\(double, SparseMatrix const&)",
-    R"(^matvec\(ResultIterator, SparseMatrix const&, std::vector<double, aligned_allocator<double> > const&\)$)",
-    R"(^matvec\(ResultIterator, SparseMatrix const&, std::vector<double, aligned_allocator<double> > const&, std::vector<double, aligned_allocator<double> > const&\)$)",
+    R"(^matvec\(ResultIterator, SparseMatrix const&, )" AV R"(\)$)",
+    R"(^matvec\(ResultIterator, SparseMatrix const&, )" AV ", " AV R"(\)$)",
     R"(^tr_matvec\(ResultIterator, SparseMatrix const&)",
     R"(^vertcat\(SparseMatrix&, SparseMatrix const&, SparseMatrix const&\))",
     // symmetric and KKT kernels
     R"(^sym_gaxpy\(double, DenseMatrix const&)",
-    R"(^sym_matvec\(ResultIterator, DenseMatrix const&, std::vector<double, aligned_allocator<double> > const&\)$)",
-    R"(^sym_matvec\(ResultIterator, DenseMatrix const&, std::vector<double, aligned_allocator<double> > const&, std::vector<double, aligned_allocator<double> > const&\)$)",
+    R"(^sym_matvec\(ResultIterator, DenseMatrix const&, )" AV R"(\)$)",
+    R"(^sym_matvec\(ResultIterator, DenseMatrix const&, )" AV ", " AV R"(\)$)",
     R"(^sym_norminf\(DenseMatrix const&\))",
     R"(^sym_copy\(DenseMatrix&, DenseMatrix const&\))",
     R"(^sym_kktcat\(DenseMatrix&, DenseMatrix const&, DenseMatrix const&, bool\))",
-    R"(^denseSymMatTimesVec\(double, double\*, double, double const\*, double const\*, long, bool\))",
+    R"(^denseSymMatTimesVec\(double, double\*, double, double const\*, double const\*, )"
+    R"(long, bool\))",
     R"(^matSymVecPlusVec\(double\*, double const\*, double const\*, double const\*, long\))",
     R"(^matSymCopy\(double\*, double const\*, long\))",
     R"(^symKKTCat\(double\*, long, double const\*, long, double const\*, long, long, bool\))",
@@ -115,7 +120,8 @@ const char* const kPromised[] = {
     R"(^vtable for DenseMatrix$)",
     R"(^SparseMatrix::data\(\) const$)",
     R"(^vtable for SparseMatrix$)",
-    R"(^solvutil::DynamicRegSolver::factor\(DenseMatrix&, unsigned long, solvutil::DynamicRegParams&\))",
+    R"(^solvutil::DynamicRegSolver::factor\(DenseMatrix&, unsigned long, )"
+    R"(solvutil::DynamicRegParams&\))",
     R"(^solvutil::DynamicRegSolver::solve\(DenseMatrix const&, unsigned long, double\*\))",
     R"(^solvutil::DynamicRegSolver::solve\(DenseMatrix const&, unsigned long, std::vector)",
     R"(^solvutil::DynamicRegSolver::fullColLDL2_\()",
@@ -144,25 +150,35 @@ const char* const kPromised[] = {
     R"(^OPTMatrix<double>::operator=\()",
     // display
     R"(^printIterativeDisplay\(SolverName, bool, bool, unsigned long, \.\.\.\)$)",
-    R"(^printPreprocessorDisplay\(SolverName, unsigned long, unsigned long, unsigned long, long\)$)",
+    R"(^printPreprocessorDisplay\(SolverName, unsigned long, unsigned long, unsigned long, )"
+    R"(long\)$)",
     // gateways
-    R"(^presolve::constrImpliedBoundaries\(int, std::unique_ptr<kxArray, kxarray::kxDestroy_deleter>\*, int, kxArray const\*\*\)$)",
-    R"(^presolve::getNNZcounts\(int, std::unique_ptr<kxArray, kxarray::kxDestroy_deleter>\*, int, kxArray const\*\*\)$)",
+    R"(^presolve::constrImpliedBoundaries\(int, std::unique_ptr<kxArray, )"
+    R"(kxarray::kxDestroy_deleter>\*, int, kxArray const\*\*\)$)",
+    R"(^presolve::getNNZcounts\(int, std::unique_ptr<kxArray, )"
+    R"(kxarray::kxDestroy_deleter>\*, int, kxArray const\*\*\)$)",
     R"(^kxArrayPrint\(char const\*, kxArray const\*\)$)",
 };
 
 // Everything exported must match one of these.
 const char* const kAllowed[] = {
-    R"(^(vtable for |typeinfo for |typeinfo name for )?(DenseMatrix|SparseMatrix|IEqnSolver|IEqnSolverLDL|EqnSolverSparseLDL|IoptLinearConstraint|LinearConstraint|OPTMatrix<double>)(::|$))",
+    R"(^(vtable for |typeinfo for |typeinfo name for )?(DenseMatrix|SparseMatrix|)"
+    R"(IEqnSolver|IEqnSolverLDL|EqnSolverSparseLDL|IoptLinearConstraint|LinearConstraint|)"
+    R"(OPTMatrix<double>)(::|$))",
     R"(^solvutil::(DynamicRegSolver|DynamicRegParams)::)",
     R"(^solvutil::algorithmNames)",
     R"(^(typeinfo for |typeinfo name for )std::exception\*$)",  // thrown by OPTMatrix
     R"(^__odr_asan[._])",  // AddressSanitizer's ODR indicators (sanitizer builds only)
     R"(^guard variable for (OPTMatrix<double>::|std::.* getDisplayHeaders))",
-    R"(^(axpy|scale|copy|dotprod|norm2|norminf|gaxpy|tr_gaxpy|matvec|tr_matvec|vertcat|matmult|matmult_syrk|sym_gaxpy|sym_matvec|sym_norminf|sym_copy|sym_kktcat|solvAssert|denseMatTimesVec|matVecPlusVec|denseMatrixMultiply|denseMatrixMultiplySyrk|denseSymMatTimesVec|matSymVecPlusVec|matSymCopy|symKKTCat|printIterativeDisplay|printPreprocessorDisplay|kxArrayPrint)\()",
-    R"(^(std::__cxx11::basic_string<char16_t, [^>]*>, std::allocator<char16_t> >\*|long\*|ColumnType\*|unsigned long\*) get(DisplayHeaders|ColumnWidths|ColumnTypes|ColumnPrecisions)<\(SolverName\)[0-9]>\(\)$)",
+    R"(^(axpy|scale|copy|dotprod|norm2|norminf|gaxpy|tr_gaxpy|matvec|tr_matvec|vertcat|)"
+    R"(matmult|matmult_syrk|sym_gaxpy|sym_matvec|sym_norminf|sym_copy|sym_kktcat|)"
+    R"(solvAssert|denseMatTimesVec|matVecPlusVec|denseMatrixMultiply|)"
+    R"(denseMatrixMultiplySyrk|denseSymMatTimesVec|matSymVecPlusVec|matSymCopy|symKKTCat|)"
+    R"(printIterativeDisplay|printPreprocessorDisplay|kxArrayPrint)\()",
+    R"(^(std::__cxx11::basic_string<char16_t, [^>]*>, std::allocator<char16_t> >\*|long\*|)"
+    R"(ColumnType\*|unsigned long\*) get(DisplayHeaders|ColumnWidths|ColumnTypes|)"
+    R"(ColumnPrecisions)<\(SolverName\)[0-9]>\(\)$)",
     R"(^presolve::(constrImpliedBoundaries|getNNZcounts)\()",
-    R"(^(instantiateRngSolv|getRngStateSolv|setRngStateSolv|deleteRngStateSolv|deleteRngSolv|getRandUniformSolv|ioFlushSolv|kxMallocExSolv|kxFreeExSolv|assertSolv|emulateCtrlC|LBInitialize_solvutil|LBTerminate_solvutil|printIterativeDisplay|printPreprocessorDisplay)$)",
 };
 
 /// Whether an export is promised or needed by C++. Weak instances of standard-library
@@ -172,6 +188,8 @@ bool isAllowed(const std::string& name, char type = 'T') {
     if ((type == 'W' || type == 'V') && name.find("std::") != std::string::npos &&
         name.find('<') != std::string::npos)
         return true;
+    for (const char* plain : kPlainSymbols)  // the plain-C entry points, by their own names
+        if (name == plain) return true;
     static const std::vector<std::regex> allowed = [] {
         std::vector<std::regex> res;
         for (const char* pattern : kAllowed) res.emplace_back(pattern);

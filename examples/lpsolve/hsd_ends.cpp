@@ -28,13 +28,14 @@ void HomogeneousIpm::startingPoint() {
             ref[j] = sf_.upper[j];
     }
     newton_.factor(AlignedVector(n_, 1.0));
-    AlignedVector aref(m_), g(m_), zero(n_, 0.0), dx, dy, w;
+    AlignedVector aref(m_), g(m_), zero(n_, 0.0), zeroRows(m_, 0.0), dx, dy, w;
     matvec(aref.begin(), A_, ref);
     for (std::size_t i = 0; i < m_; ++i) g[i] = b_[i] - aref[i];
-    newton_.solve(zero, g, dx, dy);
+    // A dx = b - A ref with the least change dx, and -w + A'y = c: z = c - A'y = -w.
+    const NewtonSystem::Rhs both[] = {{zero, g, &dx, &dy}, {c_, zeroRows, &w, &it_.y}};
+    newton_.solve(both);
     it_.x.resize(n_);
     for (std::size_t j = 0; j < n_; ++j) it_.x[j] = ref[j] + dx[j];
-    newton_.solve(c_, AlignedVector(m_, 0.0), w, it_.y);  // -w + A'y = c: z = c - A'y = -w
 
     it_.xl.assign(n_, 0.0);
     it_.xu.assign(n_, 0.0);

@@ -103,20 +103,26 @@ void HomogeneousIpm::factor() {
         if (hasU_[j]) d_[j] += it_.zu[j] / it_.xu[j];
     }
     newton_.factor(d_);
-    solveTauColumn();
 }
 
-// The tau column p of the eliminated system, K p = [c - (zl/xl) l - (zu/xu) u; b], and
-// the pivot of tau.
-void HomogeneousIpm::solveTauColumn() {
-    if (quadratic_) return solveTauColumnNearIterate();
-    f_.resize(n_);
+// The right-hand side of the tau column p of the eliminated system, for an LP
+// K p = [c - (zl/xl) l - (zu/xu) u; b] (for a QP see tauColumnRhsNearIterate).
+void HomogeneousIpm::tauColumnRhs() {
+    if (quadratic_) return tauColumnRhsNearIterate();
+    tf_.resize(n_);
     for (std::size_t j = 0; j < n_; ++j) {
-        f_[j] = c_[j];
-        if (hasL_[j]) f_[j] -= it_.zl[j] / it_.xl[j] * sf_.lower[j];
-        if (hasU_[j]) f_[j] -= it_.zu[j] / it_.xu[j] * sf_.upper[j];
+        tf_[j] = c_[j];
+        if (hasL_[j]) tf_[j] -= it_.zl[j] / it_.xl[j] * sf_.lower[j];
+        if (hasU_[j]) tf_[j] -= it_.zu[j] / it_.xu[j] * sf_.upper[j];
     }
-    newton_.solve(f_, b_, px_, py_);
+    tg_ = b_;
+}
+
+// p and the pivot of tau from the solution (tx_, ty_) of tauColumnRhs's system.
+void HomogeneousIpm::finishTauColumn() {
+    if (quadratic_) return finishTauColumnNearIterate();
+    px_.swap(tx_);
+    py_.swap(ty_);
     // The pivot of tau once x and y are eliminated, written as a sum of squares: the
     // plain form kappa/tau + sum (zl/xl) l^2 + ... + g'p loses every digit to cancellation
     // when a bound is large.
@@ -133,20 +139,26 @@ void HomogeneousIpm::solveTauColumn() {
 // times the rounding in p; along a QP's steps tau keeps moving, and that error would then stall the
 // dual residual. With p - l = (xl - rl) / tau + w, the pivot of tau is
 //   kappa/tau + sum (zl/xl)(px - l)^2 + (zu/xu)(px - u)^2 + (px - x/tau)' Q (px - x/tau).
-void HomogeneousIpm::solveTauColumnNearIterate() {
+void HomogeneousIpm::tauColumnRhsNearIterate() {
     const double tau = it_.tau;
-    f_.resize(n_);
-    g_.resize(m_);
+    tf_.resize(n_);
+    tg_.resize(m_);
     AlignedVector aty(n_);
     tr_matvec(aty.begin(), A_, it_.y);
     for (std::size_t j = 0; j < n_; ++j) {  // c + (Qx - A'y)/tau + Dl (x/tau - l) + Du (x/tau - u)
-        f_[j] = c_[j] + (hx_[j] - aty[j]) / tau;
-        if (hasL_[j]) f_[j] += it_.zl[j] / it_.xl[j] * ((it_.xl[j] - res_.rl[j]) / tau);
-        if (hasU_[j]) f_[j] -= it_.zu[j] / it_.xu[j] * ((it_.xu[j] + res_.ru[j]) / tau);
+        tf_[j] = c_[j] + (hx_[j] - aty[j]) / tau;
+        if (hasL_[j]) tf_[j] += it_.zl[j] / it_.xl[j] * ((it_.xl[j] - res_.rl[j]) / tau);
+        if (hasU_[j]) tf_[j] -= it_.zu[j] / it_.xu[j] * ((it_.xu[j] + res_.ru[j]) / tau);
     }
-    for (std::size_t i = 0; i < m_; ++i) g_[i] = res_.rp[i] / tau;  // b - A x / tau
-    AlignedVector wx, wy, qw(n_);
-    newton_.solve(f_, g_, wx, wy);
+    for (std::size_t i = 0; i < m_; ++i) tg_[i] = res_.rp[i] / tau;  // b - A x / tau
+}
+
+// p = (x, y) / tau + w, p - l, u - p and the pivot of tau from w = (tx_, ty_).
+void HomogeneousIpm::finishTauColumnNearIterate() {
+    const double tau = it_.tau;
+    const AlignedVector& wx = tx_;
+    const AlignedVector& wy = ty_;
+    AlignedVector qw(n_);
     px_.resize(n_);
     py_.resize(m_);
     for (std::size_t j = 0; j < n_; ++j) px_[j] = it_.x[j] / tau + wx[j];
@@ -165,9 +177,10 @@ void HomogeneousIpm::solveTauColumnNearIterate() {
 }
 
 // The Newton direction that reduces every residual by the factor (1 - eta) and aims the
-// complementarity products at xl zl + (xil), xu zu + (xiu), tau kappa + (xitk).
-void HomogeneousIpm::direction(double eta, const AlignedVector& xil, const AlignedVector& xiu,
-                               double xitk, HsdPoint& d) {
+// complementarity products at xl zl + (xil), xu zu + (xiu), tau kappa + (xitk): its
+// right-hand side goes into (f_, g_); returns the tau row's right-hand side xig.
+double HomogeneousIpm::directionRhs(double eta, const AlignedVector& xil, const AlignedVector& xiu,
+                                    double xitk) {
     const double tau = it_.tau;
     f_.resize(n_);
     g_.resize(m_);
@@ -187,7 +200,13 @@ void HomogeneousIpm::direction(double eta, const AlignedVector& xil, const Align
         f_[j] = f;
     }
     for (std::size_t i = 0; i < m_; ++i) g_[i] = eta * res_.rp[i];
-    newton_.solve(f_, g_, qx_, qy_);
+    return xig;
+}
+
+// The direction from the solution (qx_, qy_) of directionRhs's system and the tau column.
+void HomogeneousIpm::finishDirection(double eta, const AlignedVector& xil, const AlignedVector& xiu,
+                                     double xitk, double xig, HsdPoint& d) {
+    const double tau = it_.tau;
     // g_x'q_x + b'q_y with g_x = -c - (zl/xl) l - (zu/xu) u - 2 Q x / tau.
     double gq = dotprod(b_, qy_);
     for (std::size_t j = 0; j < n_; ++j) {
@@ -247,8 +266,15 @@ double HomogeneousIpm::predictorCorrector(HsdPoint& dir) {
         if (hasL_[j]) xil[j] = -it_.xl[j] * it_.zl[j];
         if (hasU_[j]) xiu[j] = -it_.xu[j] * it_.zu[j];
     }
+    // The tau column and the predictor share the factor: one batched solve.
+    tauColumnRhs();
+    const double xitkAff = -it_.tau * it_.kappa;
+    const double xigAff = directionRhs(1.0, xil, xiu, xitkAff);
+    const NewtonSystem::Rhs both[] = {{tf_, tg_, &tx_, &ty_}, {f_, g_, &qx_, &qy_}};
+    newton_.solve(both);
+    finishTauColumn();
     HsdPoint aff;
-    direction(1.0, xil, xiu, -it_.tau * it_.kappa, aff);
+    finishDirection(1.0, xil, xiu, xitkAff, xigAff, aff);
     const double a = maxStep(aff);
     double muAff = (it_.tau + a * aff.tau) * (it_.kappa + a * aff.kappa);
     for (std::size_t j = 0; j < n_; ++j) {
@@ -265,7 +291,9 @@ double HomogeneousIpm::predictorCorrector(HsdPoint& dir) {
         if (hasU_[j]) xiu[j] = target - it_.xu[j] * it_.zu[j] - aff.xu[j] * aff.zu[j];
     }
     const double xitk = target - it_.tau * it_.kappa - aff.tau * aff.kappa;
-    direction(1.0 - sigma, xil, xiu, xitk, dir);
+    const double xig = directionRhs(1.0 - sigma, xil, xiu, xitk);
+    newton_.solve(f_, g_, qx_, qy_);
+    finishDirection(1.0 - sigma, xil, xiu, xitk, xig, dir);
     return std::min(1.0, par_.stepFraction * maxStep(dir));
 }
 
@@ -281,7 +309,6 @@ double HomogeneousIpm::step() {
     for (std::size_t attempt = 0; residual > par_.tolerance && attempt < par_.maxStrengthening;
          ++attempt) {
         if (!newton_.strengthen()) break;
-        solveTauColumn();
         const double trialAlpha = predictorCorrector(trial);
         const double trialResidual = newton_.residualSinceFactor();
         if (!(trialResidual < 0.5 * residual)) {  // no better: keep the first, and its policy

@@ -40,11 +40,15 @@ private:
     double barrier() const;
     Measures measure() const;
     void factor();
-    void solveTauColumn();
-    void solveTauColumnNearIterate();  // the QP form of solveTauColumn
+    void tauColumnRhs();
+    void tauColumnRhsNearIterate();  // the QP form of tauColumnRhs
+    void finishTauColumn();
+    void finishTauColumnNearIterate();
     double predictorCorrector(HsdPoint& dir);
-    void direction(double eta, const AlignedVector& xil, const AlignedVector& xiu, double xitk,
-                   HsdPoint& d);
+    double directionRhs(double eta, const AlignedVector& xil, const AlignedVector& xiu,
+                        double xitk);
+    void finishDirection(double eta, const AlignedVector& xil, const AlignedVector& xiu,
+                         double xitk, double xig, HsdPoint& d);
     double maxStep(const HsdPoint& d) const;
     double step();
     std::optional<IpmStatus> verdict(const Measures& m, std::string& message) const;
@@ -69,10 +73,11 @@ private:
     std::vector<char> hasL_, hasU_;
     HsdPoint it_;
     HsdResiduals res_;
-    AlignedVector lastStep_;  // x after the last step minus x before it
-    AlignedVector px_, py_;   // the tau column: K p = [c - (zl/xl) l - (zu/xu) u; b]
-    AlignedVector pl_, pu_;   // p - l and u - p (QP only, see solveTauColumnNearIterate)
-    double tauPivot_ = 0.0;   // kappa/tau + sum (zl/xl)(px - l)^2 + (zu/xu)(px - u)^2
+    AlignedVector lastStep_;           // x after the last step minus x before it
+    AlignedVector px_, py_;            // the tau column: K p = [c - (zl/xl) l - (zu/xu) u; b]
+    AlignedVector pl_, pu_;            // p - l and u - p (QP only, see tauColumnRhsNearIterate)
+    AlignedVector tf_, tg_, tx_, ty_;  // the tau column's right-hand side and solution
+    double tauPivot_ = 0.0;            // kappa/tau + sum (zl/xl)(px - l)^2 + (zu/xu)(px - u)^2
     AlignedVector d_, f_, g_, qx_, qy_, work_;
     AlignedVector hx_;  // Q x at the current iterate (filled by residuals(); QP only)
     double xQx_ = 0.0;  // x'Qx at the current iterate

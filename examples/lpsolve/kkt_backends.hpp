@@ -6,6 +6,9 @@
 #include <vector>
 
 #include "examples/lpsolve/kkt_solver.hpp"
+#include "solvutil/kernels/aligned_allocator.hpp"
+
+class EqnSolverSparseLDL;
 
 namespace lpsolve {
 
@@ -18,6 +21,12 @@ std::unique_ptr<KktSolver> makeSparseKkt(const KktSystem& system);
 /// EqnSolverSparseLDL on the normal equations A (D + rho)^-1 A' + delta I (m x m), with
 /// the dense columns of A kept as a border.
 std::unique_ptr<KktSolver> makeNormalKkt(const KktSystem& system);
+
+/// Solves the `count` right-hand sides stored one after another in `b` into `x` (same
+/// layout, sized by the caller). EqnSolverSparseLDL::solve takes one; several go to its
+/// host factor in one call, which passes over the factor once for all of them.
+void solveSparseColumns(EqnSolverSparseLDL& solver, const AlignedVector& b, AlignedVector& x,
+                        std::size_t count);
 
 /// A column is dense when it has more entries than each of kDenseColumnFactor times the
 /// median column count, sqrt(rows) and kMinDenseColumn: eliminating it would add more than

@@ -144,30 +144,43 @@ public:
         return report;
     }
 
-    void solve(std::vector<double>& rhs) override {
+    void solve(std::vector<double>& rhs) override { solveColumns(rhs, 1); }
+
+    void solveColumns(std::vector<double>& rhs, std::size_t count) override {
         // b = [g + A_s S_s^2 f_s; S_d f_d]; solve; dx_s = S_s^2 (A_s' dy - f_s), dx_d = S_d z.
-        for (std::size_t i = 0; i < m_; ++i) b_[i] = rhs[n_ + i];
-        for (std::size_t j = 0; j < n_; ++j) {
-            if (border_[j] != kNoBorder) {
-                b_[border_[j]] = s_[j] * rhs[j];
-                continue;
+        const std::size_t N = m_ + k_;
+        b_.resize(N * count);
+        x_.resize(N * count);
+        for (std::size_t k = 0; k < count; ++k) {
+            const double* f = rhs.data() + k * (n_ + m_);
+            double* b = b_.data() + k * N;
+            for (std::size_t i = 0; i < m_; ++i) b[i] = f[n_ + i];
+            for (std::size_t j = 0; j < n_; ++j) {
+                if (border_[j] != kNoBorder) {
+                    b[border_[j]] = s_[j] * f[j];
+                    continue;
+                }
+                const double t = s_[j] * s_[j] * f[j];
+                for (std::size_t p = A_.colStart[j]; p < A_.colStart[j + 1]; ++p)
+                    b[A_.rowIndex[p]] += A_.value[p] * t;
             }
-            const double t = s_[j] * s_[j] * rhs[j];
-            for (std::size_t p = A_.colStart[j]; p < A_.colStart[j + 1]; ++p)
-                b_[A_.rowIndex[p]] += A_.value[p] * t;
         }
-        solver_.solve(x_, b_);
-        for (std::size_t j = 0; j < n_; ++j) {
-            if (border_[j] != kNoBorder) {
-                rhs[j] = s_[j] * x_[border_[j]];
-                continue;
+        solveSparseColumns(solver_, b_, x_, count);
+        for (std::size_t k = 0; k < count; ++k) {
+            double* out = rhs.data() + k * (n_ + m_);
+            const double* x = x_.data() + k * N;
+            for (std::size_t j = 0; j < n_; ++j) {
+                if (border_[j] != kNoBorder) {
+                    out[j] = s_[j] * x[border_[j]];
+                    continue;
+                }
+                double aty = 0.0;
+                for (std::size_t p = A_.colStart[j]; p < A_.colStart[j + 1]; ++p)
+                    aty += A_.value[p] * x[A_.rowIndex[p]];
+                out[j] = s_[j] * s_[j] * (aty - out[j]);
             }
-            double aty = 0.0;
-            for (std::size_t p = A_.colStart[j]; p < A_.colStart[j + 1]; ++p)
-                aty += A_.value[p] * x_[A_.rowIndex[p]];
-            rhs[j] = s_[j] * s_[j] * (aty - rhs[j]);
+            for (std::size_t i = 0; i < m_; ++i) out[n_ + i] = x[i];
         }
-        for (std::size_t i = 0; i < m_; ++i) rhs[n_ + i] = x_[i];
     }
 
     std::string name() const override { return "normal equations"; }

@@ -1,8 +1,21 @@
 #include "examples/lpsolve/kkt_solver.hpp"
 
+#include <algorithm>
+
 #include "examples/lpsolve/kkt_backends.hpp"
 
 namespace lpsolve {
+
+void KktSolver::solveColumns(std::vector<double>& rhs, std::size_t count) {
+    const std::size_t size = rhs.size() / count;
+    std::vector<double> column(size);
+    for (std::size_t k = 0; k < count; ++k) {
+        const auto first = rhs.begin() + static_cast<long>(k * size);
+        std::copy(first, first + static_cast<long>(size), column.begin());
+        solve(column);
+        std::copy(column.begin(), column.end(), first);
+    }
+}
 
 LinearAlgebra automaticChoice(const KktSystem& system, std::size_t denseLimit) {
     if (system.rows() + system.cols() <= denseLimit) return LinearAlgebra::Dense;

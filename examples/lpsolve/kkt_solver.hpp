@@ -60,6 +60,10 @@ public:
     virtual KktReport factor(const KktValues& values) = 0;
     /// Overwrites rhs = [f; g] (n + m entries) with [dx; dy].
     virtual void solve(std::vector<double>& rhs) = 0;
+    /// The same for `count` right-hand sides of n + m entries stored one after another.
+    /// The sparse back ends pass over their factor once for all of them, which costs
+    /// little more than one solve; the default solves them one by one.
+    virtual void solveColumns(std::vector<double>& rhs, std::size_t count);
     /// Short name for the log ("dense", "sparse").
     virtual std::string name() const = 0;
     /// The dual regularization a factorization starts from. A back end that factors

@@ -5,6 +5,7 @@
 
 #include "examples/lpsolve/kkt_backends.hpp"
 #include "examples/lpsolve/kkt_scaling.hpp"
+#include "solvutil/host/ma57_factor.hpp"
 #include "solvutil/solvers/eqn_solver_sparse_ldl.hpp"
 
 namespace lpsolve {
@@ -80,12 +81,21 @@ public:
         return report;
     }
 
-    void solve(std::vector<double>& rhs) override {
-        for (long j = 0; j < n_; ++j) b_[j] = s_[j] * rhs[j];
-        for (long i = n_; i < n_ + m_; ++i) b_[i] = rhs[i];
-        solver_.solve(x_, b_);
-        for (long j = 0; j < n_; ++j) rhs[j] = s_[j] * x_[j];
-        for (long i = n_; i < n_ + m_; ++i) rhs[i] = x_[i];
+    void solve(std::vector<double>& rhs) override { solveColumns(rhs, 1); }
+
+    void solveColumns(std::vector<double>& rhs, std::size_t count) override {
+        const std::size_t N = static_cast<std::size_t>(n_ + m_), n = static_cast<std::size_t>(n_);
+        b_.resize(N * count);
+        x_.resize(N * count);
+        for (std::size_t at = 0; at < N * count; at += N) {
+            for (std::size_t j = 0; j < n; ++j) b_[at + j] = s_[j] * rhs[at + j];
+            for (std::size_t i = n; i < N; ++i) b_[at + i] = rhs[at + i];
+        }
+        solveSparseColumns(solver_, b_, x_, count);
+        for (std::size_t at = 0; at < N * count; at += N) {
+            for (std::size_t j = 0; j < n; ++j) rhs[at + j] = s_[j] * x_[at + j];
+            for (std::size_t i = n; i < N; ++i) rhs[at + i] = x_[at + i];
+        }
     }
 
     std::string name() const override { return "sparse"; }
@@ -102,6 +112,12 @@ private:
 };
 
 }  // namespace
+
+void solveSparseColumns(EqnSolverSparseLDL& solver, const AlignedVector& b, AlignedVector& x,
+                        std::size_t count) {
+    if (count == 1) return solver.solve(x, b);
+    solver.factorObj->solve(b.data(), static_cast<long>(count), x.data(), true);
+}
 
 std::unique_ptr<KktSolver> makeSparseKkt(const KktSystem& system) {
     return std::make_unique<SparseLdlKkt>(system);

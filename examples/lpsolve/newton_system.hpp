@@ -48,6 +48,17 @@ public:
     void solve(std::span<const double> f, std::span<const double> g, AlignedVector& dx,
                AlignedVector& dy);
 
+    /// One right-hand side [f; g] and where its solution [dx; dy] goes.
+    struct Rhs {
+        std::span<const double> f, g;
+        AlignedVector* dx;
+        AlignedVector* dy;
+    };
+    /// Solves several right-hand sides on the same factor, each refined as above. Their
+    /// solves (and refinement steps) go to the KKT solver together, which the sparse back
+    /// ends do in one pass over the factor.
+    void solve(std::span<const Rhs> batch);
+
     /// A as the library's sparse matrix, built once by the constructor.
     const SparseMatrix& matrix() const { return S_; }
 
@@ -69,9 +80,14 @@ private:
     std::size_t refactorizations_ = 0;
     std::size_t rankDeficient_ = 0;
     double worstSinceFactor_ = 0.0;
-    AlignedVector rhs_, res_, trialRes_;
-    std::vector<double> sol_, trial_, correction_;  // the KKT solver works in place on these
-    AlignedVector xPart_, yPart_, ax_, aty_;        // operands and results of the products
+    struct Column {  // one right-hand side of a batch and its refinement
+        AlignedVector rhs, res, trialRes;
+        std::vector<double> sol, trial;
+        double resNorm = 0.0, scale = 1.0;
+    };
+    std::vector<Column> columns_;
+    std::vector<double> block_;               // right-hand sides handed to the KKT solver
+    AlignedVector xPart_, yPart_, ax_, aty_;  // operands and results of the products
 };
 
 }  // namespace lpsolve

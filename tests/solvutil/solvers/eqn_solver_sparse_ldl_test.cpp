@@ -74,10 +74,10 @@ TEST(EqnSolverInterfaces, OptionalOperationsFailWithTheirNamesAndChangeNothing) 
     EXPECT_TRUE(l == 17 && d == 2.5 && s.status == 0);
 }
 
-// Statuses 0 → 1 → 2 → 4 → 6, the steps factor() repeats, the factor's reports (a KKT matrix
-// with positive definite H and full-rank A has one negative eigenvalue per constraint), new
-// values in the borrowed arrays read without a symbolic step; failures other than attempts
-// or solve keep the status.
+// Statuses 0 → 1 → 2 → 4 → 6, the steps factor() repeats, the factor's reports (one negative
+// eigenvalue per constraint: H is positive definite, A of full rank), new values in the
+// borrowed arrays read without a symbolic step; failures other than attempts or solve keep
+// the status.
 TEST(EqnSolverSparseLDL, StatusMachineAndPassThroughFailures) {
     HostLeakGuard guard;
     std::mt19937 rng(1);

@@ -84,16 +84,14 @@ TEST(EqnSolverSparseLDL, StatusMachineAndPassThroughFailures) {
     Csc a = kkt(rng, 30, 10);
     CountingSolver s;
     EXPECT_EQ(s.name, "Sparse LDL MA57");
-    std::vector<int> seen{s.status};
-    init(s, a);
-    seen.push_back(s.status);
-    s.symfactor();
-    seen.push_back(s.status);
-    s.numfactor();
-    seen.push_back(s.status);
     AlignedVector b = testdata::randomVector(rng, a.n), x(b.size());
-    s.solve(x, b);
-    seen.push_back(s.status);
+    std::vector<int> seen{s.status};
+    for (auto step : std::initializer_list<std::function<void()>>{
+             [&] { init(s, a); }, [&] { s.symfactor(); }, [&] { s.numfactor(); },
+             [&] { s.solve(x, b); }}) {
+        step();
+        seen.push_back(s.status);
+    }
     EXPECT_EQ(seen, std::vector<int>({0, 1, 2, 4, 6}));
     EXPECT_EQ(s.solveInfo, 0);
 

@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <atomic>
+#include <regex>
 #include <sstream>
 #include <thread>
 
@@ -18,37 +19,29 @@
 
 namespace {
 
-/// One thread's work: a sparse KKT system and a dense quasi-definite one.
-struct Problem {
-    testdata::Csc sparse;
-    DenseMatrix dense;
-    AlignedVector b;
-};
-
-Problem makeProblem(unsigned seed) {
+/// One round of one thread: a sparse KKT system and a dense quasi-definite one made from
+/// `seed`, solved; returns both solutions, the sparse rank and inertia, the dense rank and
+/// shifts.
+std::vector<double> runOnce(unsigned seed) {
     std::mt19937 rng(seed);
-    const long nx = 30 + seed % 7, nc = 10;
-    return {testdata::symmetricCsc(nx + nc, testdata::randomKktLower(rng, nx, nc, 3, 1e-8), false),
-            testdata::quasiDefinite(rng, nx, nc, 1e-2), testdata::randomVector(rng, nx + nc)};
-}
-
-/// One round's results: both solutions, the sparse rank and inertia, the dense rank and shifts.
-std::vector<double> runOnce(const Problem& p) {
-    testdata::Csc a = p.sparse;
+    const long nx = 30 + seed % 7, nc = 10, n = nx + nc;
+    testdata::Csc a =
+        testdata::symmetricCsc(n, testdata::randomKktLower(rng, nx, nc, 3, 1e-8), false);
+    DenseMatrix k = testdata::quasiDefinite(rng, nx, nc, 1e-2);
+    const AlignedVector b = testdata::randomVector(rng, n);
     EqnSolverSparseLDL s(0.01);
-    s.factor(a.n, a.n, a.pr.data(), a.ir.data(), a.jc.data(), a.nnz());
-    AlignedVector x(p.b.size()), y = p.b;
-    s.solve(x, p.b);
+    s.factor(n, n, a.pr.data(), a.ir.data(), a.jc.data(), a.nnz());
+    AlignedVector x(n), y = b;
+    s.solve(x, b);
     long rank = 0, negative = 0;
     s.rank(rank);
     s.numNegEigenValues(negative);
-    DenseMatrix k = p.dense;
     solvutil::DynamicRegSolver d;
     solvutil::DynamicRegParams params;
-    params.nPrimal = a.n - 10;
+    params.nPrimal = nx;
     params.checkInertia = true;
-    d.factor(k, a.n, params);
-    d.solve(k, a.n, y);
+    d.factor(k, n, params);
+    d.solve(k, n, y);
     std::vector<double> out(x.begin(), x.end());
     out.insert(out.end(), y.begin(), y.end());
     out.insert(out.end(), {double(rank), double(negative), double(params.rank)});
@@ -64,23 +57,18 @@ TEST(ThreadStress, IndependentSolversMatchASequentialRunAndConsoleLinesStayWhole
     kaldor::testing::ConsoleCapture console;
     for (const unsigned threads : {2u, 4u}) {
         SCOPED_TRACE(threads);
-        std::vector<Problem> problems;
         std::vector<std::vector<double>> expected;
-        for (unsigned t = 0; t < threads; ++t) {
-            problems.push_back(makeProblem(100 + t));
-            expected.push_back(runOnce(problems.back()));
-        }
+        for (unsigned t = 0; t < threads; ++t) expected.push_back(runOnce(100 + t));
         std::atomic<int> mismatches{0}, failures{0};
         std::vector<std::thread> pool;
         for (unsigned t = 0; t < threads; ++t)
             pool.emplace_back([&, t] {
                 try {
                     for (int r = 0; r < rounds; ++r) {
-                        if (runOnce(problems[t]) != expected[t]) ++mismatches;
+                        if (runOnce(100 + t) != expected[t]) ++mismatches;
                         hostPrintf("thread %u round %d printf line\n", t, r);
-                        std::u16string line = u"thread 0 stream line\n";
-                        line[7] = static_cast<char16_t>(u'0' + t);
-                        hostio::uout() << line;
+                        hostio::uout()
+                            << u"thread " + std::u16string(1, u'0' + t) + u" stream line\n";
                     }
                 } catch (...) {
                     ++failures;
@@ -92,12 +80,9 @@ TEST(ThreadStress, IndependentSolversMatchASequentialRunAndConsoleLinesStayWhole
     }
     std::istringstream lines(console.text());
     int count = 0, torn = 0;
-    for (std::string line; std::getline(lines, line); ++count) {
-        const bool printfLine = line.starts_with("thread ") && line.ends_with(" printf line");
-        const bool streamLine =
-            line.size() == 20 && line.starts_with("thread ") && line.ends_with(" stream line");
-        torn += !(printfLine || streamLine);
-    }
+    const std::regex whole("thread [0-3] (round [0-9]+ printf|stream) line");
+    for (std::string line; std::getline(lines, line); ++count)
+        torn += !std::regex_match(line, whole);
     EXPECT_EQ(count, 2 * 6 * rounds);
     EXPECT_EQ(torn, 0);
 }

@@ -258,10 +258,7 @@ TEST(MessageCatalog, Utf8AndUtf16Conversions) {
     EXPECT_EQ(hostmsg::to_ustring(hostmsg::to_string(edges)), edges);
     EXPECT_EQ(hostmsg::to_string(edges).size(), 1 + 2 + 2 + 3 + 3 + 3 + 3 + 4 + 4u);
     const std::string R = "\xEF\xBF\xBD";
-    const struct {
-        std::u16string utf16;
-        std::string utf8;
-    } toUtf8[] = {
+    const std::pair<std::u16string, std::string> toUtf8[] = {
         {u"a\u00e9\u20ac\U0001F600", "a\xC3\xA9\xE2\x82\xAC\xF0\x9F\x98\x80"},
         {{0xD800}, R},                                       // high surrogate at the end
         {{0xDC00, 0xDFFF}, R + R},                           // low surrogates alone
@@ -270,12 +267,9 @@ TEST(MessageCatalog, Utf8AndUtf16Conversions) {
         {{0xDBFF, 0xE000}, R + "\xEE\x80\x80"},
         {{0xD7FF, 0xDC00}, "\xED\x9F\xBF" + R},
     };
-    for (const auto& c : toUtf8) EXPECT_EQ(hostmsg::to_string(c.utf16), c.utf8) << c.utf8;
+    for (const auto& [utf16, utf8] : toUtf8) EXPECT_EQ(hostmsg::to_string(utf16), utf8) << utf8;
     const std::u16string r(1, u'\uFFFD');
-    const struct {
-        std::string utf8;
-        std::u16string utf16;
-    } toUtf16[] = {
+    const std::pair<std::string, std::u16string> toUtf16[] = {
         {"a\xFFz", u"a" + r + u"z"},
         {"\xED\xA0\x80", r + r + r},          // an encoded surrogate
         {"\xF4\x90\x80\x80", r + r + r + r},  // above U+10FFFF
@@ -284,5 +278,5 @@ TEST(MessageCatalog, Utf8AndUtf16Conversions) {
         {"\x80\xF8", r + r},
         {"\xF4\x8F\xBF\xBF\xC2\x80", u"\U0010FFFF\u0080"},
     };
-    for (const auto& c : toUtf16) EXPECT_EQ(hostmsg::to_ustring(c.utf8), c.utf16) << c.utf8;
+    for (const auto& [utf8, utf16] : toUtf16) EXPECT_EQ(hostmsg::to_ustring(utf8), utf16) << utf8;
 }

@@ -1,16 +1,20 @@
 #pragma once
-// Sparse symmetric test matrices in 0-based compressed-column form, with their dense
-// counterparts for LAPACK oracles.
+// Random symmetric KKT test matrices, sparse (0-based compressed columns) and dense, with
+// LAPACK-based oracles.
 #include <algorithm>
 #include <cmath>
 #include <map>
+#include <numeric>
 #include <random>
 #include <utility>
 #include <vector>
 
+#include "solvutil/kernels/dense_matrix.hpp"
 #include "support/lapack.hpp"
 
 namespace testdata {
+
+using Entries = std::map<std::pair<long, long>, double>;  // (row, column) → value
 
 /// Square compressed-column matrix in plain vectors (the solver borrows these arrays).
 struct Csc {
@@ -21,115 +25,109 @@ struct Csc {
     long nnz() const { return static_cast<long>(ir.size()); }
 };
 
-/// Symmetric matrix from (row, col) → value entries of its lower triangle. With
+/// Symmetric matrix from the entries of its lower triangle (row ≥ column). With
 /// `bothTriangles` each off-diagonal entry is stored twice, as a full symmetric matrix.
-inline Csc symmetricCsc(long n, const std::map<std::pair<long, long>, double>& lower,
-                        bool bothTriangles) {
-    std::vector<std::vector<std::pair<long, double>>> cols(static_cast<std::size_t>(n));
+inline Csc symmetricCsc(long n, const Entries& lower, bool bothTriangles) {
+    Entries byColumn;  // (column, row) → value, in compressed-column order
     for (const auto& [rc, v] : lower) {
-        const auto [i, j] = rc;  // i >= j
-        cols[static_cast<std::size_t>(j)].push_back({i, v});
-        if (bothTriangles && i != j) cols[static_cast<std::size_t>(i)].push_back({j, v});
+        byColumn[{rc.second, rc.first}] = v;
+        if (bothTriangles) byColumn[{rc.first, rc.second}] = v;
     }
-    Csc a;
-    a.n = n;
-    for (auto& c : cols) {
-        std::sort(c.begin(), c.end());
-        for (const auto& [i, v] : c) {
-            a.ir.push_back(i);
-            a.pr.push_back(v);
-        }
-        a.jc.push_back(static_cast<long>(a.ir.size()));
+    Csc a{n, std::vector<long>(n + 1, 0), {}, {}};
+    for (const auto& [cr, v] : byColumn) {
+        ++a.jc[cr.first + 1];
+        a.ir.push_back(cr.second);
+        a.pr.push_back(v);
     }
+    std::partial_sum(a.jc.begin(), a.jc.end(), a.jc.begin());
     return a;
 }
 
-/// Dense column-major symmetric matrix from the lower triangle of `a` (row ≥ column);
-/// entries above the diagonal are ignored, repeated entries summed.
+/// Dense column-major symmetric matrix from the lower triangle of `a`; entries above the
+/// diagonal are ignored.
 inline std::vector<double> toDense(const Csc& a) {
-    const auto n = static_cast<std::size_t>(a.n);
-    std::vector<double> d(n * n, 0.0);
-    for (std::size_t j = 0; j < n; ++j)
-        for (long k = a.jc[j]; k < a.jc[j + 1]; ++k) {
-            const auto i = static_cast<std::size_t>(a.ir[static_cast<std::size_t>(k)]);
-            if (i < j) continue;
-            const double v = a.pr[static_cast<std::size_t>(k)];
-            d[i + j * n] += v;
-            if (i != j) d[j + i * n] += v;
-        }
+    std::vector<double> d(a.n * a.n, 0.0);
+    for (long j = 0; j < a.n; ++j)
+        for (long k = a.jc[j]; k < a.jc[j + 1]; ++k)
+            if (a.ir[k] >= j) d[a.ir[k] + j * a.n] = d[j + a.ir[k] * a.n] = a.pr[k];
     return d;
 }
 
-/// Random sparse KKT matrix [H Aᵀ; A -δI] of order nx + nc (lower triangle): H is a
-/// sparse, diagonally dominant positive definite matrix with about `perCol` off-diagonal
-/// entries per column, A is nc-by-nx with about `perCol` entries per row. Copies of
-/// earlier rows of A replace `dependentRows` of its rows (δ = 0 makes the matrix singular).
-inline std::map<std::pair<long, long>, double> randomKktLower(std::mt19937& rng, long nx, long nc,
-                                                              int perCol, double delta,
-                                                              long dependentRows = 0) {
+/// Lower triangle of a random KKT matrix [H Aᵀ; A -δI] of order nx + nc: H sparse and
+/// diagonally dominant (positive definite), A nc-by-nx with about `perCol` entries per row and
+/// of full row rank when nc ≤ nx, except that its last `dependentRows` rows copy earlier ones.
+inline Entries randomKktLower(std::mt19937& rng, long nx, long nc, int perCol, double delta,
+                              long dependentRows = 0) {
     std::uniform_real_distribution<double> val(-1.0, 1.0);
-    std::uniform_int_distribution<long> row(0, nx - 1);
-    std::map<std::pair<long, long>, double> e;
-    std::vector<double> rowSum(static_cast<std::size_t>(nx), 0.0);
+    std::uniform_int_distribution<long> column(0, nx - 1);
+    Entries e;
     for (long j = 0; j < nx; ++j)
-        for (int t = 0; t < perCol; ++t) {
-            const long i = row(rng);
-            if (i <= j) continue;
-            const double v = val(rng);
-            e[{i, j}] = v;
-        }
+        for (int t = 0; t < perCol; ++t)
+            if (const long i = column(rng); i > j) e[{i, j}] = val(rng);
+    std::vector<double> diagonal(nx, 1.0);
     for (const auto& [rc, v] : e) {
-        rowSum[static_cast<std::size_t>(rc.first)] += std::abs(v);
-        rowSum[static_cast<std::size_t>(rc.second)] += std::abs(v);
+        diagonal[rc.first] += std::abs(v);
+        diagonal[rc.second] += std::abs(v);
     }
-    for (long j = 0; j < nx; ++j)
-        e[{j, j}] = 1.0 + rowSum[static_cast<std::size_t>(j)] + std::abs(val(rng));
-    std::vector<std::map<long, double>> rowsOfA(static_cast<std::size_t>(nc));
+    for (long j = 0; j < nx; ++j) e[{j, j}] = diagonal[j] + std::abs(val(rng));
+    const long independent = nc - dependentRows;
     for (long r = 0; r < nc; ++r) {
-        auto& a = rowsOfA[static_cast<std::size_t>(r)];
-        if (r >= nc - dependentRows && r > 0) {
-            a = rowsOfA[static_cast<std::size_t>(r % (nc - dependentRows))];
+        if (r < independent) {
+            e[{nx + r, (r * 7919) % nx}] = 2.0 + val(rng);
+            for (int t = 0; t < perCol; ++t) e[{nx + r, column(rng)}] = val(rng);
         } else {
-            a[(r * 7919) % nx] = 2.0 + val(rng);  // keeps A of full row rank when nc ≤ nx
-            for (int t = 0; t < perCol; ++t) a[row(rng)] = val(rng);
+            const long from = nx + r % independent;
+            for (auto k = e.lower_bound({from, 0}); k != e.lower_bound({from, nx}); ++k)
+                e[{nx + r, k->first.second}] = k->second;
         }
-    }
-    for (long r = 0; r < nc; ++r) {
-        for (const auto& [j, v] : rowsOfA[static_cast<std::size_t>(r)]) e[{nx + r, j}] = v;
         if (delta != 0.0) e[{nx + r, nx + r}] = -delta;
     }
     return e;
 }
 
-/// Eigenvalues of a dense symmetric matrix (LAPACK dsyev), ascending.
-inline std::vector<double> eigenvalues(std::vector<double> a, long n) {
-    std::vector<double> w(static_cast<std::size_t>(n));
-    blas_int info = 0, lwork = -1;
-    double q = 0;
-    dsyev_("N", "L", &n, a.data(), &n, w.data(), &q, &lwork, &info);
-    lwork = static_cast<blas_int>(q);
-    std::vector<double> work(static_cast<std::size_t>(lwork));
-    dsyev_("N", "L", &n, a.data(), &n, w.data(), work.data(), &lwork, &info);
-    return w;
+/// Dense quasi-definite [-H Aᵀ; A δI] of order nx + ny with H = I + S, ‖S‖ < 1/2, and the
+/// entries of A in [-1, 1]/√nx.
+inline DenseMatrix quasiDefinite(std::mt19937& rng, long nx, long ny, double delta) {
+    std::uniform_real_distribution<double> u(-1.0, 1.0);
+    const double h = 0.5 / static_cast<double>(nx), a = 1.0 / std::sqrt(static_cast<double>(nx));
+    DenseMatrix K(nx + ny, nx + ny);
+    for (long j = 0; j < nx; ++j) {
+        K(j, j) = -(1.0 + h * u(rng));
+        for (long i = j + 1; i < nx; ++i) K(i, j) = K(j, i) = -h * u(rng);
+        for (long i = nx; i < nx + ny; ++i) K(i, j) = K(j, i) = a * u(rng);
+    }
+    for (long i = nx; i < nx + ny; ++i) K(i, i) = delta;
+    return K;
 }
 
-/// ‖A·x − b‖∞ / (‖A‖∞‖x‖∞ + ‖b‖∞) for dense column-major A.
+/// Rank and number of negative eigenvalues (LAPACK dsyev) of the dense symmetric matrix `a`
+/// of order n ≥ 1; eigenvalues within tol·max|λ| of zero count as zero.
+inline std::pair<long, long> inertia(std::vector<double> a, long n, double tol) {
+    std::vector<double> w(n), work(3 * n);
+    const blas_int lwork = 3 * n;
+    blas_int info = 0;
+    dsyev_("N", "L", &n, a.data(), &n, w.data(), work.data(), &lwork, &info);
+    const double zero = tol * std::max(-w.front(), w.back());
+    return {std::ranges::count_if(w, [&](double v) { return std::abs(v) > zero; }),
+            std::ranges::count_if(w, [&](double v) { return v < -zero; })};
+}
+
+/// ‖A·x − b‖∞ / (‖A‖∞‖x‖∞ + ‖b‖∞) for dense column-major A of order n.
 inline double relativeResidual(const std::vector<double>& a, long n, const double* x,
                                const double* b) {
-    double rmax = 0, amax = 0, xmax = 0, bmax = 0;
+    double r = 0, norm = 0, xmax = 0, bmax = 0;
     for (long i = 0; i < n; ++i) {
-        double r = -b[i], rowAbs = 0;
+        double ri = -b[i], rowAbs = 0;
         for (long j = 0; j < n; ++j) {
-            const double v = a[static_cast<std::size_t>(i + j * n)];
-            r += v * x[j];
-            rowAbs += std::abs(v);
+            ri += a[i + j * n] * x[j];
+            rowAbs += std::abs(a[i + j * n]);
         }
-        rmax = std::max(rmax, std::abs(r));
-        amax = std::max(amax, rowAbs);
+        r = std::max(r, std::abs(ri));
+        norm = std::max(norm, rowAbs);
         xmax = std::max(xmax, std::abs(x[i]));
         bmax = std::max(bmax, std::abs(b[i]));
     }
-    return rmax / (amax * xmax + bmax);
+    return r / (norm * xmax + bmax);
 }
 
 }  // namespace testdata

@@ -4,14 +4,9 @@
 // under ThreadSanitizer in CI (the tsan preset).
 #include <gtest/gtest.h>
 
-#include <algorithm>
 #include <atomic>
-#include <cstdlib>
-#include <random>
 #include <sstream>
-#include <string>
 #include <thread>
-#include <vector>
 
 #include "kaldor/testing/services.hpp"
 #include "solvutil/host/hostio.hpp"
@@ -23,84 +18,56 @@
 
 namespace {
 
-/// One thread's work: a sparse KKT system and a dense quasi-definite one.
-struct Problem {
-    testdata::Csc sparse;
-    DenseMatrix dense;
-    AlignedVector b;
-};
-
-/// What one round produces; compared bit for bit with the sequential run.
-struct Outcome {
-    AlignedVector sparseX, denseX;
-    long rank = 0, negative = 0;
-    unsigned long denseRank = 0;
-    std::vector<unsigned long> shifted;
-    bool operator==(const Outcome&) const = default;
-};
-
-Problem makeProblem(unsigned seed) {
+/// One round of one thread: a sparse KKT system and a dense quasi-definite one made from
+/// `seed`, solved; returns both solutions, the sparse rank and inertia, the dense rank and
+/// shifts.
+std::vector<double> runOnce(unsigned seed) {
     std::mt19937 rng(seed);
-    const long nx = 30 + static_cast<long>(seed % 7), nc = 10;
-    Problem p{
-        testdata::symmetricCsc(nx + nc, testdata::randomKktLower(rng, nx, nc, 3, 1e-8), false),
-        DenseMatrix(nx + nc, nx + nc), testdata::randomVector(rng, nx + nc)};
-    const std::vector<double> d = testdata::toDense(p.sparse);
-    std::copy(d.begin(), d.end(), p.dense.data());
-    for (long j = 0; j < nx; ++j)  // primal block negative definite, as the shifts expect
-        for (long i = j; i < nx; ++i) p.dense(i, j) = -p.dense(i, j);
-    return p;
-}
-
-Outcome runOnce(const Problem& p) {
-    Outcome o;
-    testdata::Csc a = p.sparse;
+    const long nx = 30 + seed % 7, nc = 10, n = nx + nc;
+    testdata::Csc a =
+        testdata::symmetricCsc(n, testdata::randomKktLower(rng, nx, nc, 3, 1e-8), false);
+    DenseMatrix k = testdata::quasiDefinite(rng, nx, nc, 1e-2);
+    const AlignedVector b = testdata::randomVector(rng, n);
     EqnSolverSparseLDL s(0.01);
-    s.factor(a.n, a.n, a.pr.data(), a.ir.data(), a.jc.data(), a.nnz());
-    o.sparseX.assign(p.b.size(), 0.0);
-    s.solve(o.sparseX, p.b);
-    s.rank(o.rank);
-    s.numNegEigenValues(o.negative);
-    DenseMatrix k = p.dense;
+    s.factor(n, n, a.pr.data(), a.ir.data(), a.jc.data(), a.nnz());
+    AlignedVector x(n), y = b;
+    s.solve(x, b);
+    long rank = 0, negative = 0;
+    s.rank(rank);
+    s.numNegEigenValues(negative);
     solvutil::DynamicRegSolver d;
     solvutil::DynamicRegParams params;
-    params.nPrimal = static_cast<unsigned long>(a.n - 10);
+    params.nPrimal = nx;
     params.checkInertia = true;
-    d.factor(k, static_cast<unsigned long>(a.n), params);
-    o.denseX = p.b;
-    d.solve(k, static_cast<unsigned long>(a.n), o.denseX);
-    o.denseRank = params.rank;
-    o.shifted.assign(params.regIndices.begin(), params.regIndices.end());
-    return o;
+    d.factor(k, n, params);
+    d.solve(k, n, y);
+    std::vector<double> out(x.begin(), x.end());
+    out.insert(out.end(), y.begin(), y.end());
+    out.insert(out.end(), {double(rank), double(negative), double(params.rank)});
+    out.insert(out.end(), params.regIndices.begin(), params.regIndices.end());
+    return out;
 }
 
 }  // namespace
 
 TEST(ThreadStress, IndependentSolversMatchASequentialRunAndConsoleLinesStayWhole) {
-    const int rounds = std::getenv("THREAD_STRESS_ROUNDS") != nullptr
-                           ? std::atoi(std::getenv("THREAD_STRESS_ROUNDS"))
-                           : 200;
+    const int rounds = 200;
     HostLeakGuard guard;
     kaldor::testing::ConsoleCapture console;
     for (const unsigned threads : {2u, 4u}) {
         SCOPED_TRACE(threads);
-        std::vector<Problem> problems;
-        std::vector<Outcome> expected;
-        for (unsigned t = 0; t < threads; ++t) {
-            problems.push_back(makeProblem(100 + t));
-            expected.push_back(runOnce(problems.back()));
-        }
+        std::vector<std::vector<double>> expected;
+        for (unsigned t = 0; t < threads; ++t) expected.push_back(runOnce(100 + t));
         std::atomic<int> mismatches{0}, failures{0};
         std::vector<std::thread> pool;
         for (unsigned t = 0; t < threads; ++t)
             pool.emplace_back([&, t] {
                 try {
                     for (int r = 0; r < rounds; ++r) {
-                        if (!(runOnce(problems[t]) == expected[t])) ++mismatches;
+                        if (runOnce(100 + t) != expected[t]) ++mismatches;
                         hostPrintf("thread %u round %d printf line\n", t, r);
-                        std::u16string line = u"thread 0 stream line\n";
-                        line[7] = static_cast<char16_t>(u'0' + t);
-                        hostio::uout() << line;
+                        hostio::uout()
+                            << u"thread " + std::u16string(1, u'0' + t) + u" stream line\n";
                     }
                 } catch (...) {
                     ++failures;

@@ -30,7 +30,8 @@ std::ptrdiff_t vtableSlot(PMF pmf) {
 }
 
 // Byte offset of a member (offsetof is not guaranteed for classes with virtual functions).
-#define OFF(member) (reinterpret_cast<const char*>(&o.member) - reinterpret_cast<const char*>(&o))
+#define OFF(o, member) \
+    (reinterpret_cast<const char*>(&(o).member) - reinterpret_cast<const char*>(&(o)))
 
 // The first offset is `first`, and each member lies after the one declared before it.
 void expectInOrder(const std::vector<std::ptrdiff_t>& offsets, std::ptrdiff_t first) {
@@ -47,57 +48,46 @@ void expectSlots(const std::vector<std::ptrdiff_t>& slots, std::ptrdiff_t first)
 }  // namespace
 
 TEST(BinaryLayout, DataMembersInDeclaredOrder) {
-    {
-        const SparseMatrix o;  // after the vtable pointer, all 64-bit
-        expectInOrder({OFF(rows), OFF(cols), OFF(nzmax), OFF(jc), OFF(ir)}, 8);
-        EXPECT_EQ(OFF(ir), 40);
-        static_assert(std::is_same_v<decltype(o.jc), long*> && sizeof(o.rows) == 8);
-    }
-    {
-        const DenseMatrix o;
-        expectInOrder({OFF(rows), OFF(cols)}, 8);
-    }
-    {
-        const solvutil::DynamicRegParams o;
-        static_assert(!std::is_polymorphic_v<solvutil::DynamicRegParams>);
-        expectInOrder({OFF(rp), OFF(rd), OFF(nPrimal), OFF(checkInertia), OFF(regIndices),
-                       OFF(pivotTol), OFF(dim), OFF(rank), OFF(primalRank), OFF(dualRank),
-                       OFF(primalInertiaOK), OFF(dualInertiaOK), OFF(dualFullRank), OFF(tinyPivot)},
-                      0);
-    }
-    {
-        const EqnSolverSparseLDL o(0.01);
-        expectInOrder({OFF(status), OFF(name), OFF(solveInfo), OFF(factorObj), OFF(pr), OFF(ir),
-                       OFF(jc), OFF(nnz), OFF(m), OFF(n)},
-                      8);
-        static_assert(sizeof(o.status) == 4 && std::is_same_v<decltype(o.name), std::string>);
-    }
-    {
-        const RngState o{};
-        static_assert(sizeof(RngState) == 2500);
-        EXPECT_TRUE(OFF(state) == 0 && OFF(position) == 2496);
-    }
-    {
-        const ConstraintCounts o{};  // eight 64-bit counts, nothing else
-        static_assert(sizeof(ConstraintCounts) == 8 * 8);
-        expectInOrder({OFF(nTotal), OFF(nIneq), OFF(nEq), OFF(nFixed), OFF(nLB), OFF(nUB),
-                       OFF(nExtra), OFF(nVar)},
-                      0);
-        EXPECT_EQ(OFF(nVar), 56);
-    }
-    {
-        const OPTMatrix<double> o(2, 1, false);  // no vtable pointer
-        expectInOrder({OFF(_rows), OFF(_cols), OFF(_id), OFF(_array), OFF(_data), OFF(_useCount),
-                       OFF(_sparse), OFF(_pooled), OFF(_borrowed), OFF(_borrowMode)},
-                      0);
-        static_assert(sizeof(o._borrowMode) == 4 && sizeof(o._id) == 8);
-    }
+    const SparseMatrix s;  // after the vtable pointer, all 64-bit
+    expectInOrder({OFF(s, rows), OFF(s, cols), OFF(s, nzmax), OFF(s, jc), OFF(s, ir)}, 8);
+    EXPECT_EQ(OFF(s, ir), 40);
+    static_assert(std::is_same_v<decltype(s.jc), long*> && sizeof(s.rows) == 8);
+    const DenseMatrix d;
+    expectInOrder({OFF(d, rows), OFF(d, cols)}, 8);
+    const solvutil::DynamicRegParams p;
+    static_assert(!std::is_polymorphic_v<solvutil::DynamicRegParams>);
+    expectInOrder(
+        {OFF(p, rp), OFF(p, rd), OFF(p, nPrimal), OFF(p, checkInertia), OFF(p, regIndices),
+         OFF(p, pivotTol), OFF(p, dim), OFF(p, rank), OFF(p, primalRank), OFF(p, dualRank),
+         OFF(p, primalInertiaOK), OFF(p, dualInertiaOK), OFF(p, dualFullRank), OFF(p, tinyPivot)},
+        0);
+    const EqnSolverSparseLDL e(0.01);
+    expectInOrder({OFF(e, status), OFF(e, name), OFF(e, solveInfo), OFF(e, factorObj), OFF(e, pr),
+                   OFF(e, ir), OFF(e, jc), OFF(e, nnz), OFF(e, m), OFF(e, n)},
+                  8);
+    static_assert(sizeof(e.status) == 4 && std::is_same_v<decltype(e.name), std::string>);
+    const RngState r{};
+    static_assert(sizeof(RngState) == 2500);
+    EXPECT_TRUE(OFF(r, state) == 0 && OFF(r, position) == 2496);
+    const ConstraintCounts c{};  // eight 64-bit counts, nothing else
+    static_assert(sizeof(ConstraintCounts) == 8 * 8);
+    expectInOrder({OFF(c, nTotal), OFF(c, nIneq), OFF(c, nEq), OFF(c, nFixed), OFF(c, nLB),
+                   OFF(c, nUB), OFF(c, nExtra), OFF(c, nVar)},
+                  0);
+    EXPECT_EQ(OFF(c, nVar), 56);
+    const OPTMatrix<double> o(2, 1, false);  // no vtable pointer
+    expectInOrder({OFF(o, _rows), OFF(o, _cols), OFF(o, _id), OFF(o, _array), OFF(o, _data),
+                   OFF(o, _useCount), OFF(o, _sparse), OFF(o, _pooled), OFF(o, _borrowed),
+                   OFF(o, _borrowMode)},
+                  0);
+    static_assert(sizeof(o._borrowMode) == 4 && sizeof(o._id) == 8);
     ConstraintCounts counts;
-    const LinearConstraint o(&counts, false, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr);
+    const LinearConstraint l(&counts, false, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr);
     // The base holds the vtable pointer and its one string member.
-    expectInOrder({OFF(_counts), OFF(_isSparse), OFF(_A), OFF(_b), OFF(_Aeq), OFF(_beq),
-                   OFF(_indexLB), OFF(_indexUB), OFF(_indexFixed), OFF(_lb), OFF(_ub)},
-                  sizeof(void*) + sizeof(std::string));
+    expectInOrder(
+        {OFF(l, _counts), OFF(l, _isSparse), OFF(l, _A), OFF(l, _b), OFF(l, _Aeq), OFF(l, _beq),
+         OFF(l, _indexLB), OFF(l, _indexUB), OFF(l, _indexFixed), OFF(l, _lb), OFF(l, _ub)},
+        sizeof(void*) + sizeof(std::string));
 }
 
 TEST(BinaryLayout, VirtualOperationOrder) {

@@ -213,7 +213,6 @@ TEST(IterativeDisplay, LayoutsAndHeaders) {
                 << s << " with " << n << " columns";
         }
     }
-    EXPECT_EQ(kLayouts[4].precisions[3], 3UL);
     kaldor::testing::ScopedCatalogText resnorm("Resnorm", u"Resnorm\n");
     kaldor::testing::ScopedCatalogText feasibility("Feasibility", u"Feasi-\nbility\nignored");
     const std::vector<Cell> cells(3, Cell{1.0, 3, "x"});

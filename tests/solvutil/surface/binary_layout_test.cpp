@@ -53,7 +53,7 @@ TEST(BinaryLayout, DataMembersInDeclaredOrder) {
     EXPECT_EQ(OFF(s, ir), 40);
     static_assert(std::is_same_v<decltype(s.jc), long*> && sizeof(s.rows) == 8);
     const DenseMatrix d;
-    expectInOrder({OFF(d, rows), OFF(d, cols)}, 8);
+    EXPECT_TRUE(OFF(d, rows) == 8 && OFF(d, cols) == 16);
     const solvutil::DynamicRegParams p;
     static_assert(!std::is_polymorphic_v<solvutil::DynamicRegParams>);
     expectInOrder(

@@ -74,7 +74,7 @@ const std::map<std::string, int> kOverloads = {{"axpy(", 2},
                                                {"printIterativeDisplay", 1},
                                                {"printPreprocessorDisplay", 1}};
 
-// Exact signatures of the exports no other test program links against, and the vtables.
+// Exact names of the exports no other test program needs to link against, and the vtables.
 const char* const kSignatures[] = {
     "denseMatTimesVec(double, double*, double, double const*, double const*, long, long, bool)",
     "matVecPlusVec(double*, double const*, double const*, double const*, long, long, bool)",
@@ -87,6 +87,8 @@ const char* const kSignatures[] = {
     "vertcat(double const*, long, double const*, long, double*, long)",
     "solvutil::DynamicRegSolver::partialColLDL3_(double*, unsigned long, unsigned long, "
     "solvutil::DynamicRegParams&)",
+    "solvutil::DynamicRegParams::RP_DEFAULT",
+    "solvutil::DynamicRegParams::RD_DEFAULT",
     "vtable for DenseMatrix",
     "vtable for SparseMatrix",
     "vtable for IEqnSolver",

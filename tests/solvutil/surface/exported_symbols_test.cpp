@@ -85,8 +85,8 @@ const char* const kSignatures[] = {
     "matSymCopy(double*, double const*, long)",
     "symKKTCat(double*, long, double const*, long, double const*, long, long, bool)",
     "vertcat(double const*, long, double const*, long, double*, long)",
-    "solvutil::DynamicRegSolver::partialColLDL3_(double*, unsigned long, unsigned long, "
-    "solvutil::DynamicRegParams&)",
+    ("solvutil::DynamicRegSolver::partialColLDL3_(double*, unsigned long, unsigned long, "
+     "solvutil::DynamicRegParams&)"),
     "solvutil::DynamicRegParams::RP_DEFAULT",
     "solvutil::DynamicRegParams::RD_DEFAULT",
     "vtable for DenseMatrix",
@@ -113,7 +113,8 @@ const std::regex kLayoutGetter(R"(^.*\* get(DisplayHeaders|ColumnWidths|ColumnTy
 std::string classify(char type, const std::string& name) {
     if (std::regex_search(name, kLayoutGetter)) return "layout";
     if (std::regex_search(name, kClassPart)) return "";
-    if ((type == 'W' || type == 'V') && name.starts_with("std::") && name.find('<') != name.npos)
+    if ((type == 'W' || type == 'V') && name.find("std::") != name.npos &&
+        name.find('<') != name.npos)
         return "";
     return name.substr(0, name.find('(') + (name.find('(') != name.npos));
 }

@@ -7,6 +7,60 @@
 
 using namespace ctest;
 
+// First in this program: the first pooled construction of the process creates the buffer.
+TEST(OPTMatrixBuffer, FirstUseReuseByCurrentShapeCursorWrapAndLiveEntriesNeverShared) {
+    ASSERT_EQ(M::_getBufferAddress(), nullptr);
+    const std::size_t created = kaldor::testing::arrayStats().created;
+    const std::size_t counter = M::_getStaticCounterReference();
+    kxArray* first = nullptr;
+    {
+        M m(4, 3, true);
+        ASSERT_NE(M::_getBufferAddress(), nullptr);
+        EXPECT_TRUE(M::_getBufferAddress()->count == 1u && M::_getBufferAddress()->next == 0u);
+        EXPECT_EQ(kaldor::testing::arrayStats().created, created + 1);
+        EXPECT_EQ(*m._useCount, 1u);
+        EXPECT_EQ(m._id, counter + 1);  // the borrower's serial first, then the entry's
+        EXPECT_EQ(M::_getStaticCounterReference(), counter + 2);
+        first = m._array;
+    }
+    const OPTMatrixBuffer* buffer = M::_getBufferAddress();
+    {
+        M same(6, 2, true);  // 12 values fit the 4-by-3 entry
+        EXPECT_TRUE(same._array == first && same._rows == 6u);
+    }
+    LeakGuard guard;
+    const std::size_t s = 16, count = buffer->count, start = buffer->next;  // s: larger than all
+    kxArray* entry = nullptr;
+    {
+        M big(10 * s, 1, true);
+        entry = big._array;
+        EXPECT_EQ(buffer->next, start);
+    }
+    ASSERT_EQ(buffer->entries->back()->_array, entry);
+    {
+        M shrunk(2 * s, 1, true);  // only the newest entry fits: cursor wraps past it
+        EXPECT_TRUE(shrunk._array == entry && kxGetM(entry) == 2 * s && buffer->next == 0u);
+    }
+    {
+        M middle(5 * s, 1, true);
+        EXPECT_NE(middle._array, entry);
+    }  // judged on current shape
+    EXPECT_EQ(buffer->count, count + 2);
+
+    std::vector<M> live;
+    for (int k = 0; k < 8; ++k) live.emplace_back(3, 1, true);
+    std::set<kxArray*> arrays;
+    for (const auto& m : live) arrays.insert(m._array);
+    EXPECT_EQ(arrays.size(), live.size());
+    M moved(std::move(live.back()));  // the claim moves along
+    const M& source = live.back();    // left released: empty, no array, flagged sparse
+    EXPECT_TRUE(source._sparse && !moved._sparse && !source._array && source._rows == 0u);
+    live.clear();
+    std::size_t busy = 0;
+    for (const M* e : *buffer->entries) busy += *e->_useCount;
+    EXPECT_TRUE(busy == 1u && *moved._useCount == 1u);
+}
+
 TEST(OPTMatrix, ElementAccessAndAbsmaxOnDenseAndUnsortedSparse) {
     LeakGuard guard;
     std::mt19937 rng(11);
@@ -102,47 +156,6 @@ TEST(OPTMatrix, AssignmentCopiesSameShapeAndReshapesEmptyTargets) {
     EXPECT_EQ(*entryCounter, 0u);
     for (const M* m : {&dst, &fromSparse, &sparseDst, &empty, &noColumns, &emptyToSparse, &pooled})
         EXPECT_EQ(toDense(*m), v);
-}
-
-TEST(OPTMatrixBuffer, EntriesReusedByCurrentShapeCursorWrapsAndLiveOnesNeverShared) {
-    LeakGuard guard;
-    const OPTMatrixBuffer* buffer = nullptr;
-    {
-        M seed(1, 1, true);
-        buffer = M::_getBufferAddress();
-    }
-    std::size_t largest = 0;  // a size no existing entry can hold
-    for (const M* e : *buffer->entries) largest = std::max(largest, e->_rows * e->_cols);
-    const std::size_t s = largest + 16, count = buffer->count, start = buffer->next;
-    kxArray* entry = nullptr;
-    {
-        M big(10 * s, 1, true);
-        entry = big._array;
-        EXPECT_EQ(buffer->next, start);
-    }
-    ASSERT_EQ(buffer->entries->back()->_array, entry);
-    {
-        M shrunk(2 * s, 1, true);  // only the newest entry fits: cursor wraps past it
-        EXPECT_TRUE(shrunk._array == entry && kxGetM(entry) == 2 * s && buffer->next == 0u);
-    }
-    {
-        M middle(5 * s, 1, true);
-        EXPECT_NE(middle._array, entry);
-    }  // judged on current shape
-    EXPECT_EQ(buffer->count, count + 2);
-
-    std::vector<M> live;
-    for (int k = 0; k < 8; ++k) live.emplace_back(3, 1, true);
-    std::set<kxArray*> arrays;
-    for (const auto& m : live) arrays.insert(m._array);
-    EXPECT_EQ(arrays.size(), live.size());
-    M moved(std::move(live.back()));  // the claim moves along
-    const M& source = live.back();    // left released: empty, no array, flagged sparse
-    EXPECT_TRUE(source._sparse && !moved._sparse && !source._array && source._rows == 0u);
-    live.clear();
-    std::size_t busy = 0;
-    for (const M* e : *buffer->entries) busy += *e->_useCount;
-    EXPECT_TRUE(busy == 1u && *moved._useCount == 1u);
 }
 
 TEST(OPTMatrixBuffer, RepeatedProductsAndDifferencesStopCreatingArrays) {

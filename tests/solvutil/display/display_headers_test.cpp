@@ -2,6 +2,8 @@
 // fetch.
 #include <gtest/gtest.h>
 
+#include <utility>
+
 #include "kaldor/testing/catalog.hpp"
 #include "kaldor/testing/services.hpp"
 #include "solvutil/display/iterative_display.hpp"
@@ -11,29 +13,23 @@
 
 namespace kt = kaldor::testing;
 
-namespace {
-
-template <SolverName S>
-void expectFetchedOnce(std::size_t columns) {
-    const auto total = kt::catalogLookups();
-    std::u16string* first = getDisplayHeaders<S>();
-    EXPECT_EQ(getDisplayHeaders<S>(), first);
-    EXPECT_EQ(kt::catalogLookups() - total, columns) << int(S);
+// Each layout but InteriorPointLeastSquares (left unbuilt for the failure test below) fetches
+// one key per column on its first call and returns the same array on the second.
+template <std::size_t... S>
+void expectFetchedOnce(std::index_sequence<S...>) {
+    const std::size_t columns[] = {8, 5, 8, 8, 9, 9, 9, 7, 9, 9};
+    const auto once = [&]<SolverName N>() {
+        const auto total = kt::catalogLookups();
+        std::u16string* first = getDisplayHeaders<N>();
+        EXPECT_EQ(getDisplayHeaders<N>(), first);
+        EXPECT_EQ(kt::catalogLookups() - total, columns[int(N)]) << int(N);
+    };
+    (..., (S == 3 ? void() : once.template operator()<SolverName(S)>()));
 }
-
-}  // namespace
 
 TEST(DisplayHeaders, FetchedOncePerKeyAndSolverName) {
     HostLeakGuard guard;
-    expectFetchedOnce<SolverName::PredictorCorrector>(8);
-    expectFetchedOnce<SolverName::DualSimplex>(5);
-    expectFetchedOnce<SolverName::InteriorPoint>(8);
-    expectFetchedOnce<SolverName::SequentialQP>(9);
-    expectFetchedOnce<SolverName::RegularizedPredictorCorrector>(9);
-    expectFetchedOnce<SolverName::RegularizedPredictorCorrectorLeastSquares>(9);
-    expectFetchedOnce<SolverName::ActiveSetPhaseOne>(7);
-    expectFetchedOnce<SolverName::ActiveSet>(9);
-    expectFetchedOnce<SolverName::ActiveSetLeastSquares>(9);
+    expectFetchedOnce(std::make_index_sequence<10>());
 }
 
 // A failing key inside the display: nothing printed or flushed, earlier keys stay cached, a later

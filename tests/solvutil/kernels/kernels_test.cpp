@@ -2,7 +2,6 @@
 
 #include <algorithm>
 #include <cmath>
-#include <functional>
 #include <limits>
 #include <random>
 #include <utility>
@@ -304,27 +303,4 @@ TEST(MatrixKernels, VertcatAndSparseRoundTrip) {
         for (const SparseMatrix* T : {&F, &moved, &assigned})
             ref::expectNear(T->toDense().data(), R.data(), R.rows * n, 0.0, "round trip");
     }
-}
-
-// Debug builds check the operands' sizes that the kernels otherwise trust.
-TEST(MatrixKernels, DebugBuildsRejectOperandsOfTheWrongSize) {
-#ifndef SOLVUTIL_DEBUG_ASSERTS
-    GTEST_SKIP() << "size checks are compiled only into debug builds";
-#else
-    HostLeakGuard guard;
-    kaldor::testing::ConsoleCapture console;
-    DenseMatrix A(3, 4), R(3, 3), K(6, 6), H(2, 2);
-    SparseMatrix S(3, 4, 2);
-    AlignedVector x3(3), y3(3), y4(4);
-    const std::function<void()> calls[] = {
-        [&] { gaxpy(1.0, A, x3, 0.0, y3); },             // x needs 4
-        [&] { tr_gaxpy(1.0, A, x3, 0.0, y3); },          // y needs 4
-        [&] { gaxpy(1.0, S, x3, 0.0, y3); },             // sparse: x needs 4
-        [&] { matmult(R, A, A, false, false); },         // inner sizes differ
-        [&] { sym_gaxpy(1.0, A, y4, 0.0, y4, false); },  // not square
-        [&] { sym_kktcat(K, H, A, true); }};             // K is 7-by-7 for this A
-    for (const auto& call : calls) {
-        EXPECT_EQ(hostErrorId(call), "solv:solvPlugError:unhandledError");
-    }
-#endif
 }

@@ -3,153 +3,131 @@
 // first two slots when it is declared first).
 #include <gtest/gtest.h>
 
-#include <cstdint>
+#include <cstring>
 #include <string>
 #include <type_traits>
+#include <vector>
 
 #include "solvutil/capi/plain_exports.hpp"
 #include "solvutil/constraints/linear_constraint.hpp"
 #include "solvutil/kernels/sparse_matrix.hpp"
 #include "solvutil/solvers/dynamic_reg_solver.hpp"
 #include "solvutil/solvers/eqn_solver_sparse_ldl.hpp"
-#include "tests/solvutil/surface/vtable_slot.hpp"
 
-TEST(BinaryLayout, SparseMatrixMembersFollowTheVtablePointer) {
-    SparseMatrix s;
-    EXPECT_EQ(MEMBER_OFFSET(s, rows), 8);
-    EXPECT_EQ(MEMBER_OFFSET(s, cols), 16);
-    EXPECT_EQ(MEMBER_OFFSET(s, nzmax), 24);  // the 64-bit member no kernel reads
-    EXPECT_EQ(MEMBER_OFFSET(s, jc), 32);
-    EXPECT_EQ(MEMBER_OFFSET(s, ir), 40);
-    static_assert(sizeof(s.rows) == 8 && sizeof(s.jc) == 8 &&
-                  std::is_same_v<decltype(s.jc), long*>);
-    DenseMatrix d;
-    EXPECT_EQ(MEMBER_OFFSET(d, rows), 8);
-    EXPECT_EQ(MEMBER_OFFSET(d, cols), 16);
+namespace {
+
+// The vtable slot of virtual function f, read from the Itanium ABI representation of a
+// pointer to member function (1 + the slot's byte offset); -1 when f is not virtual.
+template <class PMF>
+std::ptrdiff_t vtableSlot(PMF pmf) {
+    struct {
+        std::uintptr_t ptr;
+        std::ptrdiff_t adjust;
+    } r;
+    static_assert(sizeof(PMF) == sizeof r, "Itanium ABI member pointer expected");
+    std::memcpy(&r, &pmf, sizeof r);
+    return (r.ptr & 1u) == 0 ? -1 : static_cast<std::ptrdiff_t>((r.ptr - 1) / sizeof(void*));
 }
 
-TEST(BinaryLayout, DataAccessorsReadOnlyFirst) {
-    using ConstData = const double* (DenseMatrix::*)() const;
-    using MutableData = double* (DenseMatrix::*)();
-    const auto c = vtableSlot(static_cast<ConstData>(&DenseMatrix::data));
-    const auto m = vtableSlot(static_cast<MutableData>(&DenseMatrix::data));
-    ASSERT_GE(c, 0);
-    EXPECT_EQ(m, c + 1);
-    using SConst = const double* (SparseMatrix::*)() const;
-    using SMutable = double* (SparseMatrix::*)();
-    EXPECT_EQ(vtableSlot(static_cast<SMutable>(&SparseMatrix::data)),
-              vtableSlot(static_cast<SConst>(&SparseMatrix::data)) + 1);
+// Byte offset of a member (offsetof is not guaranteed for classes with virtual functions).
+#define OFF(o, member) \
+    (reinterpret_cast<const char*>(&(o).member) - reinterpret_cast<const char*>(&(o)))
+
+// The first offset is `first`, and each member lies after the one declared before it.
+void expectInOrder(const std::vector<std::ptrdiff_t>& offsets, std::ptrdiff_t first) {
+    EXPECT_EQ(offsets[0], first);
+    for (std::size_t i = 1; i < offsets.size(); ++i) EXPECT_LT(offsets[i - 1], offsets[i]) << i;
 }
 
-TEST(BinaryLayout, DynamicRegParamsMembersInDeclaredOrder) {
-    solvutil::DynamicRegParams p;
-#define O(m) MEMBER_OFFSET(p, m)
-    // clang-format off
-    const std::ptrdiff_t offsets[] = {
-        O(rp), O(rd), O(nPrimal), O(checkInertia), O(regIndices), O(pivotTol), O(dim), O(rank),
-        O(primalRank), O(dualRank), O(primalInertiaOK), O(dualInertiaOK), O(dualFullRank),
-        O(tinyPivot),
-    };
-    // clang-format on
-#undef O
-    EXPECT_EQ(offsets[0], 0);
-    for (std::size_t i = 1; i < std::size(offsets); ++i) EXPECT_LT(offsets[i - 1], offsets[i]) << i;
+// Slots first, first + 1, ... in declaration order.
+void expectSlots(const std::vector<std::ptrdiff_t>& slots, std::ptrdiff_t first) {
+    for (std::size_t i = 0; i < slots.size(); ++i)
+        EXPECT_EQ(slots[i], first + static_cast<std::ptrdiff_t>(i)) << "position " << first + i;
+}
+
+}  // namespace
+
+TEST(BinaryLayout, DataMembersInDeclaredOrder) {
+    const SparseMatrix s;  // after the vtable pointer, all 64-bit
+    expectInOrder({OFF(s, rows), OFF(s, cols), OFF(s, nzmax), OFF(s, jc), OFF(s, ir)}, 8);
+    EXPECT_EQ(OFF(s, ir), 40);
+    static_assert(std::is_same_v<decltype(s.jc), long*> && sizeof(s.rows) == 8);
+    const DenseMatrix d;
+    EXPECT_TRUE(OFF(d, rows) == 8 && OFF(d, cols) == 16);
+    const solvutil::DynamicRegParams p;
     static_assert(!std::is_polymorphic_v<solvutil::DynamicRegParams>);
+    expectInOrder(
+        {OFF(p, rp), OFF(p, rd), OFF(p, nPrimal), OFF(p, checkInertia), OFF(p, regIndices),
+         OFF(p, pivotTol), OFF(p, dim), OFF(p, rank), OFF(p, primalRank), OFF(p, dualRank),
+         OFF(p, primalInertiaOK), OFF(p, dualInertiaOK), OFF(p, dualFullRank), OFF(p, tinyPivot)},
+        0);
+    const EqnSolverSparseLDL e(0.01);
+    expectInOrder({OFF(e, status), OFF(e, name), OFF(e, solveInfo), OFF(e, factorObj), OFF(e, pr),
+                   OFF(e, ir), OFF(e, jc), OFF(e, nnz), OFF(e, m), OFF(e, n)},
+                  8);
+    static_assert(sizeof(e.status) == 4 && std::is_same_v<decltype(e.name), std::string>);
+    const RngState r{};
+    static_assert(sizeof(RngState) == 2500);
+    EXPECT_TRUE(OFF(r, state) == 0 && OFF(r, position) == 2496);
+    const ConstraintCounts c{};  // eight 64-bit counts, nothing else
+    static_assert(sizeof(ConstraintCounts) == 8 * 8);
+    expectInOrder({OFF(c, nTotal), OFF(c, nIneq), OFF(c, nEq), OFF(c, nFixed), OFF(c, nLB),
+                   OFF(c, nUB), OFF(c, nExtra), OFF(c, nVar)},
+                  0);
+    EXPECT_EQ(OFF(c, nVar), 56);
+    const OPTMatrix<double> o(2, 1, false);  // no vtable pointer
+    expectInOrder({OFF(o, _rows), OFF(o, _cols), OFF(o, _id), OFF(o, _array), OFF(o, _data),
+                   OFF(o, _useCount), OFF(o, _sparse), OFF(o, _pooled), OFF(o, _borrowed),
+                   OFF(o, _borrowMode)},
+                  0);
+    static_assert(sizeof(o._borrowMode) == 4 && sizeof(o._id) == 8);
+    ConstraintCounts counts;
+    const LinearConstraint l(&counts, false, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr);
+    // The base holds the vtable pointer and its one string member.
+    expectInOrder(
+        {OFF(l, _counts), OFF(l, _isSparse), OFF(l, _A), OFF(l, _b), OFF(l, _Aeq), OFF(l, _beq),
+         OFF(l, _indexLB), OFF(l, _indexUB), OFF(l, _indexFixed), OFF(l, _lb), OFF(l, _ub)},
+        sizeof(void*) + sizeof(std::string));
 }
 
-TEST(BinaryLayout, EqnSolverSparseLDLMembersAfterTheBase) {
-    EqnSolverSparseLDL s(0.01);
-    const std::ptrdiff_t offsets[] = {MEMBER_OFFSET(s, status),    MEMBER_OFFSET(s, name),
-                                      MEMBER_OFFSET(s, solveInfo), MEMBER_OFFSET(s, factorObj),
-                                      MEMBER_OFFSET(s, pr),        MEMBER_OFFSET(s, ir),
-                                      MEMBER_OFFSET(s, jc),        MEMBER_OFFSET(s, nnz),
-                                      MEMBER_OFFSET(s, m),         MEMBER_OFFSET(s, n)};
-    EXPECT_EQ(offsets[0], 8);  // right after the vtable pointer
-    for (std::size_t i = 1; i < std::size(offsets); ++i) EXPECT_LT(offsets[i - 1], offsets[i]) << i;
-    static_assert(sizeof(s.status) == 4 && std::is_same_v<decltype(s.name), std::string>);
-}
-
-TEST(BinaryLayout, IEqnSolverLDLVirtualOperationOrder) {
+TEST(BinaryLayout, VirtualOperationOrder) {
+    // The const data() accessor comes first, the mutable one right after it.
+    using DC = const double* (DenseMatrix::*)() const;
+    using SC = const double* (SparseMatrix::*)() const;
+    const auto dense = vtableSlot(static_cast<DC>(&DenseMatrix::data));
+    ASSERT_GE(dense, 0);
+    EXPECT_EQ(vtableSlot(static_cast<double* (DenseMatrix::*)()>(&DenseMatrix::data)), dense + 1);
+    EXPECT_EQ(vtableSlot(static_cast<double* (SparseMatrix::*)()>(&SparseMatrix::data)),
+              vtableSlot(static_cast<SC>(&SparseMatrix::data)) + 1);
     using S = IEqnSolverLDL;
     using Factor = void (S::*)();
 #define V(f) vtableSlot(&S::f)
-    // Positions 2..14; the destructor holds slots 0 and 1.
     // clang-format off
-    const std::ptrdiff_t slots[] = {
-        V(init), V(symfactor), V(numfactor), vtableSlot(static_cast<Factor>(&S::factor)), V(solve),
-        V(setApr), V(setAir), V(setAjc), V(setNnz), V(rank), V(numNegEigenValues), V(getFlops),
-        V(getNnzL),
-    };
+    expectSlots({V(init), V(symfactor), V(numfactor), vtableSlot(static_cast<Factor>(&S::factor)),
+                 V(solve), V(setApr), V(setAir), V(setAjc), V(setNnz), V(rank),
+                 V(numNegEigenValues), V(getFlops), V(getNnzL)}, 2);
     // clang-format on
 #undef V
-    for (std::size_t i = 0; i < std::size(slots); ++i)
-        EXPECT_EQ(slots[i], static_cast<std::ptrdiff_t>(i + 2)) << "position " << i + 2;
     // The concrete solver keeps the same slots.
     EXPECT_EQ(vtableSlot(&EqnSolverSparseLDL::getNnzL), 14);
     EXPECT_EQ(vtableSlot(static_cast<void (EqnSolverSparseLDL::*)()>(&EqnSolverSparseLDL::factor)),
               5);
-}
-
-TEST(BinaryLayout, RngStateIsTheFixedRecord) {
-    static_assert(sizeof(RngState) == 2500);
-    RngState r{};
-    EXPECT_EQ(MEMBER_OFFSET(r, position), 2496);
-    EXPECT_EQ(MEMBER_OFFSET(r, state), 0);
-}
-
-TEST(BinaryLayout, ConstraintCountsAreEightCountsInOrder) {
-    static_assert(sizeof(ConstraintCounts) == 8 * 8);
-    ConstraintCounts c;
-    const std::ptrdiff_t offsets[] = {MEMBER_OFFSET(c, nTotal), MEMBER_OFFSET(c, nIneq),
-                                      MEMBER_OFFSET(c, nEq),    MEMBER_OFFSET(c, nFixed),
-                                      MEMBER_OFFSET(c, nLB),    MEMBER_OFFSET(c, nUB),
-                                      MEMBER_OFFSET(c, nExtra), MEMBER_OFFSET(c, nVar)};
-    for (std::size_t i = 0; i < std::size(offsets); ++i)
-        EXPECT_EQ(offsets[i], static_cast<std::ptrdiff_t>(8 * i));
-}
-
-TEST(BinaryLayout, OPTMatrixAndLinearConstraintMembersInDeclaredOrder) {
-    OPTMatrix<double> m(2, 1, false);
-    const std::ptrdiff_t om[] = {MEMBER_OFFSET(m, _rows),     MEMBER_OFFSET(m, _cols),
-                                 MEMBER_OFFSET(m, _id),       MEMBER_OFFSET(m, _array),
-                                 MEMBER_OFFSET(m, _data),     MEMBER_OFFSET(m, _useCount),
-                                 MEMBER_OFFSET(m, _sparse),   MEMBER_OFFSET(m, _pooled),
-                                 MEMBER_OFFSET(m, _borrowed), MEMBER_OFFSET(m, _borrowMode)};
-    EXPECT_EQ(om[0], 0);  // no vtable pointer: the wrapper has no virtual operations
-    for (std::size_t i = 1; i < std::size(om); ++i) EXPECT_LT(om[i - 1], om[i]) << i;
-    static_assert(sizeof(m._borrowMode) == 4 && sizeof(m._id) == 8);
-
-    ConstraintCounts counts;
-    LinearConstraint lc(&counts, false, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr);
-    const std::ptrdiff_t lm[] = {
-        MEMBER_OFFSET(lc, _counts),  MEMBER_OFFSET(lc, _isSparse), MEMBER_OFFSET(lc, _A),
-        MEMBER_OFFSET(lc, _b),       MEMBER_OFFSET(lc, _Aeq),      MEMBER_OFFSET(lc, _beq),
-        MEMBER_OFFSET(lc, _indexLB), MEMBER_OFFSET(lc, _indexUB),  MEMBER_OFFSET(lc, _indexFixed),
-        MEMBER_OFFSET(lc, _lb),      MEMBER_OFFSET(lc, _ub)};
-    // The base holds the vtable pointer and its one string member.
-    EXPECT_EQ(lm[0], static_cast<std::ptrdiff_t>(sizeof(void*) + sizeof(std::string)));
-    for (std::size_t i = 1; i < std::size(lm); ++i) EXPECT_LT(lm[i - 1], lm[i]) << i;
-}
-
-TEST(BinaryLayout, IoptLinearConstraintVirtualOperationOrder) {
     using I = IoptLinearConstraint;
-#define S(f) vtableSlot(&I::f)
-    // Positions 2..46 in declaration order; the destructor holds slots 0 and 1.
+#define V(f) vtableSlot(&I::f)
     // clang-format off
-    const std::ptrdiff_t slots[] = {
-        S(isSparse), S(print), S(maxConstrViolation), S(Ax), S(Aconstr), S(deepCopyRowTranspose),
-        S(bAt), S(Aeqx), S(Aeqconstr), S(deepCopyRowTransposeAeq), S(deepCopyAeq), S(deepCopybeq),
-        S(beqAt), S(deepCopyAfixed), S(deepCopybfixed), S(Afixedx), S(bfixedAt), S(Afixedconstr),
-        S(deepCopyRowTransposeAfixed), S(AfixedRow), S(Albx), S(Albconstr),
-        S(deepCopyRowTransposeAlb), S(deepCopyVarRowTransposeAlb), S(AlbRow), S(lbAt), S(Aubx),
-        S(Aubconstr), S(deepCopyRowTransposeAub), S(deepCopyVarRowTransposeAub), S(AubRow), S(ubAt),
-        S(absmaxA), S(absmaxAeq), S(absmaxb), S(absmaxbeq), S(getA), S(getb), S(getAeq), S(getbeq),
-        S(getlb), S(getub), S(getindexLB), S(getindexUB), S(getindexFixed),
+    const std::vector<std::ptrdiff_t> slots = {
+        V(isSparse), V(print), V(maxConstrViolation), V(Ax), V(Aconstr), V(deepCopyRowTranspose),
+        V(bAt), V(Aeqx), V(Aeqconstr), V(deepCopyRowTransposeAeq), V(deepCopyAeq), V(deepCopybeq),
+        V(beqAt), V(deepCopyAfixed), V(deepCopybfixed), V(Afixedx), V(bfixedAt), V(Afixedconstr),
+        V(deepCopyRowTransposeAfixed), V(AfixedRow), V(Albx), V(Albconstr),
+        V(deepCopyRowTransposeAlb), V(deepCopyVarRowTransposeAlb), V(AlbRow), V(lbAt), V(Aubx),
+        V(Aubconstr), V(deepCopyRowTransposeAub), V(deepCopyVarRowTransposeAub), V(AubRow), V(ubAt),
+        V(absmaxA), V(absmaxAeq), V(absmaxb), V(absmaxbeq), V(getA), V(getb), V(getAeq), V(getbeq),
+        V(getlb), V(getub), V(getindexLB), V(getindexUB), V(getindexFixed),
     };
     // clang-format on
-#undef S
-    static_assert(std::size(slots) == 45);
-    for (std::size_t k = 0; k < std::size(slots); ++k)
-        EXPECT_EQ(slots[k], static_cast<std::ptrdiff_t>(k + 2)) << "position " << k + 2;
+#undef V
+    EXPECT_EQ(slots.size(), 45u);
+    expectSlots(slots, 2);
     EXPECT_EQ(vtableSlot(&LinearConstraint::getindexFixed), 46);
 }

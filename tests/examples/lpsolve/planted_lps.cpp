@@ -1,12 +1,19 @@
-#include "tests/examples/lpsolve/planted_lps.hpp"
+#include <gtest/gtest.h>
 
 #include <CoinFinite.hpp>
 #include <CoinMpsIO.hpp>
 #include <CoinPackedMatrix.hpp>
 
 #include <cmath>
+#include <cstdio>
+#include <fstream>
+#include <random>
+#include <sstream>
 #include <stdexcept>
 #include <vector>
+
+#include "examples/lpsolve/solver.hpp"
+#include "tests/examples/lpsolve/planted.hpp"
 
 namespace lpsolve_test {
 namespace {
@@ -254,25 +261,68 @@ PlantedLp plantedLp(std::uint32_t seed, const PlantedOptions& o) {
 void writeMps(const lpsolve::LpModel& lp, const std::string& path) {
     std::vector<int> rows, cols;
     for (std::size_t j = 0; j < lp.numCols(); ++j) {
-        for (std::size_t k = lp.A.colStart[j]; k < lp.A.colStart[j + 1]; ++k) {
+        for (std::size_t k = lp.A.colStart[j]; k < lp.A.colStart[j + 1]; ++k)
             rows.push_back(static_cast<int>(lp.A.rowIndex[k])), cols.push_back(static_cast<int>(j));
-        }
     }
     CoinPackedMatrix A(true, rows.data(), cols.data(), lp.A.value.data(),
                        static_cast<int>(rows.size()));
     A.setDimensions(static_cast<int>(lp.numRows()), static_cast<int>(lp.numCols()));
     const auto coin = [](std::vector<double> v) {
-        for (auto& e : v) e = e == kInf ? COIN_DBL_MAX : e == -kInf ? -COIN_DBL_MAX : e;
+        for (auto& e : v) e = std::isinf(e) ? std::copysign(COIN_DBL_MAX, e) : e;
         return v;
     };
-    const auto cl = coin(lp.colLower), cu = coin(lp.colUpper), rl = coin(lp.rowLower),
-               ru = coin(lp.rowUpper);
     CoinMpsIO writer;
     writer.messageHandler()->setLogLevel(0);
-    writer.setMpsData(A, COIN_DBL_MAX, cl.data(), cu.data(), lp.objective.data(), nullptr,
-                      rl.data(), ru.data(), static_cast<char**>(nullptr),
+    writer.setMpsData(A, COIN_DBL_MAX, coin(lp.colLower).data(), coin(lp.colUpper).data(),
+                      lp.objective.data(), nullptr, coin(lp.rowLower).data(),
+                      coin(lp.rowUpper).data(), static_cast<char**>(nullptr),
                       static_cast<char**>(nullptr));
     if (writer.writeMps(path.c_str(), 0, 1) != 0) throw std::runtime_error("cannot write " + path);
+    if (lp.Q.nnz() == 0) return;
+    std::stringstream text;  // columns are named C0000000, C0000001, ...
+    text << std::ifstream(path).rdbuf();
+    std::string body = text.str();
+    body.resize(body.rfind("ENDATA"));
+    body += "QUADOBJ\n";
+    char line[96];
+    for (std::size_t j = 0; j < lp.Q.cols; ++j) {
+        for (std::size_t k = lp.Q.colStart[j]; k < lp.Q.colStart[j + 1]; ++k) {
+            if (lp.Q.rowIndex[k] < j) continue;
+            std::snprintf(line, sizeof line, "    C%07zu  C%07zu  %.17g\n", lp.Q.rowIndex[k], j,
+                          lp.Q.value[k]);
+            body += line;
+        }
+    }
+    writeFile(path, body + "ENDATA\n");
+}
+
+Verdict solveVerdict(const std::string& file, lpsolve::LinearAlgebra la, bool presolve) {
+    lpsolve::Options options;
+    options.file = file, options.quiet = true, options.linearAlgebra = la,
+    options.presolve = presolve;
+    try {
+        const lpsolve::SolveOutcome out = lpsolve::solveFile(options);
+        return {out.status, out.objective, out.linearAlgebra + ": " + out.message, out.iterations,
+                out.maxViolation};
+    } catch (const lpsolve::LpError& e) {
+        using lpsolve::ExitCode, lpsolve::IpmStatus;
+        return {e.code() == ExitCode::Infeasible  ? IpmStatus::Infeasible
+                : e.code() == ExitCode::Unbounded ? IpmStatus::Unbounded
+                                                  : IpmStatus::NumericalFailure,
+                0.0, e.what()};
+    }
+}
+
+void expectVerdict(const std::string& file, lpsolve::LinearAlgebra la, lpsolve::IpmStatus want,
+                   double objective, const std::string& what, bool presolve, double violation) {
+    const Verdict got = solveVerdict(file, la, presolve);
+    const char* names[] = {"optimal", "infeasible", "unbounded", "iteration limit", "failure"};
+    ASSERT_STREQ(names[int(got.status)], names[int(want)]) << what << " " << got.output;
+    if (got.status != lpsolve::IpmStatus::Optimal) return;
+    const double scale = std::max(1.0, std::fabs(objective));
+    EXPECT_NEAR(got.objective, objective, 1e-6 * scale) << what << " " << got.output;
+    EXPECT_LE(got.iterations, 100u) << what << " " << got.output;
+    EXPECT_LT(got.maxViolation, violation * scale) << what << " " << got.output;
 }
 
 }  // namespace lpsolve_test

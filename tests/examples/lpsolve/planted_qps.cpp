@@ -1,15 +1,10 @@
-#include "tests/examples/lpsolve/planted_qps.hpp"
-
 #include <cmath>
-#include <cstdio>
-#include <fstream>
 #include <random>
 #include <sstream>
 #include <stdexcept>
 
 #include "examples/lpsolve/hessian.hpp"
-#include "tests/examples/lpsolve/planted_lps.hpp"
-#include "tests/examples/lpsolve/program_run.hpp"
+#include "tests/examples/lpsolve/planted.hpp"
 
 namespace lpsolve_test {
 namespace {
@@ -37,7 +32,7 @@ CscMatrix fromDense(const std::vector<double>& q, std::size_t n) {
     return Q;
 }
 
-std::vector<double> hessian(Rng& r, std::size_t n, const QpOptions& o) {
+std::vector<double> hessian(Rng& r, std::size_t n, const PlantedOptions& o) {
     std::vector<double> q(n * n, 0.0);
     const auto addOuter = [&](const std::vector<double>& v) {
         for (std::size_t j = 0; j < n; ++j)
@@ -75,10 +70,11 @@ Side plant(Rng& r, unsigned kind, double v) {
 
 }  // namespace
 
-PlantedQp plantedQp(std::uint32_t seed, const QpOptions& o) {
+PlantedLp plantedQp(std::uint32_t seed, const PlantedOptions& o) {
     Rng r(seed);
-    const std::size_t n = 4 + r() % (o.maxCols - 3), m = 1 + r() % (n - 1);
-    PlantedQp out;
+    const std::size_t n = 4 + r() % 21, m = 1 + r() % (n - 1);
+    PlantedLp out;
+    out.kind = o.kind;
     lpsolve::LpModel& lp = out.lp;
     std::vector<double> x(n), y(m), z(n, 0.0), ax(m, 0.0);
     for (double& v : x) v = uniform(r, -3, 3);
@@ -111,10 +107,10 @@ PlantedQp plantedQp(std::uint32_t seed, const QpOptions& o) {
             lp.objective[j] += lp.A.value[k] * y[lp.A.rowIndex[k]];
         out.objective += lp.objective[j] * x[j] + 0.5 * qx[j] * x[j];
     }
-    if (o.kind == QpKind::Optimal) return out;
+    if (o.kind == Planted::Optimal) return out;
     std::vector<double> full(q);
     std::size_t N = n;
-    if (o.kind == QpKind::Unbounded) {  // columns p = n, q = n + 1 along the ray e_p + e_q
+    if (o.kind == Planted::Unbounded) {  // columns p = n, q = n + 1 along the ray e_p + e_q
         N = n + 2;
         full.assign(N * N, 0.0);
         for (std::size_t j = 0; j < n; ++j)
@@ -150,27 +146,7 @@ PlantedQp plantedQp(std::uint32_t seed, const QpOptions& o) {
     return out;
 }
 
-void writeQpMps(const lpsolve::LpModel& lp, const std::string& path) {
-    writeMps(lp, path);  // columns named C0000000, C0000001, ...
-    std::ifstream in(path);
-    std::stringstream text;
-    text << in.rdbuf();
-    std::string body = text.str();
-    body.resize(body.rfind("ENDATA"));
-    body += "QUADOBJ\n";
-    char line[96];
-    for (std::size_t j = 0; j < lp.Q.cols; ++j) {
-        for (std::size_t k = lp.Q.colStart[j]; k < lp.Q.colStart[j + 1]; ++k) {
-            if (lp.Q.rowIndex[k] < j) continue;
-            std::snprintf(line, sizeof line, "    C%07zu  C%07zu  %.17g\n", lp.Q.rowIndex[k], j,
-                          lp.Q.value[k]);
-            body += line;
-        }
-    }
-    writeFile(path, body + "ENDATA\n");
-}
-
-CvxoptRun cvxoptObjectives(const std::vector<const lpsolve::LpModel*>& models) {
+std::vector<double> cvxoptObjectives(const std::vector<const lpsolve::LpModel*>& models) {
     std::ostringstream s;
     s.precision(17);
     const auto triplets = [&s](const CscMatrix& M) {
@@ -194,12 +170,10 @@ CvxoptRun cvxoptObjectives(const std::vector<const lpsolve::LpModel*>& models) {
     writeFile(input, s.str());
     const ProgramRun run = runProgram("/usr/bin/python3", {LPSOLVE_CVXOPT_SCRIPT, input}, 3600);
     if (run.exitCode != 0) throw std::runtime_error("cvxopt script failed: " + run.err);
-    CvxoptRun out;
+    std::vector<double> out;
     std::istringstream lines(run.out);
-    for (std::string value, time; lines >> value >> time;) {
-        out.objective.push_back(value == "nan" ? NAN : std::stod(value));
-        out.seconds.push_back(value == "nan" ? NAN : std::stod(time));
-    }
+    for (std::string value, time; lines >> value >> time;)
+        out.push_back(value == "nan" ? NAN : std::stod(value));
     std::remove(input.c_str());
     return out;
 }

@@ -151,8 +151,9 @@ std::string fuzzMps(const std::vector<std::pair<std::string, std::string>>& samp
     for (const auto& line : lines) bytes += line + "\n";
     const std::size_t damage = pick(rng, 10), compression = pick(rng, 12);
     if (damage == 0) bytes.resize(pick(rng, bytes.size() + 1)), recipe += " truncated";
+    if (damage == 1) recipe += " garbage bytes";
     for (std::size_t k = damage == 1 ? 1 + pick(rng, 8) : 0; k > 0 && !bytes.empty(); --k)
-        bytes[pick(rng, bytes.size())] = static_cast<char>(pick(rng, 256)), recipe += " garbage";
+        bytes[pick(rng, bytes.size())] = static_cast<char>(pick(rng, 256));
     if (compression == 0 || compression == 2) bytes = gzip(bytes), recipe += " gzip";
     if (compression == 2) bytes.resize(pick(rng, bytes.size())), recipe += " truncated";
     if (compression == 1) {

@@ -12,12 +12,14 @@
 #include <stdexcept>
 #include <vector>
 
+#include "examples/lpsolve/hessian.hpp"
 #include "examples/lpsolve/solver.hpp"
 #include "tests/examples/lpsolve/planted.hpp"
 
 namespace lpsolve_test {
 namespace {
 
+using lpsolve::CscMatrix;
 using lpsolve::kInf;
 using Rng = std::mt19937;
 
@@ -41,98 +43,86 @@ std::vector<double> randomMatrix(Rng& rng, std::size_t m, std::size_t n, double 
     return a;
 }
 
-lpsolve::LpModel fromDense(std::size_t m, std::size_t n, const std::vector<double>& a) {
-    lpsolve::LpModel lp;
-    lp.A.rows = m, lp.A.cols = n, lp.A.colStart = {0};
+CscMatrix csc(std::size_t m, std::size_t n, const std::vector<double>& a) {
+    CscMatrix A{m, n, {0}, {}, {}};
     for (std::size_t j = 0; j < n; ++j) {
         for (std::size_t i = 0; i < m; ++i) {
-            if (a[i + j * m] != 0.0) lp.A.rowIndex.push_back(i), lp.A.value.push_back(a[i + j * m]);
+            if (a[i + j * m] != 0.0) A.rowIndex.push_back(i), A.value.push_back(a[i + j * m]);
         }
-        lp.A.colStart.push_back(lp.A.rowIndex.size());
+        A.colStart.push_back(A.rowIndex.size());
     }
+    return A;
+}
+
+// The model with matrix `a`, zero costs and no bounds.
+lpsolve::LpModel model(std::size_t m, std::size_t n, const std::vector<double>& a) {
+    lpsolve::LpModel lp;
+    lp.A = csc(m, n, a);
     lp.objective.assign(n, 0.0);
     lp.colLower.assign(n, -kInf), lp.colUpper.assign(n, kInf);
     lp.rowLower.assign(m, -kInf), lp.rowUpper.assign(m, kInf);
     return lp;
 }
 
+// A x, or A'x when `transposed`.
 std::vector<double> product(std::size_t m, const std::vector<double>& a,
-                            const std::vector<double>& x) {
-    std::vector<double> r(m, 0.0);
-    for (std::size_t k = 0; k < a.size(); ++k) r[k % m] += a[k] * x[k / m];
+                            const std::vector<double>& x, bool transposed = false) {
+    std::vector<double> r(transposed ? a.size() / m : m, 0.0);
+    for (std::size_t k = 0; k < a.size(); ++k) {
+        if (transposed)
+            r[k / m] += a[k] * x[k % m];
+        else
+            r[k % m] += a[k] * x[k / m];
+    }
     return r;
 }
 
-std::vector<double> trProduct(std::size_t m, const std::vector<double>& a,
-                              const std::vector<double>& y) {
-    std::vector<double> g(a.size() / m, 0.0);
-    for (std::size_t k = 0; k < a.size(); ++k) g[k / m] += a[k] * y[k % m];
-    return g;
+// Bounds around v for a constraint of kind 0 (equality), 1 (lower), 2 (upper) or 3 (both),
+// active half the time, and a multiplier that fits: > 0 active at the lower bound, < 0 at
+// the upper one, any sign for an equality, 0 when inactive.
+struct Side {
+    double lo, up, mult;
+};
+Side plant(Rng& r, unsigned kind, double v) {
+    if (kind == 0) return {v, v, uniform(r, -2, 2)};
+    const bool active = r() % 2 != 0, lowerSide = kind == 1 || (kind == 3 && r() % 2 != 0);
+    const double gap = active ? 0.0 : uniform(r, 0.5, 3), far = uniform(r, 1, 3);
+    const double w = uniform(r, 0.1, 2);
+    Side s{-kInf, kInf, active ? (lowerSide ? w : -w) : 0.0};
+    if (kind != 2) s.lo = v - (lowerSide ? gap : far);
+    if (kind != 1) s.up = v + (lowerSide ? far : gap);
+    return s;
 }
 
-PlantedLp optimal(Rng& rng, std::size_t m, std::size_t n, bool degenerate) {
-    std::vector<double> a = randomMatrix(rng, m, n, 0.3);
-    std::vector<double> x(n), y(m, 0.0), z(n, 0.0);
-    std::vector<int> colKind(n);  // 0 at lower, 1 at upper, 2 between, 3 free
-    for (std::size_t j = 0; j < n; ++j)
-        x[j] = uniform(rng, -3.0, 3.0), colKind[j] = static_cast<int>(rng() % 4);
-    const std::vector<double> r = product(m, a, x);
-    PlantedLp p;
-    p.lp = fromDense(m, n, a);
+// x*, and multipliers y* and z* that fit the bounds planted around x* and A x* (zero on
+// about 30 % of the active constraints when `degenerate`, which also adds a dependent
+// equality row: the sum of rows 0 and 1); the costs c = A'y* + z* make x* optimal.
+PlantedLp optimal(Rng& rng, std::size_t m, std::size_t n, bool degenerate, std::vector<double>& x) {
+    std::vector<double> a = randomMatrix(rng, m, n, 0.3), y(m), z(n);
+    x.resize(n);
+    for (double& v : x) v = uniform(rng, -3.0, 3.0);
+    const std::vector<double> ax = product(m, a, x);
+    PlantedLp p{model(m, n, a), Planted::Optimal};
     auto& lp = p.lp;
-    for (std::size_t i = 0; i < m; ++i) {  // 0 active below, 1 active above, 2 equality, 3 slack
-        const int kind = static_cast<int>(rng() % 4);
-        const double yi = degenerate && chance(rng, 0.3) ? 0.0 : uniform(rng, 0.1, 2.0);
-        if (kind == 0)
-            lp.rowLower[i] = r[i], lp.rowUpper[i] = chance(rng, 0.5) ? kInf : r[i] + 1.0, y[i] = yi;
-        if (kind == 1)
-            lp.rowUpper[i] = r[i], lp.rowLower[i] = chance(rng, 0.5) ? -kInf : r[i] - 1.0,
-            y[i] = -yi;
-        if (kind == 2) lp.rowLower[i] = lp.rowUpper[i] = r[i], y[i] = uniform(rng, -2.0, 2.0);
-        if (kind == 3)
-            lp.rowLower[i] = r[i] - uniform(rng, 0.1, 2.0),
-            lp.rowUpper[i] = chance(rng, 0.5) ? kInf : r[i] + 1.0;
+    const auto fewer = [&](double mult) { return degenerate && chance(rng, 0.3) ? 0.0 : mult; };
+    for (std::size_t i = 0; i < m; ++i) {
+        const Side s = plant(rng, rng() % 4, ax[i]);
+        lp.rowLower[i] = s.lo, lp.rowUpper[i] = s.up, y[i] = fewer(s.mult);
     }
-    for (std::size_t j = 0; j < n; ++j) {
-        const double zj = degenerate && chance(rng, 0.3) ? 0.0 : uniform(rng, 0.1, 2.0);
-        switch (colKind[j]) {
-            case 0:
-                lp.colLower[j] = x[j], lp.colUpper[j] = chance(rng, 0.5) ? kInf : x[j] + 2.0,
-                z[j] = zj;
-                break;
-            case 1:
-                lp.colUpper[j] = x[j], lp.colLower[j] = chance(rng, 0.5) ? -kInf : x[j] - 2.0,
-                z[j] = -zj;
-                break;
-            case 2:
-                lp.colLower[j] = x[j] - uniform(rng, 0.1, 2.0),
-                lp.colUpper[j] = x[j] + uniform(rng, 0.1, 2.0);
-                break;
-            default:
-                break;
-        }
+    for (std::size_t j = 0; j < n; ++j) {  // kind 4: a free column
+        const unsigned kind = rng() % 5;
+        const Side s = kind == 4 ? Side{-kInf, kInf, 0.0} : plant(rng, kind, x[j]);
+        lp.colLower[j] = s.lo, lp.colUpper[j] = s.up, z[j] = fewer(s.mult);
     }
-    const std::vector<double> aty = trProduct(m, a, y);
-    for (std::size_t j = 0; j < n; ++j) lp.objective[j] = aty[j] + z[j];
-    if (degenerate && m >= 2) {  // a dependent equality row: the sum of rows 0 and 1 at x*
-        std::size_t count = 0;
-        for (std::size_t j = 0; j < n; ++j) count += a[j * m] + a[1 + j * m] != 0.0;
-        if (count > 0) {
-            std::vector<double> wide((m + 1) * n, 0.0);
-            for (std::size_t j = 0; j < n; ++j) {
-                for (std::size_t i = 0; i < m; ++i) wide[i + j * (m + 1)] = a[i + j * m];
-                wide[m + j * (m + 1)] = a[j * m] + a[1 + j * m];
-            }
-            lpsolve::LpModel grown = fromDense(m + 1, n, wide);
-            grown.objective = lp.objective, grown.colLower = lp.colLower,
-            grown.colUpper = lp.colUpper;
-            grown.rowLower = lp.rowLower, grown.rowUpper = lp.rowUpper;
-            grown.rowLower.push_back(r[0] + r[1]), grown.rowUpper.push_back(r[0] + r[1]);
-            lp = grown;
-        }
+    const std::vector<double> aty = product(m, a, y, true);
+    for (std::size_t j = 0; j < n; ++j)
+        lp.objective[j] = aty[j] + z[j], p.objective += lp.objective[j] * x[j];
+    if (degenerate && m >= 2) {
+        for (std::size_t j = n; j-- > 0;)
+            a.insert(a.begin() + (j + 1) * m, a[j * m] + a[1 + j * m]);
+        lp.A = csc(m + 1, n, a);
+        lp.rowLower.push_back(ax[0] + ax[1]), lp.rowUpper.push_back(ax[0] + ax[1]);
     }
-    p.kind = Planted::Optimal;
-    for (std::size_t j = 0; j < n; ++j) p.objective += lp.objective[j] * x[j];
     return p;
 }
 
@@ -141,10 +131,9 @@ PlantedLp infeasible(Rng& rng, std::size_t m, std::size_t n) {
     std::vector<double> y(m);
     for (auto& v : y) v = chance(rng, 0.2) ? 0.0 : uniform(rng, -2.0, 2.0);
     y[0] = y[0] == 0.0 ? 1.0 : y[0];
-    PlantedLp p;
-    p.lp = fromDense(m, n, a);
+    PlantedLp p{model(m, n, a), Planted::Infeasible};
     auto& lp = p.lp;
-    const std::vector<double> g = trProduct(m, a, y);
+    const std::vector<double> g = product(m, a, y, true);
     double sup = 0.0;
     for (std::size_t j = 0; j < n; ++j) {  // the bound g pushes against is finite
         const double lo = uniform(rng, -3.0, 0.0), up = uniform(rng, 0.0, 3.0);
@@ -174,7 +163,6 @@ PlantedLp infeasible(Rng& rng, std::size_t m, std::size_t n) {
         lp.rowUpper[0] += need / y[0];
         if (std::isfinite(lp.rowLower[0])) lp.rowLower[0] = lp.rowUpper[0] - 2.0;
     }
-    p.kind = Planted::Infeasible;
     return p;
 }
 
@@ -192,8 +180,7 @@ PlantedLp unbounded(Rng& rng, std::size_t m, std::size_t n) {
         const std::size_t k = support[rng() % support.size()];
         a[i + k * m] -= s / d[k];
     }
-    PlantedLp p;
-    p.lp = fromDense(m, n, a);
+    PlantedLp p{model(m, n, a), Planted::Unbounded};
     auto& lp = p.lp;
     for (std::size_t j = 0; j < n; ++j) {
         x[j] = uniform(rng, -3.0, 3.0);
@@ -216,7 +203,6 @@ PlantedLp unbounded(Rng& rng, std::size_t m, std::size_t n) {
     for (std::size_t j = 0; j < n; ++j) cd += lp.objective[j] * d[j], dd += d[j] * d[j];
     const double shift = (cd + uniform(rng, 0.5, 2.0)) / dd;  // c'd becomes negative
     for (std::size_t j = 0; j < n; ++j) lp.objective[j] -= shift * d[j];
-    p.kind = Planted::Unbounded;
     return p;
 }
 
@@ -236,12 +222,47 @@ void rescale(Rng& rng, lpsolve::LpModel& lp, double decades) {
     for (std::size_t i = 0; i < lp.numRows(); ++i) lp.rowLower[i] *= r[i], lp.rowUpper[i] *= r[i];
 }
 
+// Dense column-major n x n to a full symmetric CscMatrix (exact zeros dropped).
+CscMatrix symmetric(const std::vector<double>& q, std::size_t n) {
+    std::vector<std::size_t> rows, cols;
+    std::vector<double> values;
+    for (std::size_t j = 0; j < n; ++j) {
+        for (std::size_t i = j; i < n; ++i) {
+            if (q[i + j * n] != 0.0)
+                rows.push_back(i), cols.push_back(j), values.push_back(q[i + j * n]);
+        }
+    }
+    CscMatrix Q;
+    lpsolve::symmetricFromTriplets(n, rows, cols, values, Q);
+    return Q;
+}
+
+std::vector<double> hessian(Rng& r, std::size_t n, const PlantedOptions& o) {
+    std::vector<double> q(n * n, 0.0);
+    const auto addOuter = [&](const std::vector<double>& v) {
+        for (std::size_t j = 0; j < n; ++j)
+            for (std::size_t i = 0; i < n; ++i) q[i + j * n] += v[i] * v[j];
+    };
+    const auto rank = std::max<std::size_t>(1, static_cast<std::size_t>(o.rankFraction * n));
+    for (std::size_t t = 0; t < rank; ++t) {
+        std::vector<double> v(n, 0.0);
+        if (o.sparseQ) {
+            v[r() % n] = uniform(r, -2, 2), v[r() % n] += uniform(r, -2, 2);
+        } else {
+            for (double& e : v) e = uniform(r, -1, 1);
+        }
+        addOuter(v);
+    }
+    return q;
+}
+
 }  // namespace
 
 PlantedLp plantedLp(std::uint32_t seed, const PlantedOptions& o) {
     Rng rng(seed);
+    std::vector<double> x;
     const std::size_t m = 3 + rng() % 30, n = m + 2 + rng() % 40;
-    PlantedLp p = o.kind == Planted::Optimal      ? optimal(rng, m, n, o.degenerate)
+    PlantedLp p = o.kind == Planted::Optimal      ? optimal(rng, m, n, o.degenerate, x)
                   : o.kind == Planted::Infeasible ? infeasible(rng, m, n)
                                                   : unbounded(rng, m, n);
     if (o.magnitude > 0.0) {  // x* by 10^u and c by 10^v: the optimum grows by 10^(u+v)
@@ -256,6 +277,58 @@ PlantedLp plantedLp(std::uint32_t seed, const PlantedOptions& o) {
     }
     if (o.rescale > 0.0) rescale(rng, p.lp, o.rescale);
     return p;
+}
+
+PlantedLp plantedQp(std::uint32_t seed, const PlantedOptions& o) {
+    Rng r(seed);
+    const std::size_t m = 1 + r() % 12, n = m + 3 + r() % 12;
+    std::vector<double> x;
+    PlantedLp out = optimal(r, m, n, false, x);
+    out.kind = o.kind;
+    lpsolve::LpModel& lp = out.lp;
+    const std::vector<double> q = hessian(r, n, o);
+    lp.Q = symmetric(q, n);
+    std::vector<double> qx(n);
+    lpsolve::hessianProduct(lp.Q, x, qx);
+    for (std::size_t j = 0; j < n; ++j)  // c = A'y + z - Q x; the optimum loses 1/2 x'Qx
+        lp.objective[j] -= qx[j], out.objective -= 0.5 * qx[j] * x[j];
+    if (o.kind == Planted::Optimal) return out;
+    std::vector<double> full(q);
+    std::size_t N = n;
+    if (o.kind == Planted::Unbounded) {  // columns p = n, q = n + 1 along the ray e_p + e_q
+        N = n + 2;
+        full.assign(N * N, 0.0);
+        for (std::size_t j = 0; j < n; ++j)
+            for (std::size_t i = 0; i < n; ++i) full[i + j * N] = q[i + j * n];
+        full[n + n * N] = full[n + 1 + (n + 1) * N] = 1.0;
+        full[n + 1 + n * N] = full[n + (n + 1) * N] = -1.0;
+        for (int sign : {1, -1}) {
+            for (std::size_t i = 0; i < m; ++i)
+                lp.A.rowIndex.push_back(i),
+                    lp.A.value.push_back(sign * (1.0 + static_cast<double>(i)));
+            lp.A.colStart.push_back(lp.A.rowIndex.size());
+            lp.colLower.push_back(0.0), lp.colUpper.push_back(kInf);
+        }
+        lp.A.cols = N;
+        lp.objective.push_back(-1.0), lp.objective.push_back(uniform(r, -1, 0.9));
+    } else {
+        std::size_t i = r() % (n - 1);  // two columns that are not fixed (else Q drops out)
+        const auto fixed = [&lp](std::size_t j) { return lp.colLower[j] == lp.colUpper[j]; };
+        for (std::size_t k = 0; k < n && (fixed(i) || fixed(i + 1)); ++k) i = (i + 1) % (n - 1);
+        if (r() % 2) {
+            full[i + i * n] = -1.0;
+        } else {
+            full[i + i * n] = full[i + 1 + (i + 1) * n] = 1.0;
+            full[i + 1 + i * n] = full[i + (i + 1) * n] = 2.0;
+            for (std::size_t j = 0; j < n; ++j) {  // keep the block apart from the rest
+                if (j != i && j != i + 1) {
+                    for (std::size_t k : {i, i + 1}) full[k + j * n] = full[j + k * n] = 0.0;
+                }
+            }
+        }
+    }
+    lp.Q = symmetric(full, N);
+    return out;
 }
 
 void writeMps(const lpsolve::LpModel& lp, const std::string& path) {
@@ -294,6 +367,38 @@ void writeMps(const lpsolve::LpModel& lp, const std::string& path) {
         }
     }
     writeFile(path, body + "ENDATA\n");
+}
+
+std::vector<double> cvxoptObjectives(const std::vector<const lpsolve::LpModel*>& models) {
+    std::ostringstream s;
+    s.precision(17);
+    const auto triplets = [&s](const CscMatrix& M) {
+        s << M.nnz() << '\n';
+        for (std::size_t j = 0; j < M.cols; ++j)
+            for (std::size_t k = M.colStart[j]; k < M.colStart[j + 1]; ++k)
+                s << M.rowIndex[k] << ' ' << j << ' ' << M.value[k] << '\n';
+    };
+    const auto list = [&s](const std::vector<double>& v) {
+        for (const double e : v) s << e << ' ';
+        s << '\n';
+    };
+    s << models.size() << '\n';
+    for (const lpsolve::LpModel* lp : models) {
+        s << lp->numCols() << ' ' << lp->numRows() << ' ' << lp->objectiveConstant << '\n';
+        list(lp->objective), list(lp->colLower), list(lp->colUpper);
+        list(lp->rowLower), list(lp->rowUpper);
+        triplets(lp->A), triplets(lp->Q);
+    }
+    const std::string input = tempPath("cvxopt_input.txt");
+    writeFile(input, s.str());
+    const ProgramRun run = runProgram("/usr/bin/python3", {LPSOLVE_CVXOPT_SCRIPT, input}, 3600);
+    if (run.exitCode != 0) throw std::runtime_error("cvxopt script failed: " + run.err);
+    std::vector<double> out;
+    std::istringstream lines(run.out);
+    for (std::string value, time; lines >> value >> time;)
+        out.push_back(value == "nan" ? NAN : std::stod(value));
+    std::remove(input.c_str());
+    return out;
 }
 
 Verdict solveVerdict(const std::string& file, lpsolve::LinearAlgebra la, bool presolve) {

@@ -43,17 +43,6 @@ std::vector<double> randomMatrix(Rng& rng, std::size_t m, std::size_t n, double 
     return a;
 }
 
-CscMatrix csc(std::size_t m, std::size_t n, const std::vector<double>& a) {
-    CscMatrix A{m, n, {0}, {}, {}};
-    for (std::size_t j = 0; j < n; ++j) {
-        for (std::size_t i = 0; i < m; ++i) {
-            if (a[i + j * m] != 0.0) A.rowIndex.push_back(i), A.value.push_back(a[i + j * m]);
-        }
-        A.colStart.push_back(A.rowIndex.size());
-    }
-    return A;
-}
-
 // The model with matrix `a`, zero costs and no bounds.
 lpsolve::LpModel model(std::size_t m, std::size_t n, const std::vector<double>& a) {
     lpsolve::LpModel lp;
@@ -62,19 +51,6 @@ lpsolve::LpModel model(std::size_t m, std::size_t n, const std::vector<double>& 
     lp.colLower.assign(n, -kInf), lp.colUpper.assign(n, kInf);
     lp.rowLower.assign(m, -kInf), lp.rowUpper.assign(m, kInf);
     return lp;
-}
-
-// A x, or A'x when `transposed`.
-std::vector<double> product(std::size_t m, const std::vector<double>& a,
-                            const std::vector<double>& x, bool transposed = false) {
-    std::vector<double> r(transposed ? a.size() / m : m, 0.0);
-    for (std::size_t k = 0; k < a.size(); ++k) {
-        if (transposed)
-            r[k / m] += a[k] * x[k % m];
-        else
-            r[k % m] += a[k] * x[k / m];
-    }
-    return r;
 }
 
 // Bounds around v for a constraint of kind 0 (equality), 1 (lower), 2 (upper) or 3 (both),
@@ -257,6 +233,29 @@ std::vector<double> hessian(Rng& r, std::size_t n, const PlantedOptions& o) {
 }
 
 }  // namespace
+
+CscMatrix csc(std::size_t m, std::size_t n, const std::vector<double>& a) {
+    CscMatrix A{m, n, {0}, {}, {}};
+    for (std::size_t j = 0; j < n; ++j) {
+        for (std::size_t i = 0; i < m; ++i) {
+            if (a[i + j * m] != 0.0) A.rowIndex.push_back(i), A.value.push_back(a[i + j * m]);
+        }
+        A.colStart.push_back(A.rowIndex.size());
+    }
+    return A;
+}
+
+std::vector<double> product(std::size_t m, const std::vector<double>& a,
+                            const std::vector<double>& x, bool transposed) {
+    std::vector<double> r(transposed ? a.size() / m : m, 0.0);
+    for (std::size_t k = 0; k < a.size(); ++k) {
+        if (transposed)
+            r[k / m] += a[k] * x[k % m];
+        else
+            r[k % m] += a[k] * x[k / m];
+    }
+    return r;
+}
 
 PlantedLp plantedLp(std::uint32_t seed, const PlantedOptions& o) {
     Rng rng(seed);

@@ -80,11 +80,7 @@ TEST(LpFamilies, ShapesAndAgreementWithClp) {
 // the normal equations keep those as a border, so their factor stays sparse (m^2 / 2
 // entries otherwise), and the solve agrees with Clp.
 TEST(DenseColumns, StayOutOfTheNormalEquationsFactorAndAgreeWithClp) {
-    lpsolve::CscMatrix full{30, 500, {0}, {}, {}};
-    for (std::size_t k = 0; k < 30 * 500; ++k) {
-        full.rowIndex.push_back(k % 30), full.value.push_back(1.0);
-        if (k % 30 == 29) full.colStart.push_back(k + 1);
-    }
+    const lpsolve::CscMatrix full = csc(30, 500, std::vector<double>(30 * 500, 1.0));
     EXPECT_TRUE(lpsolve::denseColumns(full).empty());
     EXPECT_EQ(lpsolve::automaticChoice({&full}), LA::Sparse);
     EXPECT_EQ(lpsolve::makeKktSolver({&full}, LA::Augmented)->name(), "sparse");

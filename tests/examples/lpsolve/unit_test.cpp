@@ -15,6 +15,7 @@
 #include "examples/lpsolve/presolve.hpp"
 #include "examples/lpsolve/presolve_queries.hpp"
 #include "support/lapack.hpp"
+#include "tests/examples/lpsolve/planted.hpp"
 #include "tests/support/host_guard.hpp"
 #include "tests/support/scratch_leak_guard.hpp"
 
@@ -24,17 +25,7 @@ using lpsolve::CscMatrix;
 using lpsolve::kInf;
 using lpsolve::LinearAlgebra;
 
-// Compressed-column form of a dense column-major m x n array, and back.
-CscMatrix fromDense(std::size_t m, std::size_t n, const std::vector<double>& a) {
-    CscMatrix A{m, n, {0}, {}, {}};
-    for (std::size_t j = 0; j < n; ++j) {
-        for (std::size_t i = 0; i < m; ++i)
-            if (a[i + j * m] != 0.0) A.rowIndex.push_back(i), A.value.push_back(a[i + j * m]);
-        A.colStart.push_back(A.rowIndex.size());
-    }
-    return A;
-}
-
+// The dense column-major form of A.
 std::vector<double> dense(const CscMatrix& A) {
     std::vector<double> d(A.rows * A.cols, 0.0);
     for (std::size_t j = 0; j < A.cols; ++j)
@@ -44,10 +35,7 @@ std::vector<double> dense(const CscMatrix& A) {
 }
 
 std::vector<double> product(const CscMatrix& A, const std::vector<double>& x) {
-    const auto d = dense(A);
-    std::vector<double> ax(A.rows, 0.0);
-    for (std::size_t k = 0; k < d.size(); ++k) ax[k % A.rows] += d[k] * x[k / A.rows];
-    return ax;
+    return lpsolve_test::product(A.rows, dense(A), x);
 }
 
 // Random model: column bounds free, lower, upper, boxed or fixed; rows =, <=, >=, ranged or
@@ -206,7 +194,7 @@ TEST_P(KktBackend, SolvesLikeLapackAndReportsTheInertia) {
         std::vector<double> a(m * n);
         for (std::size_t k = 0; k < a.size(); ++k)  // a diagonal keeps full row rank
             a[k] = k % m == k / m ? 2.0 + value(rng) : unit(rng) < 0.1 ? value(rng) : 0.0;
-        const CscMatrix A = fromDense(m, n, a);
+        const CscMatrix A = lpsolve_test::csc(m, n, a);
         auto kkt = lpsolve::makeKktSolver({&A}, GetParam());
         const blas_int N = blas_int(n + m), one = 1, lwork = 64 * N;
         for (int round = 0; round < 2; ++round) {
@@ -243,7 +231,7 @@ TEST_P(KktBackend, SolvesLikeLapackAndReportsTheInertia) {
 TEST_P(KktBackend, FlagsDependentRowsAndNewtonSystemRecovers) {
     HostLeakGuard guard;
     const std::vector<double> a = {1, 0, 1, 2, 1, 3, 0, 3, 3, -1, 1, 0};
-    const CscMatrix A = fromDense(3, 4, a);
+    const CscMatrix A = lpsolve_test::csc(3, 4, a);
     auto kkt = lpsolve::makeKktSolver({&A}, GetParam());
     const std::vector<double> d = {1.0, 2.0, 0.5, 4.0}, f = {0.3, -0.2, 0.1, 0.7};
     const auto report = kkt->factor({d, 0.0, 0.0});

@@ -111,6 +111,7 @@ TEST(HostileInput, EveryCaseEndsWithItsExitCodeAndAMessage) {
         if (c.words[0] == '=') {
             const double want = std::stod(c.words + 1);
             EXPECT_NEAR(objectiveOf(r.out), want, 1e-6 * std::max(1.0, want)) << what << r.out;
+            EXPECT_EQ(r.out.find("Iter "), std::string::npos) << r.out;  // no table
         } else {
             EXPECT_NE(r.err.find(c.words), std::string::npos) << what << ": " << r.err;
             EXPECT_EQ(r.err.find("errors)"), std::string::npos) << r.err;

@@ -14,17 +14,6 @@
 #include <thread>
 
 namespace lpsolve_test {
-namespace {
-
-std::string slurp(const std::string& path) {
-    std::stringstream text;
-    text << std::ifstream(path, std::ios::binary).rdbuf();
-    std::remove(path.c_str());
-    return text.str();
-}
-
-}  // namespace
-
 std::string tempPath(const std::string& stem) {
     return ::testing::TempDir() + "lpsolve_" + std::to_string(getpid()) + "_" + stem;
 }
@@ -76,8 +65,12 @@ ProgramRun runProgram(const std::string& binary, const std::vector<std::string>&
     }
     if (!r.timedOut && WIFEXITED(status)) r.exitCode = WEXITSTATUS(status);
     if (!r.timedOut && WIFSIGNALED(status)) r.signal = WTERMSIG(status);
-    r.out = slurp(outPath);
-    r.err = slurp(errPath);
+    for (auto [path, text] : {std::pair{&outPath, &r.out}, {&errPath, &r.err}}) {
+        std::stringstream bytes;
+        bytes << std::ifstream(*path, std::ios::binary).rdbuf();
+        *text = bytes.str();
+        std::remove(path->c_str());
+    }
     return r;
 }
 

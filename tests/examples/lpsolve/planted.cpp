@@ -12,7 +12,6 @@
 #include <stdexcept>
 #include <vector>
 
-#include "examples/lpsolve/hessian.hpp"
 #include "examples/lpsolve/solver.hpp"
 #include "tests/examples/lpsolve/planted.hpp"
 
@@ -198,27 +197,10 @@ void rescale(Rng& rng, lpsolve::LpModel& lp, double decades) {
     for (std::size_t i = 0; i < lp.numRows(); ++i) lp.rowLower[i] *= r[i], lp.rowUpper[i] *= r[i];
 }
 
-// Dense column-major n x n to a full symmetric CscMatrix (exact zeros dropped).
-CscMatrix symmetric(const std::vector<double>& q, std::size_t n) {
-    std::vector<std::size_t> rows, cols;
-    std::vector<double> values;
-    for (std::size_t j = 0; j < n; ++j) {
-        for (std::size_t i = j; i < n; ++i) {
-            if (q[i + j * n] != 0.0)
-                rows.push_back(i), cols.push_back(j), values.push_back(q[i + j * n]);
-        }
-    }
-    CscMatrix Q;
-    lpsolve::symmetricFromTriplets(n, rows, cols, values, Q);
-    return Q;
-}
-
+// Q = B B' (dense, column-major), B with rankFraction n columns: dense, or each a sum of
+// two unit vectors. Exactly symmetric, so csc() stores both triangles as Q is kept.
 std::vector<double> hessian(Rng& r, std::size_t n, const PlantedOptions& o) {
     std::vector<double> q(n * n, 0.0);
-    const auto addOuter = [&](const std::vector<double>& v) {
-        for (std::size_t j = 0; j < n; ++j)
-            for (std::size_t i = 0; i < n; ++i) q[i + j * n] += v[i] * v[j];
-    };
     const auto rank = std::max<std::size_t>(1, static_cast<std::size_t>(o.rankFraction * n));
     for (std::size_t t = 0; t < rank; ++t) {
         std::vector<double> v(n, 0.0);
@@ -227,7 +209,7 @@ std::vector<double> hessian(Rng& r, std::size_t n, const PlantedOptions& o) {
         } else {
             for (double& e : v) e = uniform(r, -1, 1);
         }
-        addOuter(v);
+        for (std::size_t k = 0; k < n * n; ++k) q[k] += v[k % n] * v[k / n];
     }
     return q;
 }
@@ -286,9 +268,8 @@ PlantedLp plantedQp(std::uint32_t seed, const PlantedOptions& o) {
     out.kind = o.kind;
     lpsolve::LpModel& lp = out.lp;
     const std::vector<double> q = hessian(r, n, o);
-    lp.Q = symmetric(q, n);
-    std::vector<double> qx(n);
-    lpsolve::hessianProduct(lp.Q, x, qx);
+    lp.Q = csc(n, n, q);
+    const std::vector<double> qx = product(n, q, x);
     for (std::size_t j = 0; j < n; ++j)  // c = A'y + z - Q x; the optimum loses 1/2 x'Qx
         lp.objective[j] -= qx[j], out.objective -= 0.5 * qx[j] * x[j];
     if (o.kind == Planted::Optimal) return out;
@@ -326,46 +307,31 @@ PlantedLp plantedQp(std::uint32_t seed, const PlantedOptions& o) {
             }
         }
     }
-    lp.Q = symmetric(full, N);
+    lp.Q = csc(N, N, full);
     return out;
 }
 
 void writeMps(const lpsolve::LpModel& lp, const std::string& path) {
-    std::vector<int> rows, cols;
-    for (std::size_t j = 0; j < lp.numCols(); ++j) {
-        for (std::size_t k = lp.A.colStart[j]; k < lp.A.colStart[j + 1]; ++k)
-            rows.push_back(static_cast<int>(lp.A.rowIndex[k])), cols.push_back(static_cast<int>(j));
-    }
-    CoinPackedMatrix A(true, rows.data(), cols.data(), lp.A.value.data(),
-                       static_cast<int>(rows.size()));
-    A.setDimensions(static_cast<int>(lp.numRows()), static_cast<int>(lp.numCols()));
+    const auto packed = [](const CscMatrix& M) {
+        std::vector<int> rows(M.rowIndex.begin(), M.rowIndex.end()), cols;
+        for (std::size_t j = 0; j < M.cols; ++j) cols.resize(M.colStart[j + 1], int(j));
+        CoinPackedMatrix P(true, rows.data(), cols.data(), M.value.data(), int(rows.size()));
+        P.setDimensions(int(M.rows), int(M.cols));
+        return P;
+    };
     const auto coin = [](std::vector<double> v) {
         for (auto& e : v) e = std::isinf(e) ? std::copysign(COIN_DBL_MAX, e) : e;
         return v;
     };
     CoinMpsIO writer;
     writer.messageHandler()->setLogLevel(0);
-    writer.setMpsData(A, COIN_DBL_MAX, coin(lp.colLower).data(), coin(lp.colUpper).data(),
-                      lp.objective.data(), nullptr, coin(lp.rowLower).data(),
-                      coin(lp.rowUpper).data(), static_cast<char**>(nullptr),
-                      static_cast<char**>(nullptr));
-    if (writer.writeMps(path.c_str(), 0, 1) != 0) throw std::runtime_error("cannot write " + path);
-    if (lp.Q.nnz() == 0) return;
-    std::stringstream text;  // columns are named C0000000, C0000001, ...
-    text << std::ifstream(path).rdbuf();
-    std::string body = text.str();
-    body.resize(body.rfind("ENDATA"));
-    body += "QUADOBJ\n";
-    char line[96];
-    for (std::size_t j = 0; j < lp.Q.cols; ++j) {
-        for (std::size_t k = lp.Q.colStart[j]; k < lp.Q.colStart[j + 1]; ++k) {
-            if (lp.Q.rowIndex[k] < j) continue;
-            std::snprintf(line, sizeof line, "    C%07zu  C%07zu  %.17g\n", lp.Q.rowIndex[k], j,
-                          lp.Q.value[k]);
-            body += line;
-        }
-    }
-    writeFile(path, body + "ENDATA\n");
+    writer.setMpsData(packed(lp.A), COIN_DBL_MAX, coin(lp.colLower).data(),
+                      coin(lp.colUpper).data(), lp.objective.data(), nullptr,
+                      coin(lp.rowLower).data(), coin(lp.rowUpper).data(),
+                      static_cast<char**>(nullptr), static_cast<char**>(nullptr));
+    CoinPackedMatrix Q = packed(lp.Q);  // both triangles, as QUADOBJ may give them
+    if (writer.writeMps(path.c_str(), 0, 1, 1, lp.Q.nnz() > 0 ? &Q : nullptr) != 0)
+        throw std::runtime_error("cannot write " + path);
 }
 
 std::vector<double> cvxoptObjectives(const std::vector<const lpsolve::LpModel*>& models) {

@@ -1,7 +1,7 @@
 #!/usr/bin/env python3
-"""Usage: cvxopt_qp.py INPUT [KKTSOLVER]. Solves QPs with cvxopt.solvers.qp and prints one line per problem: the optimal
-objective (with its constant) and the solver's wall time in seconds, or "nan" and the
-status when cvxopt does not report an optimum.
+"""Usage: cvxopt_qp.py INPUT [KKTSOLVER]. Solves QPs with cvxopt.solvers.qp and prints one
+line per problem: the optimal objective (with its constant) and the solver's wall time in
+seconds, or "nan" and the status when cvxopt does not report an optimum.
 
 Input (whitespace-separated numbers, "inf"/"-inf" for infinite bounds):
   count, then per problem: n m constant, c (n), colLower (n), colUpper (n),

@@ -1,22 +1,23 @@
-// The solver's verdicts on random LPs with a planted answer, against the plan and against
-// Clp, with both back ends. LPSOLVE_FAMILY_SIZE sets the problems per family (default 30).
+// The solver's verdicts on random LPs and QPs with a planted answer, against the plan and
+// against Clp (LPs) or cvxopt.solvers.qp (QPs), with every back end. LPSOLVE_FAMILY_SIZE
+// sets the LPs per family (default 30).
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
 #include <string>
+#include <vector>
 
-#include "examples/lpsolve/lp_error.hpp"
-#include "examples/lpsolve/solver.hpp"
-#include "tests/examples/lpsolve/clp_oracle.hpp"
-#include "tests/examples/lpsolve/planted_lps.hpp"
-#include "tests/examples/lpsolve/program_run.hpp"
+#include "examples/lpsolve/mps_reader.hpp"
+#include "tests/examples/lpsolve/planted.hpp"
 
 namespace {
 
 using namespace lpsolve_test;
 using lpsolve::IpmStatus;
+using LA = lpsolve::LinearAlgebra;
 
 struct Family {
     const char* name;
@@ -34,88 +35,86 @@ const Family kFamilies[] = {
     {"LargeOptima", {.kind = Planted::Optimal, .magnitude = 10.0}},
 };
 
-unsigned familySize() {
-    const char* env = std::getenv("LPSOLVE_FAMILY_SIZE");
-    return env != nullptr ? static_cast<unsigned>(std::strtoul(env, nullptr, 10)) : 30u;
-}
-
-IpmStatus planned(Planted k) {
-    return k == Planted::Optimal      ? IpmStatus::Optimal
-           : k == Planted::Infeasible ? IpmStatus::Infeasible
-                                      : IpmStatus::Unbounded;
-}
-
-IpmStatus clpStatus(ClpStatus s) {
-    return s == ClpStatus::Optimal            ? IpmStatus::Optimal
-           : s == ClpStatus::PrimalInfeasible ? IpmStatus::Infeasible
-           : s == ClpStatus::DualInfeasible   ? IpmStatus::Unbounded
-                                              : IpmStatus::NumericalFailure;
-}
-
-// The verdict the whole program gives: the presolve may decide before the method.
-IpmStatus solve(const std::string& file, lpsolve::LinearAlgebra la, double& objective,
-                std::string& why) {
-    lpsolve::Options options;
-    options.file = file, options.quiet = true, options.linearAlgebra = la;
-    try {
-        const lpsolve::SolveOutcome out = lpsolve::solveFile(options);
-        objective = out.objective, why = out.message;
-        return out.status;
-    } catch (const lpsolve::LpError& e) {
-        why = e.what();
-        return e.code() == lpsolve::ExitCode::Infeasible  ? IpmStatus::Infeasible
-               : e.code() == lpsolve::ExitCode::Unbounded ? IpmStatus::Unbounded
-                                                          : IpmStatus::NumericalFailure;
-    }
-}
-
-const char* name(IpmStatus s) {
-    const char* names[] = {"optimal", "infeasible", "unbounded", "iteration limit", "failure"};
-    return names[static_cast<int>(s)];
-}
-
 class PlantedFamily : public ::testing::TestWithParam<Family> {};
 
 TEST_P(PlantedFamily, VerdictsAgreeWithThePlanAndWithClp) {
-    if (!clpAvailable()) GTEST_SKIP() << "clp is not on PATH";
     const Family& family = GetParam();
     const std::string path = tempPath(family.name) + ".mps";
-    const unsigned count = familySize();
-    unsigned agreed = 0, clpAgreed = 0;
+    const char* size = std::getenv("LPSOLVE_FAMILY_SIZE");
+    const unsigned count = size != nullptr ? unsigned(std::strtoul(size, nullptr, 10)) : 30u;
     for (unsigned seed = 1; seed <= count; ++seed) {
-        const PlantedLp p =
-            plantedLp(seed * 7919u + static_cast<unsigned>(family.options.kind), family.options);
+        const PlantedLp p = plantedLp(seed * 7919u + unsigned(family.options.kind), family.options);
         writeMps(p.lp, path);
-        const IpmStatus truth = planned(p.kind);
-        const ClpVerdict clp = runClp(path);
-        clpAgreed += clpStatus(clp.status) == truth;
-        EXPECT_STREQ(name(clpStatus(clp.status)), name(truth)) << family.name << " seed " << seed;
-        bool both = true;
-        using LA = lpsolve::LinearAlgebra;
-        for (auto la : {LA::Dense, LA::Sparse, LA::Normal}) {
-            double objective = 0.0;
-            std::string why;
-            const IpmStatus got = solve(path, la, objective, why);
-            const char* back = la == LA::Dense ? "dense" : la == LA::Sparse ? "sparse" : "normal";
-            both &= got == truth;
-            EXPECT_STREQ(name(got), name(truth))
-                << family.name << " seed " << seed << " " << back << ": " << why;
-            if (got != IpmStatus::Optimal || truth != IpmStatus::Optimal) continue;
-            const double tol = 1e-6 * std::max(1.0, std::fabs(p.objective));
-            EXPECT_NEAR(objective, p.objective, tol)
-                << family.name << " seed " << seed << " " << back;
-            if (clp.status == ClpStatus::Optimal) {
-                EXPECT_NEAR(objective, clp.objective, tol) << "vs Clp";
-            }
+        const std::string what = std::string(family.name) + " seed " + std::to_string(seed);
+        const Verdict clp = runClp(path);
+        EXPECT_EQ(clp.status, IpmStatus(p.kind)) << what << " Clp\n" << clp.output;
+        if (clp.status == IpmStatus::Optimal) {
+            EXPECT_NEAR(clp.objective, p.objective, 1e-6 * std::max(1.0, std::fabs(p.objective)));
         }
-        agreed += both;
+        // The sparse runs skip the presolve, so that the method meets every verdict too.
+        // Rescaled rows measure their violation in other units.
+        for (auto la : {LA::Dense, LA::Sparse, LA::Normal})
+            expectVerdict(path, la, IpmStatus(p.kind), p.objective, what, la != LA::Sparse,
+                          family.options.rescale > 0 ? lpsolve::kInf : 1e-5);
     }
     std::remove(path.c_str());
-    std::printf("%s: %u of %u verdicts as planned with all three back ends; Clp %u of %u\n",
-                family.name, agreed, count, clpAgreed, count);
 }
 
 INSTANTIATE_TEST_SUITE_P(Lpsolve, PlantedFamily, ::testing::ValuesIn(kFamilies),
                          [](const auto& info) { return std::string(info.param.name); });
+
+// 70 QPs each with a dense Q of full rank, a dense Q of rank 0.4 n and a sparse Q of rank
+// <= n / 2; every row and bound kind, active and inactive. cvxopt must meet the plan too.
+TEST(PlantedQp, BothBackEndsAgreeWithCvxoptAndThePlantedOptimum) {
+    const PlantedOptions families[] = {
+        {.rankFraction = 1.0}, {.rankFraction = 0.4}, {.sparseQ = true, .rankFraction = 0.5}};
+    std::vector<PlantedLp> qps;
+    for (const PlantedOptions& family : families) {
+        for (unsigned seed = 0; seed < 70; ++seed)
+            qps.push_back(plantedQp(seed + 1000 * unsigned(qps.size()), family));
+    }
+    std::vector<const lpsolve::LpModel*> models;
+    for (const PlantedLp& qp : qps) models.push_back(&qp.lp);
+    const std::vector<double> cvx = cvxoptObjectives(models);
+    ASSERT_EQ(cvx.size(), qps.size());
+    const std::string file = tempPath("planted_qp.mps");
+    for (std::size_t k = 0; k < qps.size(); ++k) {
+        const std::string what = "QP " + std::to_string(k);
+        ASSERT_TRUE(std::isfinite(cvx[k])) << what << ": cvxopt found no optimum";
+        const double tol = 1e-6 * std::max(1.0, std::fabs(qps[k].objective));
+        EXPECT_NEAR(cvx[k], qps[k].objective, tol) << what;
+        writeMps(qps[k].lp, file);
+        for (auto la : {LA::Dense, LA::Sparse})
+            expectVerdict(file, la, IpmStatus::Optimal, cvx[k], what);
+    }
+    std::remove(file.c_str());
+}
+
+TEST(SampleQp, Share2qpAgreesWithCvxopt) {
+    const std::string file = std::string(LPSOLVE_SAMPLE_DIR) + "/share2qp.mps";
+    const lpsolve::LpModel lp = lpsolve::readMps(file, true);
+    ASSERT_GT(lp.Q.nnz(), 0u);
+    const std::vector<double> cvx = cvxoptObjectives({&lp});
+    ASSERT_EQ(cvx.size(), 1u);
+    for (auto la : {LA::Dense, LA::Sparse})
+        expectVerdict(file, la, IpmStatus::Optimal, cvx[0], "share2qp");
+}
+
+// Unbounded QPs exit 4 and non-convex ones 7, under both program names.
+TEST(PlantedQp, UnboundedAndNonConvexGetTheirExitCodes) {
+    const std::string file = tempPath("verdict_qp.mps");
+    for (const Planted kind : {Planted::Unbounded, Planted::NonConvex}) {
+        for (unsigned seed = 0; seed < 16; ++seed) {
+            writeMps(plantedQp(seed / 2, {.kind = kind, .sparseQ = seed / 2 % 2 == 1}).lp, file);
+            const ProgramRun r = runProgram(seed / 2 % 2 ? LPSOLVE_QPSOLVE : LPSOLVE_BINARY,
+                                            {seed % 2 ? "--dense" : "--sparse", "--quiet", file});
+            const bool unbounded = kind == Planted::Unbounded;
+            EXPECT_EQ(r.exitCode, unbounded ? 4 : 7) << "seed " << seed / 2 << ": " << r.err;
+            EXPECT_NE(r.err.find(unbounded ? "unbounded" : "not convex"), std::string::npos)
+                << r.err;
+        }
+    }
+    std::remove(file.c_str());
+}
 
 }  // namespace

@@ -5,6 +5,7 @@
 #include <signal.h>
 #include <sys/wait.h>
 #include <unistd.h>
+#include <zlib.h>
 
 #include <chrono>
 #include <cstdio>
@@ -13,23 +14,26 @@
 #include <thread>
 
 namespace lpsolve_test {
-namespace {
-
-std::string slurp(const std::string& path) {
-    std::stringstream text;
-    text << std::ifstream(path, std::ios::binary).rdbuf();
-    std::remove(path.c_str());
-    return text.str();
-}
-
-}  // namespace
-
 std::string tempPath(const std::string& stem) {
     return ::testing::TempDir() + "lpsolve_" + std::to_string(getpid()) + "_" + stem;
 }
 
 void writeFile(const std::string& path, const std::string& bytes) {
     std::ofstream(path, std::ios::binary) << bytes;
+}
+
+std::string gzip(const std::string& text) {
+    std::string out(compressBound(static_cast<uLong>(text.size())) + 32, '\0');
+    z_stream z{};
+    deflateInit2(&z, 6, Z_DEFLATED, 31, 8, Z_DEFAULT_STRATEGY);  // 31: gzip header
+    z.next_in = reinterpret_cast<Bytef*>(const_cast<char*>(text.data()));
+    z.avail_in = static_cast<uInt>(text.size());
+    z.next_out = reinterpret_cast<Bytef*>(out.data());
+    z.avail_out = static_cast<uInt>(out.size());
+    EXPECT_EQ(deflate(&z, Z_FINISH), Z_STREAM_END);
+    out.resize(z.total_out);
+    deflateEnd(&z);
+    return out;
 }
 
 ProgramRun runProgram(const std::string& binary, const std::vector<std::string>& args,
@@ -44,7 +48,7 @@ ProgramRun runProgram(const std::string& binary, const std::vector<std::string>&
         const int out = open(outPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
         const int err = open(errPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
         if (out < 0 || err < 0 || dup2(out, 1) < 0 || dup2(err, 2) < 0) _exit(127);
-        execv(binary.c_str(), argv.data());
+        execvp(binary.c_str(), argv.data());
         _exit(127);
     }
     ProgramRun r;
@@ -61,9 +65,28 @@ ProgramRun runProgram(const std::string& binary, const std::vector<std::string>&
     }
     if (!r.timedOut && WIFEXITED(status)) r.exitCode = WEXITSTATUS(status);
     if (!r.timedOut && WIFSIGNALED(status)) r.signal = WTERMSIG(status);
-    r.out = slurp(outPath);
-    r.err = slurp(errPath);
+    for (auto [path, text] : {std::pair{&outPath, &r.out}, {&errPath, &r.err}}) {
+        std::stringstream bytes;
+        bytes << std::ifstream(*path, std::ios::binary).rdbuf();
+        *text = bytes.str();
+        std::remove(path->c_str());
+    }
     return r;
+}
+
+// Clp's last status line reads "<Status> objective <value> - ...".
+Verdict runClp(const std::string& file) {
+    Verdict v{.output = runProgram("clp", {file, "-dualsimplex"}).out};
+    std::istringstream lines(v.output);
+    const char* names[] = {"Optimal", "PrimalInfeasible", "DualInfeasible"};
+    for (std::string line, status, word; std::getline(lines, line);) {
+        double value = 0.0;
+        if (!(std::istringstream(line) >> status >> word >> value) || word != "objective") continue;
+        for (int k = 0; k < 3; ++k) {
+            if (status == names[k]) v.status = lpsolve::IpmStatus(k), v.objective = value;
+        }
+    }
+    return v;
 }
 
 }  // namespace lpsolve_test

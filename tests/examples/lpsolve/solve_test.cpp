@@ -1,175 +1,96 @@
-// The solver against Clp on CoinUtils' samples, our own files and random LPs; the program as run by
-// a user.
+// The solver against Clp on CoinUtils' samples, our own files and the generated benchmark
+// families; the KKT choice on dense columns; the program's output as a user sees it.
 #include <gtest/gtest.h>
 
-#include <CoinFinite.hpp>
-#include <CoinMpsIO.hpp>
-#include <CoinPackedMatrix.hpp>
-
-#include <algorithm>
-#include <array>
 #include <cstdio>
 #include <fstream>
-#include <iterator>
 #include <random>
 #include <sstream>
 
-#include "examples/lpsolve/solver.hpp"
+#include "examples/lpsolve/kkt_backends.hpp"
 #include "examples/lpsolve/tools/lp_families.hpp"
-#include "tests/examples/lpsolve/clp_oracle.hpp"
-#include "tests/examples/lpsolve/program_run.hpp"
-#include "tests/support/scratch_leak_guard.hpp"
+#include "tests/examples/lpsolve/planted.hpp"
 
 namespace {
 
-using lpsolve::IpmStatus;
-using lpsolve::LinearAlgebra;
-
-std::string sampleFile(const std::string& name) {
-    return std::string(LPSOLVE_SAMPLE_DIR) + "/" + name;
-}
-std::string dataFile(const std::string& name) {
-    return std::string(LPSOLVE_TEST_DATA) + "/" + name;
-}
-
 using namespace lpsolve_test;
+using LA = lpsolve::LinearAlgebra;
 
-double tolerance(double objective) {
-    return 1e-6 * std::max(1.0, std::fabs(objective));
-}
-
-// Solves `file` and expects Clp's verdict, and its objective within 100 iterations.
-void expectClpVerdict(const std::string& file, LinearAlgebra la, bool presolve = true) {
-    const auto clp = runClp(file);
-    ASSERT_NE(clp.status, ClpStatus::Other) << clp.output;
-    lpsolve::Options options;
-    options.file = file, options.quiet = true, options.linearAlgebra = la,
-    options.presolve = presolve;
-    lpsolve::SolveOutcome out;
-    try {
-        out = lpsolve::solveFile(options);
-    } catch (const lpsolve::LpError& e) {  // the presolve may find the verdict first
-        EXPECT_EQ(e.code(), clp.status == ClpStatus::PrimalInfeasible
-                                ? lpsolve::ExitCode::Infeasible
-                            : clp.status == ClpStatus::DualInfeasible ? lpsolve::ExitCode::Unbounded
-                                                                      : lpsolve::ExitCode::Optimal)
-            << e.what();
-        return;
-    }
-    EXPECT_LE(out.iterations, 100u) << file << " " << out.linearAlgebra;
-    const IpmStatus expected[] = {IpmStatus::Optimal, IpmStatus::Infeasible, IpmStatus::Unbounded};
-    ASSERT_EQ(out.status, expected[static_cast<int>(clp.status)])
-        << file << " " << out.linearAlgebra << ": " << out.message;
-    if (clp.status != ClpStatus::Optimal) return;
-    EXPECT_NEAR(out.objective, clp.objective, tolerance(clp.objective))
-        << file << " " << out.linearAlgebra;
-    EXPECT_LT(out.maxViolation, 10 * tolerance(clp.objective)) << file;
+// A file of ours (data/) or else a CoinUtils sample, by stem.
+std::string mpsFile(const std::string& stem) {
+    const std::string own = std::string(LPSOLVE_TEST_DATA) + "/" + stem + ".mps";
+    return std::ifstream(own) ? own : std::string(LPSOLVE_SAMPLE_DIR) + "/" + stem + ".mps";
 }
 
 class AgreesWithClp : public ::testing::TestWithParam<std::string> {};
 
-TEST_P(AgreesWithClp, SameVerdictAndObjectiveWithBothBackEnds) {
-    if (!clpAvailable()) GTEST_SKIP() << "clp is not on PATH";
-    ScratchAwareLeakGuard guard;
-    for (auto la : {LinearAlgebra::Dense, LinearAlgebra::Sparse, LinearAlgebra::Normal})
-        expectClpVerdict(GetParam(), la);
+TEST_P(AgreesWithClp, SameVerdictAndObjectiveWithEveryBackEnd) {
+    const std::string file = mpsFile(GetParam());
+    const Verdict clp = runClp(file);
+    ASSERT_NE(clp.status, lpsolve::IpmStatus::NumericalFailure) << clp.output;
+    for (auto la : {LA::Dense, LA::Sparse, LA::Normal})
+        expectVerdict(file, la, clp.status, clp.objective, GetParam());
 }
 
-// Integer-free samples (atm_5_10_1's BV bounds relaxed as by Clp); infeasible_free_ray.mps has
-// infeasible rows and an empty column whose cost falls without bound (once called unbounded).
+// Integer-free samples (atm_5_10_1's BV bounds relaxed as by Clp); ranges_free has ranges,
+// free columns and an objective constant; infeasible_free_ray has infeasible rows and an
+// empty column whose cost falls without bound (once called unbounded).
 // Regressions: bounds of 2e8 and 1e15, a coefficient of 1e-9 and a cost of 1e308 once gave
 // wrong verdicts; Klee-Minty cubes were called unbounded; a distribution model with its
 // objective negated ended with "no progress" instead of unbounded.
-INSTANTIATE_TEST_SUITE_P(
-    Samples, AgreesWithClp,
-    ::testing::Values(sampleFile("afiro.mps"), sampleFile("brandy.mps"), sampleFile("e226.mps"),
-                      sampleFile("finnis.mps"), sampleFile("galenet.mps"),
-                      sampleFile("galenetbnds.mps"), sampleFile("hello.mps"),
-                      sampleFile("atm_5_10_1.mps"), dataFile("ranges_free.mps"),
-                      dataFile("ranges_free_freeformat.mps"), dataFile("unbounded.mps"),
-                      dataFile("infeasible.mps"), dataFile("infeasible_free_ray.mps"),
-                      dataFile("big_bound_row.mps"), dataFile("big_bound_column.mps"),
-                      dataFile("tiny_coefficient.mps"), dataFile("huge_cost.mps"),
-                      dataFile("redundant_huge_row_bound.mps"), dataFile("klee_minty_15.mps"),
-                      dataFile("klee_minty_20.mps"), dataFile("distribution_negated.mps")),
-    [](const auto& info) {
-        const std::string file = info.param.substr(info.param.find_last_of('/') + 1);
-        return file.substr(0, file.find('.'));
-    });
+INSTANTIATE_TEST_SUITE_P(Lpsolve, AgreesWithClp,
+                         ::testing::Values("afiro", "brandy", "e226", "finnis", "galenet",
+                                           "galenetbnds", "hello", "atm_5_10_1", "ranges_free",
+                                           "ranges_free_freeformat", "unbounded", "infeasible",
+                                           "infeasible_free_ray", "big_bound_row",
+                                           "big_bound_column", "tiny_coefficient", "huge_cost",
+                                           "redundant_huge_row_bound", "klee_minty_15",
+                                           "klee_minty_20", "distribution_negated"),
+                         [](const auto& info) { return std::string(info.param); });
 
-// An optimum by construction (x0 inside all bounds, a dual y0 making reduced costs sign-correct),
-// as MPS.
-void writeFeasibleLp(unsigned seed, const std::string& path) {
-    std::mt19937 rng(seed);
-    std::uniform_real_distribution<double> value(-3.0, 3.0), unit(0.0, 1.0);
-    const int m = 5 + static_cast<int>(seed % 40), n = 8 + static_cast<int>(seed % 60);
-    const double inf = COIN_DBL_MAX;
-    std::vector<int> rows, cols;
-    std::vector<double> vals, a(static_cast<std::size_t>(m * n), 0.0);
-    for (int j = 0; j < n; ++j)
-        for (int i = 0; i < m; ++i)
-            if (unit(rng) < 0.25)
-                rows.push_back(i), cols.push_back(j), vals.push_back(a[i + j * m] = value(rng));
-    CoinPackedMatrix A(true, rows.data(), cols.data(), vals.data(), static_cast<int>(vals.size()));
-    A.setDimensions(m, n);
-    std::vector<double> cl(n), cu(n), obj(n), rl(m), ru(m), x0(n), y0(m);
-    for (auto& y : y0) y = value(rng);
-    for (int j = 0; j < n; ++j) {
-        x0[j] = value(rng);
-        double aty = 0.0;
-        for (int i = 0; i < m; ++i) aty += a[i + j * m] * y0[i];
-        switch (j % 4) {  // free, lower only, upper only, boxed
-            case 0:
-                cl[j] = -inf, cu[j] = inf, obj[j] = aty;
-                break;
-            case 1:
-                cl[j] = x0[j] - unit(rng), cu[j] = inf, obj[j] = aty + 2 * unit(rng);
-                break;
-            case 2:
-                cl[j] = -inf, cu[j] = x0[j] + unit(rng), obj[j] = aty - 2 * unit(rng);
-                break;
-            default:
-                cl[j] = x0[j] - unit(rng), cu[j] = x0[j] + unit(rng), obj[j] = value(rng);
-                break;
-        }
+// Shapes as documented, the same file from the same seed, Clp's optimum by the default
+// choice and by the normal equations.
+TEST(LpFamilies, ShapesAndAgreementWithClp) {
+    const std::size_t n = 6;
+    const struct {
+        lpsolve::LpModel lp;
+        std::size_t rows, cols;
+    } cases[] = {
+        {lpgen::transportation(4, 7, 1), 11, 28},
+        {lpgen::assignment(n, 2), 2 * n, n * n},
+        {lpgen::gridFlow(4, 5, 3), 20, 4 * 20 - 2 * 9},
+        {lpgen::tspRelaxation(n, 4), 3 * n + n * (n - 1), 2 * n * (n - 1)},
+    };
+    EXPECT_EQ(lpgen::transportation(4, 7, 1).objective, cases[0].lp.objective);
+    const std::string file = tempPath("family.mps");
+    for (const auto& c : cases) {
+        EXPECT_EQ(c.lp.numRows(), c.rows) << c.lp.name;
+        EXPECT_EQ(c.lp.numCols(), c.cols) << c.lp.name;
+        ASSERT_TRUE(lpgen::writeMps(c.lp, file));
+        const Verdict clp = runClp(file);
+        ASSERT_EQ(clp.status, lpsolve::IpmStatus::Optimal) << clp.output;
+        for (auto la : {LA::Automatic, LA::Normal})
+            expectVerdict(file, la, clp.status, clp.objective, c.lp.name);
     }
-    for (int i = 0; i < m; ++i) {  // equalities and ranges around A x0: any dual sign fits
-        double ax = 0.0;
-        for (int j = 0; j < n; ++j) ax += a[i + j * m] * x0[j];
-        const bool equality = unit(rng) < 0.4;
-        rl[i] = equality ? ax : ax - 2 * unit(rng), ru[i] = equality ? ax : ax + 2 * unit(rng);
-    }
-    CoinMpsIO writer;
-    writer.messageHandler()->setLogLevel(0);
-    writer.setMpsData(A, inf, cl.data(), cu.data(), obj.data(), nullptr, rl.data(), ru.data(),
-                      static_cast<char**>(nullptr), static_cast<char**>(nullptr));
-    writer.setObjectiveOffset(value(rng));
-    ASSERT_EQ(writer.writeMps(path.c_str(), 0, 1), 0);
+    std::remove(file.c_str());
 }
 
-// Regression: the dense back end once lost A x = b on these with too small a dual
-// regularization. The sparse runs skip the presolve so that path meets the oracle too.
-TEST(RandomLps, AgreeWithClpWithBothBackEnds) {
-    if (!clpAvailable()) GTEST_SKIP() << "clp is not on PATH";
-    const std::string path = tempPath("random") + ".mps";
-    for (unsigned seed = 60; seed <= 85; ++seed) {
-        writeFeasibleLp(seed, path);
-        for (auto la : {LinearAlgebra::Dense, LinearAlgebra::Sparse, LinearAlgebra::Normal})
-            expectClpVerdict(path, la, la == LinearAlgebra::Dense);
-    }
-    std::remove(path.c_str());
-}
-
-// Grid flows plus three columns with an entry in every row: the normal equations keep those
-// columns as a border, so their factor stays sparse (m^2 / 2 entries otherwise).
+// Small systems go dense, sparse columns to the normal equations, columns that all pair many
+// rows to the augmented system. Grid flows plus three columns with an entry in every row:
+// the normal equations keep those as a border, so their factor stays sparse (m^2 / 2
+// entries otherwise), and the solve agrees with Clp.
 TEST(DenseColumns, StayOutOfTheNormalEquationsFactorAndAgreeWithClp) {
-    if (!clpAvailable()) GTEST_SKIP() << "clp is not on PATH";
+    const lpsolve::CscMatrix full = csc(30, 500, std::vector<double>(30 * 500, 1.0));
+    EXPECT_TRUE(lpsolve::denseColumns(full).empty());
+    EXPECT_EQ(lpsolve::automaticChoice({&full}), LA::Sparse);
+    EXPECT_EQ(lpsolve::makeKktSolver({&full}, LA::Augmented)->name(), "sparse");
     const std::string path = tempPath("dense_columns") + ".mps";
     std::mt19937 rng(7);
     std::uniform_real_distribution<double> entry(0.5, 1.5), cost(-40.0, 10.0);
     for (const std::size_t side : {12u, 24u}) {
         lpsolve::LpModel lp = lpgen::gridFlow(side, side, side);
         lpsolve::CscMatrix& A = lp.A;
+        EXPECT_EQ(lpsolve::automaticChoice({&A}, 20000), LA::Dense);
         for (int d = 0; d < 3; ++d, ++A.cols) {
             for (std::size_t i = 0; i < A.rows; ++i)
                 A.rowIndex.push_back(i), A.value.push_back(entry(rng));
@@ -177,30 +98,26 @@ TEST(DenseColumns, StayOutOfTheNormalEquationsFactorAndAgreeWithClp) {
             lp.objective.push_back(cost(rng)), lp.colLower.push_back(0.0),
                 lp.colUpper.push_back(5.0);
         }
-        EXPECT_EQ(lpsolve::automaticChoice({&A}), LinearAlgebra::Normal);
-        const auto report = lpsolve::makeKktSolver({&A}, LinearAlgebra::Normal)
+        EXPECT_EQ(lpsolve::denseColumns(A).size(), 3u);
+        EXPECT_EQ(lpsolve::automaticChoice({&A}), LA::Normal);
+        const auto report = lpsolve::makeKktSolver({&A}, LA::Normal)
                                 ->factor({std::vector<double>(A.cols, 1.0), 0.0, 1e-10});
         EXPECT_TRUE(report.factored && report.inertiaOk);
         EXPECT_LT(report.factorEntries, 20 * A.rows) << side;
         ASSERT_TRUE(lpgen::writeMps(lp, path));
-        for (auto la : {LinearAlgebra::Normal, LinearAlgebra::Sparse}) expectClpVerdict(path, la);
+        const Verdict clp = runClp(path);
+        for (auto la : {LA::Normal, LA::Sparse})
+            expectVerdict(path, la, clp.status, clp.objective, "dense");
     }
     std::remove(path.c_str());
 }
 
-// The program on `args`, split at blanks.
-ProgramRun run(const std::string& args) {
-    std::istringstream words(args);
-    return runProgram(LPSOLVE_BINARY, {std::istream_iterator<std::string>(words), {}});
-}
-
-// Blank line, presolve summary, table header, one row per iteration from 0, blank, summary; --quiet
-// drops the table.
+// Blank line, presolve summary, table header, one row per iteration from 0, blank, summary
+// (--quiet, which drops the table, is in the input tests).
 TEST(Program, SolvesAfiroAndPrintsTheTableAndSummary) {
-    const std::string afiro = sampleFile("afiro.mps");
-    const ProgramRun r = run(afiro);
+    const ProgramRun r = runProgram(LPSOLVE_BINARY, {mpsFile("afiro")});
     EXPECT_EQ(r.exitCode, 0) << r.err;
-    EXPECT_TRUE(r.err.empty()) << r.err;
+    EXPECT_EQ(r.err, "");
     std::vector<std::string> lines;
     std::istringstream text(r.out);
     for (std::string line; std::getline(text, line);) lines.push_back(line);
@@ -219,38 +136,6 @@ TEST(Program, SolvesAfiroAndPrintsTheTableAndSummary) {
     for (const char* expected :
          {"Status:        optimal", "Objective:", "Max violation:", "Time:", "Peak memory:"})
         EXPECT_NE(r.out.find(expected), std::string::npos) << expected << " missing in\n" << r.out;
-    const ProgramRun quiet = run("--quiet " + afiro);
-    EXPECT_EQ(quiet.exitCode, 0);
-    EXPECT_EQ(quiet.out.find("Iter "), std::string::npos) << quiet.out;
-    EXPECT_NE(quiet.out.find("Objective:"), std::string::npos);
-}
-
-TEST(Program, FailuresExitNonZeroWithAMessageAndNoSolution) {
-    const std::string afiro = sampleFile("afiro.mps"), garbage = tempPath("garbage") + ".mps";
-    std::ofstream(garbage) << "this is not\nan MPS file at all\n";
-    const struct {
-        std::string args;
-        int code;
-        const char* words;
-    } cases[] = {
-        {dataFile("no-such-problem.mps"), 2, "no-such-problem.mps"},
-        {sampleFile("galenet.mps"), 3, "infeasible"},
-        {dataFile("infeasible.mps"), 3, "infeasible"},
-        {dataFile("unbounded.mps"), 4, "unbounded"},
-        {"--tol -1 " + afiro, 1, "--tol"},
-        {"--frobnicate " + afiro, 1, "--frobnicate"},
-        {"", 1, "no MPS file"},
-        {"--max-iter 2 " + afiro, 6, "iteration limit"},
-        {garbage, 2, "MPS"},
-    };
-    for (const auto& c : cases) {
-        const ProgramRun r = run(c.args);
-        EXPECT_EQ(r.exitCode, c.code) << c.args << "\n" << r.err;
-        EXPECT_NE(r.err.find(c.words), std::string::npos) << c.args << ": " << r.err;
-        for (const char* solutionWord : {"Objective:", "optimal"})
-            EXPECT_EQ(r.out.find(solutionWord), std::string::npos) << c.args << ": " << r.out;
-    }
-    std::remove(garbage.c_str());
 }
 
 }  // namespace

@@ -196,9 +196,9 @@ TEST_P(KktBackend, SolvesLikeLapackAndReportsTheInertia) {
             a[k] = k % m == k / m ? 2.0 + value(rng) : unit(rng) < 0.1 ? value(rng) : 0.0;
         const CscMatrix A = lpsolve_test::csc(m, n, a);
         auto kkt = lpsolve::makeKktSolver({&A}, GetParam());
-        const blas_int N = blas_int(n + m), one = 1, lwork = 64 * N;
-        for (int round = 0; round < 2; ++round) {
-            std::vector<double> d(n), rhs(N), K(N * N, 0.0), work(lwork);
+        const blas_int N = blas_int(n + m), lwork = 64 * N;
+        for (blas_int columns = 1; columns <= 2; ++columns) {  // solve, then solveColumns
+            std::vector<double> d(n), rhs(N * columns), K(N * N, 0.0), work(lwork);
             for (auto& v : d) v = std::pow(10.0, -6.0 + 12.0 * unit(rng));
             for (auto& v : rhs) v = value(rng);
             for (std::size_t j = 0; j < n; ++j) {
@@ -215,10 +215,13 @@ TEST_P(KktBackend, SolvesLikeLapackAndReportsTheInertia) {
             std::vector<double> expected = rhs;
             std::vector<blas_int> ipiv(N);
             blas_int info = 0;
-            dsysv_("L", &N, &one, K.data(), &N, ipiv.data(), expected.data(), &N, work.data(),
+            dsysv_("L", &N, &columns, K.data(), &N, ipiv.data(), expected.data(), &N, work.data(),
                    &lwork, &info);
             ASSERT_EQ(info, 0);
-            kkt->solve(rhs);
+            if (columns == 1)
+                kkt->solve(rhs);
+            else
+                kkt->solveColumns(rhs, 2);
             for (std::size_t i = 0; i < rhs.size(); ++i)
                 EXPECT_NEAR(rhs[i], expected[i], 1e-6 * (1.0 + std::fabs(expected[i])))
                     << m << "x" << n << " " << kkt->name();

@@ -7,6 +7,7 @@
 #include <cmath>
 #include <functional>
 #include <limits>
+#include <memory>
 #include <random>
 #include <string>
 #include <vector>
@@ -74,16 +75,14 @@ inline std::string expectOptMatrixFailure(const std::function<void()>& f,
                                           const std::string& message) {
     kaldor::testing::ConsoleCapture console;
     ::testing::internal::CaptureStdout();
-    bool thrown = false;
+    std::unique_ptr<std::exception> thrown;
     try {
         f();
     } catch (std::exception* e) {
-        thrown = true;
-        delete e;
+        thrown.reset(e);
     }
-    const std::string out = ::testing::internal::GetCapturedStdout();
     EXPECT_TRUE(thrown && console.text() == message) << message << " vs " << console.text();
-    return out;
+    return ::testing::internal::GetCapturedStdout();
 }
 
 }  // namespace ctest

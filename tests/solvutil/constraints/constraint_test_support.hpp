@@ -3,7 +3,6 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <bit>
 #include <cmath>
 #include <functional>
 #include <limits>
@@ -24,11 +23,6 @@ using M = OPTMatrix<double>;
 using LeakGuard = ScratchAwareLeakGuard;
 inline constexpr double kInf = std::numeric_limits<double>::infinity();
 inline constexpr double kNaN = std::numeric_limits<double>::quiet_NaN();
-inline constexpr std::uint64_t kNotFoundBits = 0xFFF8000000000000ULL;
-
-inline std::uint64_t bits(double v) {
-    return std::bit_cast<std::uint64_t>(v);
-}
 
 // Sparse arrays hold the nonzeros in decreasing row order, so nothing may rely on sorted rows.
 inline kxArray* makeArray(bool sparse, std::size_t m, std::size_t n, const Dense& v,

@@ -16,7 +16,7 @@ using Ptr = kxarray::kxArrayPtr;
 using Vec = std::vector<double>;
 constexpr double kInf = INFINITY;
 
-// Random sparse array and its dense mirror: stored 0, -0 and NaN, rows in random order within
+// Random sparse array and its dense mirror: stored 0, -0 and NaN, rows in decreasing order within
 // their columns, empty rows (every fifth) and columns (every seventh).
 struct SparseCase {
     std::size_t m, n;
@@ -27,25 +27,22 @@ struct SparseCase {
 
 SparseCase randomSparse(std::mt19937& rng, std::size_t m, std::size_t n, double density) {
     SparseCase c{m, n, Vec(m * n, 0.0), std::vector<char>(m * n, 0), nullptr};
-    std::vector<std::vector<std::size_t>> columns(n);
-    for (std::size_t j = 0; j < n; ++j) {
-        for (std::size_t i = 0; i < m && j % 7 != 6; ++i) {
-            if (i % 5 == 4 || !std::bernoulli_distribution(density)(rng)) continue;
-            columns[j].push_back(i);
-            c.stored[i + j * m] = 1;
-            const int k = std::uniform_int_distribution<int>(0, 19)(rng);
-            c.dense[i + j * m] = k == 0 ? 0.0 : k == 1 ? -0.0 : k == 2 ? NAN : k - 10.5;
-        }
-        std::shuffle(columns[j].begin(), columns[j].end(), rng);
+    for (std::size_t k = 0; k < m * n; ++k) {
+        if (k % m % 5 == 4 || k / m % 7 == 6 || !std::bernoulli_distribution(density)(rng))
+            continue;
+        c.stored[k] = 1;
+        const double v = static_cast<double>(rng() % 20);
+        c.dense[k] = v == 0 ? 0.0 : v == 1 ? -0.0 : v == 2 ? NAN : v - 10.5;
     }
     c.array.reset(kaldor::testing::createSparseArray(m, n, std::ranges::count(c.stored, 1)));
     std::size_t* starts = kxColumnStarts(c.array.get());
     starts[0] = 0;
-    for (std::size_t j = 0, k = 0; j < n; starts[++j] = k)
-        for (std::size_t i : columns[j]) {
-            kxRowIndices(c.array.get())[k] = i;
-            kxRealData(c.array.get())[k++] = c.dense[i + j * m];
-        }
+    for (std::size_t j = 0, p = 0; j < n; starts[++j] = p)
+        for (std::size_t i = m; i-- > 0;)
+            if (c.stored[i + j * m]) {
+                kxRowIndices(c.array.get())[p] = i;
+                kxRealData(c.array.get())[p++] = c.dense[i + j * m];
+            }
     return c;
 }
 

@@ -7,7 +7,6 @@
 #include "tests/support/host_error.hpp"
 
 using namespace ctest;
-using Index = std::vector<std::size_t>;
 using LC = LinearConstraint;
 
 namespace {
@@ -68,35 +67,8 @@ std::pair<Dense, Dense> unitRows(const Index& list, std::size_t n, double sign,
     return out;
 }
 
-struct Problem {
-    std::size_t n = 0, mi = 0, me = 0;
-    Dense A, b, Aeq, beq, lb, ub;
-    Index fixed;  // fixed variables (value ub)
-};
-
 Problem small(std::size_t mi, Dense A, Dense b, Dense lb, Dense ub, Index fixed = {}) {
-    return {
-        lb.size(),       mi, 0, std::move(A), std::move(b), {}, {}, std::move(lb), std::move(ub),
-        std::move(fixed)};
-}
-
-// Bounds: a third infinite or NaN, some zero, some equal; every fourth variable fixed if asked.
-Problem randomProblem(std::mt19937& rng, std::size_t n, std::size_t mi, std::size_t me, bool fix) {
-    // clang-format off
-    Problem p{n, mi, me, randomDense(rng, mi * n), randomDense(rng, mi), randomDense(rng, me * n),
-              randomDense(rng, me), randomDense(rng, n), Dense(n), {}};
-    // clang-format on
-    for (std::size_t j = 0; j < n; ++j) {
-        const double lo = rng() % 7 == 0 ? 0.0 : p.lb[j];
-        const auto k = rng() % 6;
-        p.lb[j] = k == 0 ? -kInf : k == 2 ? kNaN : lo;
-        p.ub[j] = k == 1 ? kInf : k == 2 ? -kInf : k == 3 ? lo : lo + 2.0;
-        if (fix && j % 4 == 1) {
-            p.fixed.push_back(j);
-            p.lb[j] = p.ub[j] = lo;
-        }
-    }
-    return p;
+    return {lb.size(), mi, 0, A, b, {}, {}, lb, ub, fixed};
 }
 
 // A LinearConstraint owning arrays made from `p`, bound lists from the scan, fixed list by hand.
@@ -258,13 +230,12 @@ TEST(LinearConstraintProducts, ChecksFailWithTheirMessagesAndLeakNothing) {
     LC& lc = built.lc;
     M longX(4, 1, false), narrow(2, 1, false);
     LeakGuard guard;
-    const std::string size = "Size mismatch in LinearConstraint::",
-                      index = "Index out of bounds in LinearConstraint::";
     const std::pair<std::function<void()>, std::string> cases[] = {
-        {[&] { M r = lc.Aconstr(longX); }, size + "Ax."},
-        {[&] { lc.deepCopyRowTransposeAeq(0, 0, narrow); }, size + "deepCopyRowTranspose."},
-        {[&] { M r = lc.AfixedRow(1); }, index + "AfixedRow"},
-        {[&] { lc.beqAt(1); }, index + "beqAt."}};
+        {[&] { M r = lc.Aconstr(longX); }, "Size mismatch in LinearConstraint::Ax."},
+        {[&] { lc.deepCopyRowTransposeAeq(0, 0, narrow); },
+         "Size mismatch in LinearConstraint::deepCopyRowTranspose."},
+        {[&] { M r = lc.AfixedRow(1); }, "Index out of bounds in LinearConstraint::AfixedRow"},
+        {[&] { lc.beqAt(1); }, "Index out of bounds in LinearConstraint::beqAt."}};
     for (const auto& [f, message] : cases) {  // solvAssert: the printed text is the error's
         kaldor::testing::ConsoleCapture console;
         EXPECT_EQ(hostErrorId(f), "solv:solvPlugError:unhandledError") << message;

@@ -132,7 +132,7 @@ TEST(LinearConstraintProducts, AllFiveGroupsAndViolationMatchDenseRecomputation)
     };
     LeakGuard guard;
     std::mt19937 rng(1234);
-    // Violation edge cases first (x dense in cases 0, 1, 4, 5), then random problems.
+    // Violation edge cases (x dense in 0, 1, 4, 5; NaN entries of A and b skipped), then random.
     std::vector<std::pair<Problem, Dense>> cases = {
         {small(0, {}, {}, {-kInf}, {0}, {0}), {-0.0}},     // fixed +0 ties bound -0: the later
         {small(1, {1}, {5}, {-1}, {kInf}), {3}},           // strictly feasible: -2

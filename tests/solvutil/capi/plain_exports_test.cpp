@@ -2,8 +2,6 @@
 // linkage.
 #include <gtest/gtest.h>
 
-#include <dlfcn.h>
-
 #include <cstring>
 #include <random>
 #include <sstream>
@@ -114,9 +112,8 @@ TEST(EmulateCtrlC, InterruptsOnlyThroughAnExistingNamedTester) {
     reset();
 }
 
-// Forwarders reach the host allocator, flush and printer; the rest print nothing; C linkage except
-// kxArrayPrint.
-TEST(HostForwarders, ForwardAndExportUnmangled) {
+// Forwarders reach the host allocator, flush and printer; the rest print nothing.
+TEST(HostForwarders, ReachTheHost) {
     HostLeakGuard guard;
     const auto blocks = kt::allocationStats().liveBlocks;
     void* p = kxMallocExSolv(40);
@@ -137,11 +134,4 @@ TEST(HostForwarders, ForwardAndExportUnmangled) {
     LBInitialize_solvutil();
     LBTerminate_solvutil();
     EXPECT_EQ(capture.text(), "x =\n\n     []\n\n");
-    for (const char* name :
-         {"instantiateRngSolv", "getRngStateSolv", "setRngStateSolv", "deleteRngStateSolv",
-          "deleteRngSolv", "getRandUniformSolv", "ioFlushSolv", "kxMallocExSolv", "kxFreeExSolv",
-          "assertSolv", "emulateCtrlC", "LBInitialize_solvutil", "LBTerminate_solvutil"})
-        EXPECT_NE(dlsym(RTLD_DEFAULT, name), nullptr) << name;
-    EXPECT_EQ(dlsym(RTLD_DEFAULT, "kxArrayPrint"), nullptr);
-    EXPECT_NE(dlsym(RTLD_DEFAULT, "_Z12kxArrayPrintPKcPK7kxArray"), nullptr);
 }

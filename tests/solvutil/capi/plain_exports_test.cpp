@@ -37,8 +37,8 @@ bool sameAsRecord(void* rng, const RngState& b) {
 }  // namespace
 
 // Seeded state words and position 624 and two 32-bit words per double in [0, 1), as
-// std::mt19937 draws them; save mid-block, advance across blocks, restore (also into another
-// generator); all-zero words or a position above 624 are ignored.
+// std::mt19937 draws them; save mid-block, advance across blocks, restore; all-zero words or a
+// position above 624 are ignored.
 TEST(RngExports, MatchStdMt19937AndSaveAndRestoreTheState) {
     for (std::uint32_t seed : {0u, 7u, 5489u, 4000000000u}) {
         Rng rng(instantiateRngSolv(seed));
@@ -55,7 +55,7 @@ TEST(RngExports, MatchStdMt19937AndSaveAndRestoreTheState) {
             ASSERT_LT(x, 1.0);
         }
     }
-    Rng rng(instantiateRngSolv(99)), other(instantiateRngSolv(12345));
+    Rng rng(instantiateRngSolv(99));
     draw(rng.get(), 300);
     State saved(getRngStateSolv(rng.get()));
     EXPECT_EQ(saved->position, 600u);
@@ -63,8 +63,6 @@ TEST(RngExports, MatchStdMt19937AndSaveAndRestoreTheState) {
     setRngStateSolv(rng.get(), saved.get());
     EXPECT_TRUE(sameAsRecord(rng.get(), *saved));
     EXPECT_EQ(draw(rng.get(), 1000), first);
-    setRngStateSolv(other.get(), saved.get());
-    EXPECT_EQ(draw(other.get(), 1000), first);
     deleteRngSolv(nullptr);
     deleteRngStateSolv(nullptr);
     RngState zero{}, single{};
@@ -86,17 +84,13 @@ TEST(RngExports, MatchStdMt19937AndSaveAndRestoreTheState) {
 
 // emulateCtrlC interrupts only with the hooks on and a tester of that name, reusing it.
 TEST(EmulateCtrlC, InterruptsOnlyThroughAnExistingNamedTester) {
-    const auto reset = [] {
-        kt::setTesterMode(-1);
-        kt::resetTesters();
-    };
     const struct {
         int mode;
         const char* name;
         std::size_t interrupts;
     } cases[] = {{-1, "ctrlc", 0}, {0, "someOtherTester", 0}, {1, "ctrlc", 2}};
     for (const auto& c : cases) {
-        reset();
+        kt::resetTesters();
         kt::setTesterMode(c.mode);
         kt::declareTester("ctrlc");
         const std::size_t before = kt::interruptCount();
@@ -109,7 +103,8 @@ TEST(EmulateCtrlC, InterruptsOnlyThroughAnExistingNamedTester) {
         EXPECT_EQ(tester != nullptr, c.interrupts != 0) << c.mode;
     }
     EXPECT_EQ(kt::lastInterruptSource(), "ctrlc");
-    reset();
+    kt::setTesterMode(-1);
+    kt::resetTesters();
 }
 
 // Forwarders reach the host allocator, flush and printer; the rest print nothing.

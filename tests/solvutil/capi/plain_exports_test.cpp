@@ -115,10 +115,7 @@ TEST(HostForwarders, ReachTheHost) {
     ASSERT_NE(p, nullptr);
     EXPECT_EQ(kt::allocationStats().liveBlocks, blocks + 1);
     kxFreeExSolv(p);
-    kxFreeExSolv(nullptr);
-    kt::failAllocationAfter(0);
-    EXPECT_EQ(kxMallocExSolv(16), nullptr);
-    kt::failAllocationAfter(-1);
+    EXPECT_EQ(kt::allocationStats().liveBlocks, blocks);
     const std::size_t flushes = kt::flushCount();
     ioFlushSolv();
     EXPECT_EQ(kt::flushCount(), flushes + 1);

@@ -1,5 +1,4 @@
-// Plain-symbol exports: the generator against std::mt19937, host forwarders, emulateCtrlC and
-// linkage.
+// Plain-symbol exports: the generator against std::mt19937, and emulateCtrlC.
 #include <gtest/gtest.h>
 
 #include <cstring>
@@ -10,7 +9,6 @@
 #include "kaldor/testing/services.hpp"
 #include "solvutil/capi/plain_exports.hpp"
 #include "solvutil/host/hosttest.hpp"
-#include "tests/support/host_guard.hpp"
 
 namespace kt = kaldor::testing;
 
@@ -63,8 +61,6 @@ TEST(RngExports, MatchStdMt19937AndSaveAndRestoreTheState) {
     setRngStateSolv(rng.get(), saved.get());
     EXPECT_TRUE(sameAsRecord(rng.get(), *saved));
     EXPECT_EQ(draw(rng.get(), 1000), first);
-    deleteRngSolv(nullptr);
-    deleteRngStateSolv(nullptr);
     RngState zero{}, single{};
     single.state[623] = 1;
     const struct {
@@ -105,25 +101,4 @@ TEST(EmulateCtrlC, InterruptsOnlyThroughAnExistingNamedTester) {
     EXPECT_EQ(kt::lastInterruptSource(), "ctrlc");
     kt::setTesterMode(-1);
     kt::resetTesters();
-}
-
-// Forwarders reach the host allocator, flush and printer; the rest print nothing.
-TEST(HostForwarders, ReachTheHost) {
-    HostLeakGuard guard;
-    const auto blocks = kt::allocationStats().liveBlocks;
-    void* p = kxMallocExSolv(40);
-    ASSERT_NE(p, nullptr);
-    EXPECT_EQ(kt::allocationStats().liveBlocks, blocks + 1);
-    kxFreeExSolv(p);
-    EXPECT_EQ(kt::allocationStats().liveBlocks, blocks);
-    const std::size_t flushes = kt::flushCount();
-    ioFlushSolv();
-    EXPECT_EQ(kt::flushCount(), flushes + 1);
-    kt::ConsoleCapture capture;
-    kxarray::kxArrayPtr empty(kxCreateNumericMatrix(0, 0, kxDOUBLE_CLASS, kxREAL));
-    kxArrayPrint("x", empty.get());
-    assertSolv(0, "never printed");
-    LBInitialize_solvutil();
-    LBTerminate_solvutil();
-    EXPECT_EQ(capture.text(), "x =\n\n     []\n\n");
 }

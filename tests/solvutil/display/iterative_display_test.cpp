@@ -1,5 +1,4 @@
-// Iterative display rows and headers of all ten layouts against snprintf, flushing and the plain
-// form.
+// Iterative display rows and headers of all ten layouts against snprintf; flushing; the plain form.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -74,8 +73,7 @@ std::string format(const char* fmt, auto... args) {
     return buf;
 }
 
-// Oracle row: Inf/NaN of Double columns as "Inf"/"-", general doubles at the last Double precision
-// (else 6).
+// Oracle row: Inf/NaN as "Inf"/"-"; general doubles at the last finite Double's precision, else 6.
 std::string expectedRow(int s, const std::vector<Cell>& cells) {
     const Layout& l = kLayouts[s];
     std::string row;
@@ -151,8 +149,7 @@ Cell randomCell(std::mt19937_64& rng) {
 
 }  // namespace
 
-// Random rows of layouts in random order (no precision carried over), numColumns 0 to full,
-// Inf/NaN, long texts.
+// Layouts in random order (no precision carried over), numColumns 0 to full, Inf/NaN, long texts.
 TEST(IterativeDisplay, RandomRowsOfAllLayoutsMatchSnprintf) {
     HostLeakGuard guard;
     std::mt19937_64 rng(77);
@@ -167,8 +164,7 @@ TEST(IterativeDisplay, RandomRowsOfAllLayoutsMatchSnprintf) {
     }
 }
 
-// Per layout: the full row width, one- and two-line headers for full and partial counts; then
-// edge header texts (a trailing line break, a third line).
+// Row widths; headers of full and partial rows; a trailing line break and a third line ignored.
 TEST(IterativeDisplay, LayoutsAndHeaders) {
     for (int s = 0; s < 10; ++s) {
         const Layout& a = kLayouts[s];
@@ -213,8 +209,7 @@ TEST(IterativeDisplay, FlushOnlyWhenAskedAndUnknownLayoutsPrintNothing) {
         }
 }
 
-// The worked row in both forms; the plain form adds the offset before negating, shows +0, never
-// flushes.
+// The worked row; the plain form adds the offset before negating, shows +0, never flushes.
 TEST(IterativeDisplay, WorkedRowAndPlainSymbolForm) {
     const std::string worked = "    3       0.5   -1.250000e+01   0.000000e+00            Inf  \n";
     EXPECT_EQ(rowText(1, 5, {{0, 3}, {0.5}, {-12.5}, {0.0}, {kInf}}), worked);

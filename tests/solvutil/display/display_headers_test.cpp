@@ -31,8 +31,7 @@ TEST(DisplayHeaders, FetchedOnceAndRetriedAfterAFailedFetch) {
     expectFetchedOnce(std::make_index_sequence<10>());
     kt::ConsoleCapture capture;
     const auto flushes = kt::flushCount();
-    const auto total = kt::catalogLookups(), iter = kt::catalogLookups("Iter"),
-               res = kt::catalogLookups("Resnorm");
+    const auto total = kt::catalogLookups(), iter = kt::catalogLookups("Iter");
     const auto print = [] {
         printIterativeDisplay(SolverName::InteriorPointLeastSquares, true, true, 8UL, 1UL, 1.0, 1.0,
                               1.0, 1.0, 1.0, 1.0, "none");
@@ -45,12 +44,10 @@ TEST(DisplayHeaders, FetchedOnceAndRetriedAfterAFailedFetch) {
     }
     EXPECT_EQ(kt::catalogLookups() - total, 3U);
     EXPECT_EQ(kt::catalogLookups("Iter") - iter, 1U);
-    EXPECT_EQ(kt::catalogLookups("Resnorm") - res, 2U);
     EXPECT_EQ(capture.text(), "");
     EXPECT_EQ(kt::flushCount(), flushes);
     print();
     EXPECT_EQ(kt::flushCount(), flushes + 1);
     EXPECT_EQ(kt::catalogLookups() - total, 10U);
-    EXPECT_EQ(kt::catalogLookups("Iter") - iter, 1U);
     EXPECT_NE(capture.text().find("Resnorm"), std::string::npos);
 }

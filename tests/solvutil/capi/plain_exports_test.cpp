@@ -4,6 +4,7 @@
 #include <cstring>
 #include <random>
 #include <sstream>
+#include <tuple>
 
 #include "kaldor/testing/hosttest.hpp"
 #include "kaldor/testing/services.hpp"
@@ -62,40 +63,32 @@ TEST(RngExports, MatchStdMt19937AndSaveAndRestoreTheState) {
     EXPECT_EQ(draw(rng.get(), 1000), first);
     RngState zero{}, single{};
     single.state[623] = 1;
-    const struct {
-        RngState* record;
-        std::uint32_t position;
-        bool accepted;
-    } cases[] = {{&zero, 0, false},         {&zero, 624, false},
-                 {saved.get(), 625, false}, {saved.get(), 0xFFFFFFFF, false},
-                 {&single, 624, true},      {&single, 0, true}};
-    for (const auto& c : cases) {
+    const std::tuple<RngState*, std::uint32_t, bool> cases[] = {
+        {&zero, 0, false},         {&zero, 624, false},
+        {saved.get(), 625, false}, {saved.get(), 0xFFFFFFFF, false},
+        {&single, 624, true},      {&single, 0, true}};
+    for (auto [record, position, accepted] : cases) {
         State before(getRngStateSolv(rng.get()));
-        c.record->position = c.position;
-        setRngStateSolv(rng.get(), c.record);
-        EXPECT_TRUE(sameAsRecord(rng.get(), c.accepted ? *c.record : *before)) << c.position;
+        record->position = position;
+        setRngStateSolv(rng.get(), record);
+        EXPECT_TRUE(sameAsRecord(rng.get(), accepted ? *record : *before)) << position;
     }
 }
 
 // emulateCtrlC interrupts only with the hooks on and a tester of that name, reusing it.
 TEST(EmulateCtrlC, InterruptsOnlyThroughAnExistingNamedTester) {
-    const struct {
-        int mode;
-        const char* name;
-        std::size_t interrupts;
-    } cases[] = {{-1, "ctrlc", 0}, {0, "someOtherTester", 0}, {1, "ctrlc", 2}};
-    for (const auto& c : cases) {
+    for (auto [mode, name, interrupts] :
+         {std::tuple{-1, "ctrlc", 0u}, {0, "someOtherTester", 0u}, {1, "ctrlc", 2u}}) {
         kt::resetTesters();
-        kt::setTesterMode(c.mode);
+        kt::setTesterMode(mode);
         kt::declareTester("ctrlc");
         const std::size_t before = kt::interruptCount();
-        emulateCtrlC(c.name);
-        const hosttest::ExceptionTester* tester =
-            hosttest::GetTesterByName(nullptr, nullptr, c.name);
-        emulateCtrlC(c.name);
-        EXPECT_EQ(kt::interruptCount() - before, c.interrupts) << c.mode;
-        EXPECT_EQ(hosttest::GetTesterByName(nullptr, nullptr, c.name), tester) << c.mode;
-        EXPECT_EQ(tester != nullptr, c.interrupts != 0) << c.mode;
+        emulateCtrlC(name);
+        const hosttest::ExceptionTester* tester = hosttest::GetTesterByName(nullptr, nullptr, name);
+        emulateCtrlC(name);
+        EXPECT_EQ(kt::interruptCount() - before, interrupts) << mode;
+        EXPECT_EQ(hosttest::GetTesterByName(nullptr, nullptr, name), tester) << mode;
+        EXPECT_EQ(tester != nullptr, interrupts != 0) << mode;
     }
     EXPECT_EQ(kt::lastInterruptSource(), "ctrlc");
     kt::setTesterMode(-1);

@@ -22,8 +22,8 @@ TEST(PreprocessorDisplay, ChangeWordAndMagnitude) {
         print();
         EXPECT_EQ(capture.text(), "\n<" + want + ">\n");
     };
-    for (int s : {1, 0, 9, -1, 42}) {
-        const auto S = static_cast<SolverName>(s);
+    for (SolverName S :
+         {SolverName(1), SolverName(0), SolverName(9), SolverName(-1), SolverName(42)}) {
         expect("3|2|1||7", [&] { printPreprocessorDisplay(S, 3, 2, 1, 7); });
         expect("3|2|1|ADDED |7", [&] { printPreprocessorDisplay(S, 3, 2, 1, -7); });
         expect("3|2|1|ADDED |0", [&] { printPreprocessorDisplay(S, 3, 2, 1, 0); });

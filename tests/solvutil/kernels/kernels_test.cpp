@@ -124,7 +124,6 @@ TEST_F(Kernels, VectorKernelsAgainstPlainLoops) {
         copy(c, x);
         EXPECT_EQ(c, x);
         EXPECT_EQ(kaldor::testing::allocationStats().allocations, before + (n > 5));
-        EXPECT_TRUE(n > 5 || c.capacity() == 5u) << "shorter y reallocated";
     }
 }
 

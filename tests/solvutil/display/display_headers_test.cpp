@@ -1,4 +1,3 @@
-// Header cache: one look-up per column and SolverName, a stable array, a retry after a failure.
 #include <gtest/gtest.h>
 
 #include <utility>
@@ -25,7 +24,8 @@ void expectFetchedOnce(std::index_sequence<S...>) {
     (..., (S == 3 ? void() : once.template operator()<SolverName(S)>()));
 }
 
-// A failing key: nothing printed or flushed, earlier keys stay cached, a later call succeeds.
+// Header cache; after a failing key nothing is printed or flushed, earlier keys stay cached, and a
+// later call succeeds.
 TEST(DisplayHeaders, FetchedOnceAndRetriedAfterAFailedFetch) {
     HostLeakGuard guard;
     expectFetchedOnce(std::make_index_sequence<10>());

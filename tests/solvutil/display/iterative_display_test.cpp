@@ -167,11 +167,10 @@ TEST(IterativeDisplay, RandomRowsOfAllLayoutsMatchSnprintf) {
 // Row widths; headers of full and partial rows; a trailing line break and a third line ignored.
 TEST(IterativeDisplay, LayoutsAndHeaders) {
     for (int s = 0; s < 10; ++s) {
-        const Layout& a = kLayouts[s];
         std::vector<std::string> texts;
         long rowWidth = 0;
         for (const auto& key : keysOf(s)) {
-            rowWidth += a.widths[texts.size()] + 2;
+            rowWidth += kLayouts[s].widths[texts.size()] + 2;
             texts.push_back(hostmsg::to_string(hostmsg::MessageCatalog::get_message(
                 hostmsg::BaseMsgID({}, "solvlib:solvUtility", key), hostmsg::KdLocale::global())));
         }

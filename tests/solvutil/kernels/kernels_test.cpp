@@ -17,8 +17,7 @@
 #include "tests/support/host_guard.hpp"
 #include "tests/support/random.hpp"
 
-using testdata::randomMatrix;
-using testdata::randomVector;
+using namespace testdata;
 
 namespace {
 

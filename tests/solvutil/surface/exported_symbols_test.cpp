@@ -14,7 +14,6 @@
 #include <cstdio>
 #include <cstring>
 #include <map>
-#include <set>
 #include <sstream>
 #include <string>
 
@@ -60,7 +59,6 @@ TEST(ExportedSurface, ExactlyThePromisedNames) {
     FILE* pipe = popen("nm -D --defined-only -C '" SOLVUTIL_LIBRARY_FILE "'", "r");
     ASSERT_NE(pipe, nullptr);
     std::map<std::string, int> overloads;
-    std::set<std::string> all;
     int layouts = 0;
     char line[4096];
     while (std::fgets(line, sizeof line, pipe) != nullptr) {  // "<address> <type> <name>\n"
@@ -68,7 +66,6 @@ TEST(ExportedSurface, ExactlyThePromisedNames) {
         const auto blank = s.find(' ');
         if (blank == s.npos || s.size() < blank + 3) continue;
         const std::string name = s.substr(blank + 3), bucket = classify(s[blank + 1], name);
-        all.insert(name);
         layouts += bucket == "layout";
         if (!bucket.empty() && bucket != "layout") ++overloads[bucket];
     }

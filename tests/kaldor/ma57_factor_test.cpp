@@ -66,7 +66,6 @@ TEST(Ma57Factor, MatchesDenseLapackAndSharesTheProcessWithThe64BitBlas) {
         factor(f, a);
         const std::vector<double> dense = testdata::toDense(a);
         EXPECT_EQ(std::pair(f.rank(), f.numNegEigenValues()), testdata::inertia(dense, n, 1e-10));
-        EXPECT_EQ(f.rank(), n - c.dependent);
         EXPECT_EQ(f.statusWord(), 0);
         const AlignedVector z = testdata::randomVector(rng, 2 * n);
         AlignedVector b(z.size(), 0.0), x(z.size());
@@ -75,8 +74,8 @@ TEST(Ma57Factor, MatchesDenseLapackAndSharesTheProcessWithThe64BitBlas) {
                 for (long i = 0; i < n; ++i) b[r + i] += dense[i + j * n] * z[r + j];
         f.solve(b.data(), 2, x.data(), true);
         const double tol = c.dependent ? 1e-10 : 1e-13;
-        EXPECT_LT(testdata::relativeResidual(dense, n, x.data(), b.data()), tol);
-        EXPECT_LT(testdata::relativeResidual(dense, n, x.data() + n, b.data() + n), tol);
+        for (long r : {0L, n})
+            EXPECT_LT(testdata::relativeResidual(dense, n, x.data() + r, b.data() + r), tol);
         AlignedVector y(b.begin(), b.begin() + n);
         f.solve(b.data(), 1, x.data(), true);
         f.solve(y.data(), 1, y.data(), false);
@@ -86,23 +85,6 @@ TEST(Ma57Factor, MatchesDenseLapackAndSharesTheProcessWithThe64BitBlas) {
     const blas_int huge = static_cast<blas_int>(0xFFFFFFFF00000003UL), one = 1;
     EXPECT_EQ(dotprod(v, v, 0xFFFFFFFF00000003UL) * 100 + dotprod(v, v, 3), 21.0);
     EXPECT_EQ(ddot_(&huge, v, &one, v, &one), 0.0);
-}
-
-// Dense order n: L holds n(n+1)/2 entries for about n³/3 flops; on a matrix large enough for
-// the SCOTCH ordering, repeated analyses give the same factor.
-TEST(Ma57Factor, DenseCountsAndReproducibleOrdering) {
-    const long n = 200;
-    Entries e;
-    for (long j = 0; j < n; ++j)
-        for (long i = j; i < n; ++i) e[{i, j}] = i == j ? n + 1.0 : 1.0 / (1.0 + i + j);
-    MA57_RealLDLFactor f, first, again;
-    factor(f, testdata::symmetricCsc(n, e, false));
-    EXPECT_EQ(f.nnzL() + f.numNegEigenValues(), n * (n + 1) / 2);
-    EXPECT_NEAR(f.flops() / (n * n * n / 3.0), 1.0, 0.1);
-    const Csc k = laplacianKkt(130, 2000);
-    factor(first, k);
-    factor(again, k);
-    EXPECT_EQ(std::pair(again.nnzL(), again.flops()), std::pair(first.nnzL(), first.flops()));
 }
 
 // Bad sizes, indices, orderings and values raise our own errors before the factorization runs;
@@ -121,10 +103,7 @@ TEST(Ma57Factor, RejectsBadInputWithoutCallingTheFactorization) {
         {[](Input& a) { a.jc[1] = 4; }, "badColumnStarts"},
         {[](Input& a) { a.jc[2] = 2; }, "badColumnStarts"},
         {[](Input& a) { a.n = -1; }, "badSize"},
-        {[](Input& a) {
-             a.perm = {0, 0};
-         },
-         "badOrdering"},
+        {[](Input& a) { a.perm[0] = 0; }, "badOrdering"},
         {[](Input&) {}, ""},
         {[](Input& a) { a.pr[2] = NAN; }, "nonFiniteValue"},
         {[](Input& a) { a.b[1] = INFINITY; }, "nonFiniteValue"},
@@ -146,14 +125,10 @@ TEST(Ma57Factor, RejectsBadInputWithoutCallingTheFactorization) {
     }
     Input a;
     a.pr[2] = INFINITY;
-    try {
-        factor(f, {2, a.jc, a.ir, a.pr});
-        ADD_FAILURE() << "an infinite value was accepted";
-    } catch (const hostcore::IUserException& e) {
-        const std::string text = "Sparse factor: value 2 (row 1, column 1) is infinite.";
-        EXPECT_EQ(e.getMessageId() + "|" + e.getMessageText() + "|" + e.what(),
-                  kId + "nonFiniteValue|" + text + "|" + text);
-    }
+    EXPECT_EQ(hostError([&] {
+                  factor(f, {2, a.jc, a.ir, a.pr});
+              }),
+              kId + "nonFiniteValue|Sparse factor: value 2 (row 1, column 1) is infinite.");
     EXPECT_EQ(hostErrorId([&] { fresh.numericFactorization(a.pr.data()); }), kId + "notAnalysed");
     EXPECT_EQ(hostErrorId([&] { fresh.solve(a.b.data(), 1, a.x.data(), true); }),
               kId + "solveError");
@@ -195,14 +170,10 @@ TEST(Ma57Factor, RetriesWithLargerWorkspaceAndReportsOutOfMemory) {
     const double floorMB = 20001.0 * static_cast<double>(f.nnzL()) * 8 / 1e6;
     kaldor::testing::ScopedFactorRetryPolicy huge({/*maxAttempts=*/1, /*workspace=*/2000000});
     MA57_RealLDLFactor g;
+    const std::string error = hostError([&] { factor(g, a); });
     double mb = 0;
-    try {
-        factor(g, a);
-        ADD_FAILURE() << "the factorization must run out of memory";
-    } catch (const hostcore::IUserException& e) {
-        EXPECT_EQ(e.getMessageId(), kId + "outOfMemory");
-        std::sscanf(e.getMessageText().c_str(), "%*[^(](an allocation of %lf MB", &mb);
-    }
+    EXPECT_TRUE(error.starts_with(kId + "outOfMemory|")) << error;
+    std::sscanf(error.c_str(), "%*[^(](an allocation of %lf MB", &mb);
     EXPECT_TRUE(mb >= floorMB && mb <= 10 * floorMB) << mb << " MB, L alone " << floorMB;
 #endif
 }
@@ -215,8 +186,7 @@ TEST(Ma57Factor, SeesRoundOffSingularKktAsRankDeficient) {
     std::uniform_real_distribution<double> coef(0.3, 3.0);
     const long nx = 40, nc = 12, n = nx + nc;
     int agreed = 0;
-    const int trials = 60;
-    for (int t = 0; t < trials; ++t) {
+    for (int t = 0; t < 60; ++t) {
         Entries e = testdata::randomKktLower(rng, nx, nc, 3, 0.0);
         std::erase_if(e, [&](const auto& kv) { return kv.first.first == n - 1; });
         const long p = t % (nc - 1), q = (t * 5 + 3) % (nc - 1);
@@ -230,5 +200,5 @@ TEST(Ma57Factor, SeesRoundOffSingularKktAsRankDeficient) {
         agreed += std::pair(f.rank(), f.numNegEigenValues()) ==
                   testdata::inertia(testdata::toDense(a), n, 1e-9);
     }
-    EXPECT_GE(agreed, trials * 9 / 10);
+    EXPECT_GE(agreed, 54);
 }

@@ -89,7 +89,7 @@ TEST(Ma57Factor, MatchesDenseLapackAndSharesTheProcessWithThe64BitBlas) {
 
 // Bad sizes, indices, orderings and values raise our own errors before the factorization runs;
 // between them the same object factors [2 1; 1 -3] under a given ordering, and its solve
-// matches the exact solution. Out-of-order calls, the empty and an upper-only matrix.
+// matches the exact solution. The empty and an upper-only matrix.
 TEST(Ma57Factor, RejectsBadInputWithoutCallingTheFactorization) {
     HostLeakGuard guard;
     struct Input {
@@ -129,10 +129,6 @@ TEST(Ma57Factor, RejectsBadInputWithoutCallingTheFactorization) {
                   factor(f, {2, a.jc, a.ir, a.pr});
               }),
               kId + "nonFiniteValue|Sparse factor: value 2 (row 1, column 1) is infinite.");
-    EXPECT_EQ(hostErrorId([&] { fresh.numericFactorization(a.pr.data()); }), kId + "notAnalysed");
-    EXPECT_EQ(hostErrorId([&] { fresh.solve(a.b.data(), 1, a.x.data(), true); }),
-              kId + "solveError");
-    EXPECT_EQ(fresh.statusWord(), -3);
     factor(fresh, {0, {0}, {}, {}});
     EXPECT_EQ(fresh.rank(), 0);
     fresh.solve(a.b.data(), 1, a.x.data(), true);
@@ -152,9 +148,6 @@ TEST(Ma57Factor, RetriesWithLargerWorkspaceAndReportsOutOfMemory) {
         MA57_RealLDLFactor f;
         EXPECT_EQ(hostErrorId([&] { factor(f, a); }), kId + "tooManyAttempts");
         EXPECT_EQ(kaldor::testing::lastFactorAttempts(), 1);
-        EXPECT_TRUE(f.statusWord() == -8 || f.statusWord() == -9) << f.statusWord();
-        EXPECT_EQ(hostErrorId([&] { f.solve(ones.data(), 1, x.data(), true); }),
-                  kId + "solveError");
     }
     kaldor::testing::ScopedFactorRetryPolicy policy({/*maxAttempts=*/5, /*workspace=*/0});
     MA57_RealLDLFactor f;

@@ -53,7 +53,8 @@ inline std::vector<double> toDense(const Csc& a) {
 
 /// Lower triangle of a random KKT matrix [H Aᵀ; A -δI] of order nx + nc: H sparse and
 /// diagonally dominant (positive definite), A nc-by-nx with about `perCol` entries per row and
-/// of full row rank when nc ≤ nx, except that its last `dependentRows` rows copy earlier ones.
+/// of full row rank when nc ≤ nx, except that its last `dependentRows` rows are real
+/// combinations of two earlier ones.
 inline Entries randomKktLower(std::mt19937& rng, long nx, long nc, int perCol, double delta,
                               long dependentRows = 0) {
     std::uniform_real_distribution<double> val(-1.0, 1.0);
@@ -73,10 +74,12 @@ inline Entries randomKktLower(std::mt19937& rng, long nx, long nc, int perCol, d
         if (r < independent) {
             e[{nx + r, (r * 7919) % nx}] = 2.0 + val(rng);
             for (int t = 0; t < perCol; ++t) e[{nx + r, column(rng)}] = val(rng);
-        } else {
-            const long from = nx + r % independent;
-            for (auto k = e.lower_bound({from, 0}); k != e.lower_bound({from, nx}); ++k)
-                e[{nx + r, k->first.second}] = k->second;
+        } else {  // singular only up to round-off
+            for (const long from : {nx + r % independent, nx + (3 * r + 1) % independent}) {
+                const double c = (from == nx + r % independent ? 2.0 : -2.0) + val(rng);
+                for (auto k = e.lower_bound({from, 0}); k != e.lower_bound({from, nx}); ++k)
+                    e[{nx + r, k->first.second}] += c * k->second;
+            }
         }
         if (delta != 0.0) e[{nx + r, nx + r}] = -delta;
     }

@@ -1,6 +1,5 @@
 #pragma once
-// Random symmetric KKT test matrices, sparse (0-based compressed columns) and dense, with
-// LAPACK-based oracles.
+// Random symmetric KKT test matrices, sparse (0-based CSC) and dense, with LAPACK-based oracles.
 #include <algorithm>
 #include <cmath>
 #include <map>
@@ -51,10 +50,9 @@ inline std::vector<double> toDense(const Csc& a) {
     return d;
 }
 
-/// Lower triangle of a random KKT matrix [H Aᵀ; A -δI] of order nx + nc: H sparse and
-/// diagonally dominant (positive definite), A nc-by-nx with about `perCol` entries per row and
-/// of full row rank when nc ≤ nx, except that its last `dependentRows` rows are real
-/// combinations of two earlier ones.
+/// Lower triangle of a random KKT matrix [H Aᵀ; A -δI] of order nx + nc: H sparse, diagonally
+/// dominant; A nc-by-nx, about `perCol` entries a row, of full row rank when nc ≤ nx except
+/// that its last `dependentRows` rows are real combinations of two earlier ones.
 inline Entries randomKktLower(std::mt19937& rng, long nx, long nc, int perCol, double delta,
                               long dependentRows = 0) {
     std::uniform_real_distribution<double> val(-1.0, 1.0);

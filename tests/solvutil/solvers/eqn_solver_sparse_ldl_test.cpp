@@ -1,4 +1,5 @@
-// Equation-solver interfaces' failing defaults; EqnSolverSparseLDL status machine and numerics.
+// EqnSolverSparseLDL: status machine and numerics; host errors of both solvers on misuse.
+#include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
 #include <functional>
@@ -6,6 +7,7 @@
 #include "kaldor/testing/ldl.hpp"
 #include "kaldor/testing/services.hpp"
 #include "solvutil/host/ma57_factor.hpp"
+#include "solvutil/solvers/dynamic_reg_solver.hpp"
 #include "solvutil/solvers/eqn_solver_sparse_ldl.hpp"
 #include "tests/support/host_error.hpp"
 #include "tests/support/host_guard.hpp"
@@ -40,35 +42,11 @@ void init(EqnSolverSparseLDL& s, Csc& a) {
     s.init(a.n, a.n, a.pr.data(), a.ir.data(), a.jc.data(), a.nnz());
 }
 
-/// `call` raises the generic solver error with `text`, also written to the console.
-void expectUnhandled(const std::string& text, const std::function<void()>& call) {
-    kaldor::testing::ConsoleCapture capture;
-    EXPECT_EQ(hostError(call), kUnhandled + "|" + text);
-    EXPECT_EQ(capture.text(), text);
-}
-
 }  // namespace
-
-TEST(EqnSolverInterfaces, OptionalOperationsFailWithTheirNamesAndChangeNothing) {
-    HostLeakGuard guard;
-    EqnSolverSparseLDL s(0.01);
-    long l = 17;
-    double d = 2.5;
-    const std::pair<const char*, std::function<void()>> cases[] = {
-        {"setApr", [&] { s.setApr(&d); }},
-        {"setAjc", [&] { s.setAjc(&l); }},
-        {"setNnz", [&] { s.setNnz(3); }},
-        {"numNegEigenValues", [&] { s.IEqnSolverLDL::numNegEigenValues(l); }},
-        {"getFlops", [&] { s.IEqnSolverLDL::getFlops(d); }},
-    };
-    for (const auto& [name, call] : cases)
-        expectUnhandled(std::string(name) + "() method not defined", call);
-    EXPECT_TRUE(l == 17 && d == 2.5 && s.status == 0);
-}
 
 // Statuses 0 → 1 → 2 → 4 → 6, the steps factor() repeats, the factor's reports against dsyev,
 // new values in the borrowed arrays read without a symbolic step; failures other than attempts
-// or solve keep the status.
+// or solve keep the status; too few attempts are absorbed (3), a later solve fails (5).
 TEST(EqnSolverSparseLDL, StatusMachineAndPassThroughFailures) {
     HostLeakGuard guard;
     std::mt19937 rng(1);
@@ -106,8 +84,8 @@ TEST(EqnSolverSparseLDL, StatusMachineAndPassThroughFailures) {
     EXPECT_EQ(s.symbolic, 4);
     double pr2[1] = {1.0};
     long ir2[1] = {0}, jc2[5] = {0, 1, 1, 1, 1};
-    expectUnhandled("Equation solver must get a square matrix.",
-                    [&] { s.init(3, 4, pr2, ir2, jc2, 1); });
+    EXPECT_EQ(hostError([&] { s.init(3, 4, pr2, ir2, jc2, 1); }),
+              kUnhandled + "|Equation solver must get a square matrix.");
     EXPECT_TRUE(s.m == 3 && s.n == 4 && s.nnz == 1 && s.pr == pr2 && s.ir == ir2 && s.jc == jc2);
     EXPECT_EQ(s.status, 6);
     init(s, a);
@@ -125,37 +103,39 @@ TEST(EqnSolverSparseLDL, StatusMachineAndPassThroughFailures) {
     init(s, a);
     EXPECT_EQ(hostErrorId([&] { s.factor(); }), kId + "badRowIndex");
     EXPECT_EQ(s.status, 1);
-}
-
-// One attempt without workspace margin is too little for this KKT matrix: status 3, then 5.
-TEST(EqnSolverSparseLDL, TooManyAttemptsIsAbsorbedAndSolveErrorIsRethrown) {
-    HostLeakGuard guard;
-    std::mt19937 rng(3);
-    Csc a = kkt(rng, 1600, 600);
-    AlignedVector b(a.n, 1.0), x(b.size(), 0.0);
+    Csc big = kkt(rng, 1600, 600);  // one attempt without workspace margin is too little
     kaldor::testing::ScopedFactorRetryPolicy policy({/*maxAttempts=*/1, /*workspace=*/0});
-    CountingSolver s;
-    init(s, a);
-    s.symfactor();
-    s.numfactor();  // returns normally
-    EXPECT_EQ(s.status, 3);
-    s.factor();  // status 3: numeric only
-    EXPECT_TRUE(s.symbolic == 1 && s.numeric == 2 && s.status == 3);
-    EXPECT_EQ(hostErrorId([&] { s.solve(x, b); }), kId + "solveError");
-    EXPECT_EQ(s.status, 5);
-    EXPECT_EQ(s.solveInfo, s.factorObj->statusWord());
-    EXPECT_LT(s.solveInfo, 0);
+    CountingSolver t;
+    init(t, big);
+    t.symfactor();
+    t.numfactor();  // returns normally
+    EXPECT_EQ(t.status, 3);
+    t.factor();  // status 3: numeric only
+    EXPECT_TRUE(t.symbolic == 1 && t.numeric == 2 && t.status == 3);
+    x.assign(big.n, 0.0);
+    EXPECT_EQ(hostErrorId([&] { t.solve(x, AlignedVector(big.n, 1.0)); }), kId + "solveError");
+    EXPECT_TRUE(t.status == 5 && t.solveInfo == t.factorObj->statusWord() && t.solveInfo < 0);
 }
 
-// Calls outside the documented order or with missing or short arrays are host errors: the
-// factor's own where it sees them, the library's precondition checks in debug builds.
-TEST(EqnSolverSparseLDL, OutOfOrderCallsNullArraysAndShortVectorsAreHostErrors) {
+// Calls outside the documented order or with missing, short or misshapen arrays are host
+// errors: the factor's own where it sees them, the library's precondition checks (both solvers)
+// in debug builds. The interfaces' optional operations fail with their names, changing nothing.
+TEST(SolverMisuse, OutOfOrderCallsBadArraysAndOptionalOperationsAreHostErrors) {
     HostLeakGuard guard;
     std::mt19937 rng(15);
     Csc a = kkt(rng, 8, 3);
     AlignedVector b(a.n, 1.0), x(b.size()), empty, shortX(3);
+    long l = 17;
+    double d = 2.5;
+    const auto undefined = [](const char* name) {
+        return kUnhandled + "|" + name + "() method not defined";
+    };
 #ifdef SOLVUTIL_DEBUG_ASSERTS
     const std::string emptyVector = kUnhandled;  // checked first
+    solvutil::DynamicRegSolver dyn;
+    solvutil::DynamicRegParams fine, tooManyPrimal;
+    tooManyPrimal.nPrimal = 4;
+    DenseMatrix A(3, 3), wide(3, 4);
 #else
     const std::string emptyVector = kId + "missingArray";  // the factor sees a null array
 #endif
@@ -164,6 +144,11 @@ TEST(EqnSolverSparseLDL, OutOfOrderCallsNullArraysAndShortVectorsAreHostErrors) 
     noValues.init(a.n, a.n, nullptr, a.ir.data(), a.jc.data(), a.nnz());
     ready.factor(a.n, a.n, a.pr.data(), a.ir.data(), a.jc.data(), a.nnz());
     const std::pair<std::function<void()>, std::string> cases[] = {
+        {[&] { ready.setApr(&d); }, undefined("setApr")},
+        {[&] { ready.setAjc(&l); }, undefined("setAjc")},
+        {[&] { ready.setNnz(3); }, undefined("setNnz")},
+        {[&] { ready.IEqnSolverLDL::numNegEigenValues(l); }, undefined("numNegEigenValues")},
+        {[&] { ready.IEqnSolverLDL::getFlops(d); }, undefined("getFlops")},
         {[&] { fresh.factor(); }, kId + "badSize"},  // before init: order -1
         {[&] { fresh.numfactor(); }, kId + "notAnalysed"},
         {[&] { fresh.solve(x, b); }, kId + "solveError"},
@@ -172,8 +157,14 @@ TEST(EqnSolverSparseLDL, OutOfOrderCallsNullArraysAndShortVectorsAreHostErrors) 
         {[&] { ready.solve(x, empty); }, emptyVector},
 #ifdef SOLVUTIL_DEBUG_ASSERTS
         {[&] { ready.solve(shortX, b); }, kUnhandled},
+        {[&] { dyn.factor(A, 4, fine); }, kUnhandled},           // order above A's
+        {[&] { dyn.factor(wide, 3, fine); }, kUnhandled},        // not square
+        {[&] { dyn.factor(A, 3, tooManyPrimal); }, kUnhandled},  // nPrimal above the order
+        {[&] { dyn.solve(A, 3, empty); }, kUnhandled},
 #endif
     };
     kaldor::testing::ConsoleCapture console;  // the debug checks print their message
-    for (const auto& [call, expected] : cases) EXPECT_EQ(hostErrorId(call), expected);
+    for (const auto& [call, expected] : cases)
+        EXPECT_THAT(hostError(call), testing::StartsWith(expected));
+    EXPECT_TRUE(l == 17 && d == 2.5 && ready.status == 4);
 }

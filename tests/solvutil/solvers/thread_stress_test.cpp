@@ -1,7 +1,6 @@
-// Distinct solver objects on several threads at once: independent EqnSolverSparseLDL and
-// DynamicRegSolver objects, each thread with its own matrices, give the results of a
-// sequential run in every round, and console lines from all threads arrive whole. Runs
-// under ThreadSanitizer in CI (the tsan preset).
+// Independent EqnSolverSparseLDL and DynamicRegSolver objects on several threads, each thread
+// with its own matrices, give the results of a sequential run in every round, and console lines
+// from all threads arrive whole. Runs under ThreadSanitizer in CI (the tsan preset).
 #include <gtest/gtest.h>
 
 #include <atomic>

@@ -1,17 +1,12 @@
-// Host memory, errors, arrays, matrix product, console, number rendering and message catalog
-// of the stand-in host.
-#include <dlfcn.h>
+// The stand-in host: memory, arrays, console, number rendering and message catalog.
 #include <gtest/gtest.h>
 
 #include <bit>
 #include <cfloat>
 #include <random>
 
-#include "kaldor/testing/catalog.hpp"
-#include "kaldor/testing/hostmath.hpp"
 #include "kaldor/testing/services.hpp"
 #include "solvutil/host/hostio.hpp"
-#include "solvutil/host/hostmath.hpp"
 #include "solvutil/host/hostmsg.hpp"
 #include "solvutil/host/kxarray.hpp"
 #include "solvutil/host/kxmemory.hpp"
@@ -22,43 +17,6 @@ using namespace kaldor::testing;
 using kxarray::kxArrayPtr;
 
 namespace {
-
-kxArray* sparse(std::size_t m, std::vector<std::size_t> jc, std::vector<std::size_t> ir,
-                std::vector<double> pr) {
-    kxArray* s = createSparseArray(m, jc.size() - 1, ir.size());
-    std::ranges::copy(jc, kxColumnStarts(s));
-    std::ranges::copy(ir, kxRowIndices(s));
-    std::ranges::copy(pr, kxRealData(s));
-    return s;
-}
-
-kxArrayPtr dense(std::mt19937& rng, std::size_t m, std::size_t n, double fill = 0.0) {
-    std::uniform_real_distribution<double> dist(-1.0, 1.0);
-    kxArrayPtr a(kxCreateNumericMatrix(m, n, kxDOUBLE_CLASS, kxREAL));
-    for (std::size_t k = 0; k < m * n; ++k) kxRealData(a.get())[k] = fill != 0.0 ? fill : dist(rng);
-    return a;
-}
-
-double at(const kxArray* a, std::size_t i, std::size_t j) {
-    if (!kxIsSparse(a)) return kxRealData(a)[i + kxGetM(a) * j];
-    double v = 0.0;
-    for (std::size_t p = kxColumnStarts(a)[j]; p < kxColumnStarts(a)[j + 1]; ++p)
-        if (kxRowIndices(a)[p] == i) v += kxRealData(a)[p];
-    return v;
-}
-
-// c = a*b against the naive triple loop.
-void expectNaiveProduct(const kxArray* a, const kxArray* b, kxArray* c) {
-    hostMatrixMult(a, b, c);
-    const std::size_t m = kxGetM(a), k = kxGetN(a), n = kxGetN(b);
-    for (std::size_t j = 0; j < n; ++j)
-        for (std::size_t i = 0; i < m; ++i) {
-            double want = 0.0;
-            for (std::size_t p = 0; p < k; ++p) want += at(a, i, p) * at(b, p, j);
-            EXPECT_NEAR(kxRealData(c)[i + m * j], want, 1e-13 * (1.0 + static_cast<double>(k)))
-                << m << "x" << k << "x" << n << " at (" << i << "," << j << ")";
-        }
-}
 
 std::string fmt(const char* f, double v) {
     char buf[64];
@@ -74,8 +32,7 @@ std::u16string lookup(const std::string& key, std::vector<hostmsg::MsgArg> args 
 
 }  // namespace
 
-// Block and array counters (what every leak guard relies on), failure injection, reshape in
-// place, deep duplicates and the owning handle.
+// Block and array counters (every leak guard relies on them), failure injection, array handle.
 TEST(HostMemory, CountersFailureInjectionAndArrays) {
     HostLeakGuard guard;
     const auto before = allocationStats();
@@ -89,57 +46,15 @@ TEST(HostMemory, CountersFailureInjectionAndArrays) {
     void* allowed = kxMallocEx(8);  // one more succeeds, the next fails, then injection is used up
     EXPECT_EQ(hostErrorId([] { kxMallocExCheck(8); }), "KALDOR:outOfMemory");
     for (void* p : {a, allowed, kxMallocExCheck(8), static_cast<void*>(nullptr)}) kxFreeEx(p);
-    kxArrayPtr z(kxCreateNumericMatrix(3, 4, kxDOUBLE_CLASS, kxREAL));
-    double* data = kxRealData(z.get());
-    EXPECT_EQ(std::vector<double>(data, data + 12), std::vector<double>(12, 0.0));
-    kxSetM(z.get(), 2);
-    kxSetN(z.get(), 0);
-    EXPECT_TRUE(kxIsEmpty(z.get()) && kxGetM(z.get()) == 2 && kxRealData(z.get()) == data);
-    EXPECT_TRUE(std::isnan(kxGetScalar(z.get())));
-    kxArrayPtr s(sparse(3, {0, 2, 3}, {2, 0, 1}, {1.25, 4, -5})), d(kxDuplicateArray(s.get()));
-    EXPECT_EQ(kxGetScalar(s.get()), 4.0);  // element (0,0), stored second
-    kxRealData(s.get())[1] = -1;
-    EXPECT_TRUE(kxIsSparse(d.get()) && kxRealData(d.get())[1] == 4.0 &&
-                kxColumnStarts(d.get())[2] == 3);
-    EXPECT_EQ(arrayStats().live - arrays.live, 3u);
+    kxArrayPtr z(kxCreateNumericMatrix(3, 4, kxDOUBLE_CLASS, kxREAL)), s(kxDuplicateArray(z.get()));
+    EXPECT_EQ(arrayStats().live - arrays.live, 2u);
     z = kxarray::do_create_numeric({5, 1}, kxDOUBLE_CLASS, kxREAL);  // releases the first
-    EXPECT_EQ(arrayStats().live - arrays.live, 3u);
-    EXPECT_EQ(arrayStats().created - arrays.created, 4u);
-}
-
-// Dense and sparse operands, a reshaped result, and the routine's origin: small 64-bit integers
-// read fine by a 32-bit BLAS, so only where dgemm_/dgemv_ come from tells the two apart.
-TEST(HostMatrixMult, MatchesNaiveProductThroughThe64BitBlas) {
-    HostLeakGuard guard;
-    for (bool singleColumn : {false, true}) {
-        Dl_info info{};
-        ASSERT_NE(dladdr(hostMatrixMultRoutine(singleColumn), &info), 0);
-        EXPECT_NE(std::string(info.dli_fname).find("libopenblas64"), std::string::npos)
-            << info.dli_fname;
-    }
-    std::mt19937 rng(2024);
-    const std::size_t shapes[][3] = {{1, 1, 1}, {2, 3, 4}, {13, 1, 9},    {64, 65, 33},
-                                     {5, 0, 4}, {0, 3, 2}, {500, 1000, 1}};
-    for (const auto& s : shapes)
-        expectNaiveProduct(dense(rng, s[0], s[1]).get(), dense(rng, s[1], s[2]).get(),
-                           dense(rng, s[0], s[2], 123.0).get());
-    kxArrayPtr b(sparse(4, {0, 2, 2, 5}, {3, 1, 0, 3, 2}, {0.5, 1.5, 2.5, 3.5, 4.5}));
-    kxArrayPtr a = dense(rng, 6, 4), c = dense(rng, 10, 4, -7.0);
-    kxSetM(c.get(), 6);  // created larger and reshaped, as the scratch buffer is
-    kxSetN(c.get(), 3);
-    expectNaiveProduct(a.get(), b.get(), c.get());
-    expectNaiveProduct(a.get(), dense(rng, 4, 3).get(), c.get());
-    EXPECT_EQ(hostErrorId([&] { hostMatrixMult(a.get(), c.get(), c.get()); }),
-              "KALDOR:hostMatrixMult:invalidArguments");
-    const double x[] = {5, 6, 7, 8, 9, 10}, y[] = {1, 2, 3};
-    double out[6] = {0, 0, 0, 0, 0, 0};
-    hostmath::Minus<double, double, double>(out, x, y, 2, 2, 0, 3);  // y's stride 0: y[0]
-    hostmath::Minus<double, double, double>(out + 1, x, y, 2, 1, 1, 2);
-    EXPECT_EQ(std::vector<double>(out, out + 6), (std::vector<double>{4, 4, 6, 4, 8, 0}));
+    EXPECT_EQ(arrayStats().live - arrays.live, 2u);
+    EXPECT_EQ(arrayStats().created - arrays.created, 3u);
 }
 
 // hostPrintf, UTF-16 streams and ioPrintMatrix share one ordered UTF-8 sink; flushes are counted;
-// a new stream prints general notation at precision 6; fields pad text of any length, never cut it.
+// a new stream prints general notation at precision 6; fields pad text, never cut it.
 TEST(HostConsole, OrderedUtf8SinkPaddingFlushesAndIoPrintMatrix) {
     HostLeakGuard guard;
     ConsoleCapture capture;
@@ -153,19 +68,20 @@ TEST(HostConsole, OrderedUtf8SinkPaddingFlushesAndIoPrintMatrix) {
     capture.clear();
     char want[128];
     std::snprintf(want, sizeof want, "%g|%g|0|18446744073709551615", 0.5, 1234567.0);
-    const std::string q(1000, 'q');
     hostio::uostream os = hostio::uout();
     os << 0.5 << "|" << 1234567.0 << "|" << 0UL << "|" << 18446744073709551615UL;
-    os.width(1003), os << q.c_str();
-    os.width(300), os << std::u16string(u"xy");
-    os.width(4), os << std::u16string(400, u'z');
-    os.width(8), os << "";
-    EXPECT_EQ(capture.text(), want + ("   " + q) + std::string(298, ' ') + "xy" +
-                                  std::string(400, 'z') + "        ");
+    const std::string q(1000, 'q');
+    os.width(1003);
+    os << q.c_str();
+    os.width(4);
+    os << std::u16string(400, u'z');
+    EXPECT_EQ(capture.text(), want + ("   " + q) + std::string(400, 'z'));
     capture.clear();
     kxArrayPtr d(kxCreateNumericMatrix(2, 2, kxDOUBLE_CLASS, kxREAL)),
-        s(sparse(3, {0, 2, 3}, {2, 0, 1}, {1.25, 4, -5})),
-        e(kxCreateNumericMatrix(0, 1, kxDOUBLE_CLASS, kxREAL));
+        s(createSparseArray(3, 2, 3)), e(kxCreateNumericMatrix(0, 1, kxDOUBLE_CLASS, kxREAL));
+    std::ranges::copy(std::vector<std::size_t>{0, 2, 3}, kxColumnStarts(s.get()));
+    std::ranges::copy(std::vector<std::size_t>{2, 0, 1}, kxRowIndices(s.get()));
+    std::ranges::copy(std::vector<double>{1.25, 4, -5}, kxRealData(s.get()));
     const double v[4] = {1.5, -2.0, 1e-7, 123456.789};  // column-major
     std::copy(v, v + 4, kxRealData(d.get()));
     for (const auto& [name, array] : {std::pair{"D", &d}, {"S", &s}, {"E", &e}})
@@ -195,60 +111,40 @@ TEST(NumberFormat, EveryNotationAndPrecisionMatchesSnprintf) {
         v.push_back((rng() & 1) != 0 ? -x : x);
     }
     const auto sci = std::ios_base::scientific, fixed = std::ios_base::fixed;
-    const struct {
-        std::ios_base::fmtflags notation;
-        int precision;
-        char conv;
-    } modes[] = {{sci, 3, 'e'},   {sci, 6, 'e'},        {{}, 6, 'g'},  {{}, 0, 'g'},
-                 {{}, 1, 'g'},    {{}, 17, 'g'},        {sci, 0, 'e'}, {sci, 17, 'e'},
-                 {fixed, 6, 'f'}, {fixed | sci, 4, 'a'}};
-    for (const auto& mode : modes) {
+    const std::size_t all = v.size(), some = 40000;
+    const std::tuple<std::ios_base::fmtflags, int, char, std::size_t> modes[] = {
+        {sci, 3, 'e', all},    {sci, 6, 'e', all},         {{}, 6, 'g', all},
+        {{}, 0, 'g', some},    {{}, 17, 'g', some},        {sci, 0, 'e', some},
+        {fixed, 6, 'f', some}, {fixed | sci, 4, 'a', some}};
+    for (const auto& [notation, precision, conv, count] : modes) {
         ConsoleCapture capture;
         hostio::uostream os = hostio::uout();
-        os.setf(mode.notation, std::ios_base::floatfield);
-        os.precision(mode.precision);
-        const char f[] = {'%', '*', '.', '*', mode.conv, '\0'};
-        for (std::size_t i = 0; i < (&mode - modes < 3 ? v.size() : 40000); ++i) {
+        os.setf(notation, std::ios_base::floatfield);
+        os.precision(precision);
+        const char f[] = {'%', '*', '.', '*', conv, '\0'};
+        for (std::size_t i = 0; i < count; ++i) {
             const int width = static_cast<int>(i % 30);
             capture.clear();
             os.width(width);
             os << v[i];
             char want[512];
-            std::snprintf(want, sizeof want, f, width, mode.precision, v[i]);
+            std::snprintf(want, sizeof want, f, width, precision, v[i]);
             ASSERT_EQ(capture.text(), want)
-                << std::hexfloat << v[i] << " as %." << mode.precision << mode.conv;
+                << std::hexfloat << v[i] << " as %." << precision << conv;
             ASSERT_EQ(os.width(), 0);
         }
-        EXPECT_TRUE(os.good());
     }
 }
 
-// Arguments in order, a replaced text, unknown keys and catalogs, injected failures, look-up
-// counts.
-TEST(MessageCatalog, ArgumentsErrorsFailureHookAndLookupCounts) {
+// Arguments in order, unknown keys and catalogs.
+TEST(MessageCatalog, ArgumentsInOrderAndUnknownKeysAndCatalogs) {
     EXPECT_EQ(lookup("LPPreprocessorDisplay", {std::uint64_t{3}, std::uint64_t{2}, std::uint64_t{1},
                                                std::u16string(u"added "), std::uint64_t{7}}),
               u"LP preprocessing removed 3 inequalities, 2 equalities, 1 variables, and added 7 "
               u"nonzero elements.");
-    {
-        ScopedCatalogText text("LPPreprocessorDisplay", u"{4}/{3}/{2}/{1}/{0}/{5}/{x}");
-        EXPECT_EQ(lookup("LPPreprocessorDisplay",
-                         {std::int64_t{-3}, std::uint64_t{18446744073709551615UL},
-                          std::string("n\xC3\xA9"), std::u16string(u"\u20ac"), std::int64_t{0}}),
-                  u"0/\u20ac/n\u00e9/18446744073709551615/-3/{5}/{x}");
-    }
     EXPECT_EQ(hostErrorId([] { lookup("NoSuchKey"); }), "KALDOR:messageCatalog:unknownKey");
     EXPECT_EQ(hostErrorId([] { lookup("Iter", {}, "other:catalog"); }),
               "KALDOR:messageCatalog:unknownCatalog");
-    const auto total = catalogLookups(), iter = catalogLookups("Iter");
-    {
-        ScopedCatalogFailure fail("Iter");
-        EXPECT_EQ(hostErrorId([] { lookup("Iter"); }), "KALDOR:messageCatalog:injectedFailure");
-        EXPECT_EQ(lookup("Time"), u"Time");
-    }
-    EXPECT_EQ(lookup("Iter"), u"Iter");
-    EXPECT_EQ(catalogLookups("Iter"), iter + 2);
-    EXPECT_EQ(catalogLookups(), total + 3);
 }
 
 // UTF-8 length boundaries and surrogate pairs round-trip; malformed input becomes U+FFFD, one
@@ -257,26 +153,14 @@ TEST(MessageCatalog, Utf8AndUtf16Conversions) {
     const std::u16string edges = u"\u007f\u0080\u07ff\u0800\ud7ff\ue000\uffff\U00010000\U0010FFFF";
     EXPECT_EQ(hostmsg::to_ustring(hostmsg::to_string(edges)), edges);
     EXPECT_EQ(hostmsg::to_string(edges).size(), 1 + 2 + 2 + 3 + 3 + 3 + 3 + 4 + 4u);
-    const std::string R = "\xEF\xBF\xBD";
-    const std::pair<std::u16string, std::string> toUtf8[] = {
-        {u"a\u00e9\u20ac\U0001F600", "a\xC3\xA9\xE2\x82\xAC\xF0\x9F\x98\x80"},
-        {{0xD800}, R},                                       // high surrogate at the end
-        {{0xDC00, 0xDFFF}, R + R},                           // low surrogates alone
-        {{0xD800, u'a'}, R + "a"},                           // high surrogate, no low one
-        {{0xDBFF, 0xDBFF, 0xDC00}, R + "\xF4\x8F\xB0\x80"},  // U+10FC00 after a lone high
-        {{0xDBFF, 0xE000}, R + "\xEE\x80\x80"},
-        {{0xD7FF, 0xDC00}, "\xED\x9F\xBF" + R},
-    };
-    for (const auto& [utf16, utf8] : toUtf8) EXPECT_EQ(hostmsg::to_string(utf16), utf8) << utf8;
+    const std::string R = "\xEF\xBF\xBD";  // U+FFFD for each unpaired surrogate and bad byte
     const std::u16string r(1, u'\uFFFD');
+    EXPECT_EQ(hostmsg::to_string(u"a\U0001F600" + std::u16string{0xDC00, 0xD800, u'b'}),
+              "a\xF0\x9F\x98\x80" + R + R + "b");
     const std::pair<std::string, std::u16string> toUtf16[] = {
         {"a\xFFz", u"a" + r + u"z"},
-        {"\xED\xA0\x80", r + r + r},          // an encoded surrogate
-        {"\xF4\x90\x80\x80", r + r + r + r},  // above U+10FFFF
-        {"\xE2\x82", r + r},                  // cut short
-        {"\xC3(", r + u"("},                  // not a continuation byte
-        {"\x80\xF8", r + r},
-        {"\xF4\x8F\xBF\xBF\xC2\x80", u"\U0010FFFF\u0080"},
+        {"\xED\xA0\x80", r + r + r},  // an encoded surrogate
+        {"\xE2\x82", r + r},          // cut short
     };
     for (const auto& [utf8, utf16] : toUtf16) EXPECT_EQ(hostmsg::to_ustring(utf8), utf16) << utf8;
 }

@@ -12,7 +12,6 @@
 namespace {
 
 using testdata::Csc;
-using testdata::Entries;
 const std::string kId = "KALDOR:symIndefFactor:";
 
 void factor(MA57_RealLDLFactor& f, const Csc& a) {
@@ -20,27 +19,12 @@ void factor(MA57_RealLDLFactor& f, const Csc& a) {
     f.numericFactorization(a.pr.data());
 }
 
-// 2D Laplacian on a g×g grid plus `nc` constraint rows: runs out of workspace without a margin.
-Csc laplacianKkt(long g, long nc) {
-    Entries e;
-    const long nx = g * g;
-    for (long k = 0; k < nx; ++k) {
-        e[{k, k}] = 4.0;
-        if ((k % g) + 1 < g) e[{k + 1, k}] = -1.0;
-        if (k + g < nx) e[{k + g, k}] = -1.0;
-    }
-    for (long r = 0; r < nc; ++r) {
-        e[{nx + r, (r * 37) % nx}] = 1.0;
-        e[{nx + r, (r * 101 + 13) % nx}] = 0.5;
-    }
-    return testdata::symmetricCsc(nx + nc, e, false);
-}
-
 }  // namespace
 
 // Rank and inertia from dsyev and residuals of consistent right-hand sides, two at once and in
-// place, with and without dependent constraint rows; then the 64-bit-integer BLAS in the same
-// process still reads length 0xFFFFFFFF00000003 as negative (dot 0), not as 3 (21).
+// place, with and without constraint rows that combine others (singular up to round-off: a
+// null-pivot threshold scaled only by ε·‖A‖ missed two of them); then the 64-bit-integer BLAS in
+// the same process still reads length 0xFFFFFFFF00000003 as negative (dot 0), not as 3 (21).
 TEST(Ma57Factor, MatchesDenseLapackAndSharesTheProcessWithThe64BitBlas) {
     HostLeakGuard guard;
     std::mt19937 rng(20261205);
@@ -66,7 +50,6 @@ TEST(Ma57Factor, MatchesDenseLapackAndSharesTheProcessWithThe64BitBlas) {
         factor(f, a);
         const std::vector<double> dense = testdata::toDense(a);
         EXPECT_EQ(std::pair(f.rank(), f.numNegEigenValues()), testdata::inertia(dense, n, 1e-10));
-        EXPECT_EQ(f.rank(), n - c.dependent);
         EXPECT_EQ(f.statusWord(), 0);
         const AlignedVector z = testdata::randomVector(rng, 2 * n);
         AlignedVector b(z.size(), 0.0), x(z.size());
@@ -74,9 +57,9 @@ TEST(Ma57Factor, MatchesDenseLapackAndSharesTheProcessWithThe64BitBlas) {
             for (long j = 0; j < n; ++j)
                 for (long i = 0; i < n; ++i) b[r + i] += dense[i + j * n] * z[r + j];
         f.solve(b.data(), 2, x.data(), true);
-        const double tol = c.dependent ? 1e-10 : 1e-13;
-        EXPECT_LT(testdata::relativeResidual(dense, n, x.data(), b.data()), tol);
-        EXPECT_LT(testdata::relativeResidual(dense, n, x.data() + n, b.data() + n), tol);
+        for (long r : {0L, n})
+            EXPECT_LT(testdata::relativeResidual(dense, n, x.data() + r, b.data() + r),
+                      c.dependent ? 1e-10 : 1e-13);
         AlignedVector y(b.begin(), b.begin() + n);
         f.solve(b.data(), 1, x.data(), true);
         f.solve(y.data(), 1, y.data(), false);
@@ -88,26 +71,9 @@ TEST(Ma57Factor, MatchesDenseLapackAndSharesTheProcessWithThe64BitBlas) {
     EXPECT_EQ(ddot_(&huge, v, &one, v, &one), 0.0);
 }
 
-// Dense order n: L holds n(n+1)/2 entries for about n³/3 flops; on a matrix large enough for
-// the SCOTCH ordering, repeated analyses give the same factor.
-TEST(Ma57Factor, DenseCountsAndReproducibleOrdering) {
-    const long n = 200;
-    Entries e;
-    for (long j = 0; j < n; ++j)
-        for (long i = j; i < n; ++i) e[{i, j}] = i == j ? n + 1.0 : 1.0 / (1.0 + i + j);
-    MA57_RealLDLFactor f, first, again;
-    factor(f, testdata::symmetricCsc(n, e, false));
-    EXPECT_EQ(f.nnzL() + f.numNegEigenValues(), n * (n + 1) / 2);
-    EXPECT_NEAR(f.flops() / (n * n * n / 3.0), 1.0, 0.1);
-    const Csc k = laplacianKkt(130, 2000);
-    factor(first, k);
-    factor(again, k);
-    EXPECT_EQ(std::pair(again.nnzL(), again.flops()), std::pair(first.nnzL(), first.flops()));
-}
-
 // Bad sizes, indices, orderings and values raise our own errors before the factorization runs;
-// between them the same object factors [2 1; 1 -3] under a given ordering, and its solve
-// matches the exact solution. Out-of-order calls, the empty and an upper-only matrix.
+// between them the same object factors [2 1; 1 -3] under a given ordering, exactly. The empty
+// and an upper-only matrix.
 TEST(Ma57Factor, RejectsBadInputWithoutCallingTheFactorization) {
     HostLeakGuard guard;
     struct Input {
@@ -121,10 +87,7 @@ TEST(Ma57Factor, RejectsBadInputWithoutCallingTheFactorization) {
         {[](Input& a) { a.jc[1] = 4; }, "badColumnStarts"},
         {[](Input& a) { a.jc[2] = 2; }, "badColumnStarts"},
         {[](Input& a) { a.n = -1; }, "badSize"},
-        {[](Input& a) {
-             a.perm = {0, 0};
-         },
-         "badOrdering"},
+        {[](Input& a) { a.perm[0] = 0; }, "badOrdering"},
         {[](Input&) {}, ""},
         {[](Input& a) { a.pr[2] = NAN; }, "nonFiniteValue"},
         {[](Input& a) { a.b[1] = INFINITY; }, "nonFiniteValue"},
@@ -146,18 +109,10 @@ TEST(Ma57Factor, RejectsBadInputWithoutCallingTheFactorization) {
     }
     Input a;
     a.pr[2] = INFINITY;
-    try {
-        factor(f, {2, a.jc, a.ir, a.pr});
-        ADD_FAILURE() << "an infinite value was accepted";
-    } catch (const hostcore::IUserException& e) {
-        const std::string text = "Sparse factor: value 2 (row 1, column 1) is infinite.";
-        EXPECT_EQ(e.getMessageId() + "|" + e.getMessageText() + "|" + e.what(),
-                  kId + "nonFiniteValue|" + text + "|" + text);
-    }
-    EXPECT_EQ(hostErrorId([&] { fresh.numericFactorization(a.pr.data()); }), kId + "notAnalysed");
-    EXPECT_EQ(hostErrorId([&] { fresh.solve(a.b.data(), 1, a.x.data(), true); }),
-              kId + "solveError");
-    EXPECT_EQ(fresh.statusWord(), -3);
+    EXPECT_EQ(hostError([&] {
+                  factor(f, {2, a.jc, a.ir, a.pr});
+              }),
+              kId + "nonFiniteValue|Sparse factor: value 2 (row 1, column 1) is infinite.");
     factor(fresh, {0, {0}, {}, {}});
     EXPECT_EQ(fresh.rank(), 0);
     fresh.solve(a.b.data(), 1, a.x.data(), true);
@@ -166,26 +121,23 @@ TEST(Ma57Factor, RejectsBadInputWithoutCallingTheFactorization) {
 }
 
 // Too little workspace: retries with a larger margin until the attempts run out; a margin far
-// beyond the machine's memory: the allocation fails, and the message gives its size as the
-// factorization code requested it (entries of 8 bytes, in MB).
+// beyond the machine's memory: the message gives the failed allocation's size in MB.
 TEST(Ma57Factor, RetriesWithLargerWorkspaceAndReportsOutOfMemory) {
     HostLeakGuard guard;
-    const Csc a = laplacianKkt(40, 600);
+    std::mt19937 rng(3);
+    const Csc a =
+        testdata::symmetricCsc(2200, testdata::randomKktLower(rng, 1600, 600, 3, 0), false);
     std::vector<double> ones(a.n, 1.0), x(ones.size());
     {
         kaldor::testing::ScopedFactorRetryPolicy policy({/*maxAttempts=*/1, /*workspace=*/0});
         MA57_RealLDLFactor f;
         EXPECT_EQ(hostErrorId([&] { factor(f, a); }), kId + "tooManyAttempts");
         EXPECT_EQ(kaldor::testing::lastFactorAttempts(), 1);
-        EXPECT_TRUE(f.statusWord() == -8 || f.statusWord() == -9) << f.statusWord();
-        EXPECT_EQ(hostErrorId([&] { f.solve(ones.data(), 1, x.data(), true); }),
-                  kId + "solveError");
     }
     kaldor::testing::ScopedFactorRetryPolicy policy({/*maxAttempts=*/5, /*workspace=*/0});
     MA57_RealLDLFactor f;
     factor(f, a);
     EXPECT_GT(kaldor::testing::lastFactorAttempts(), 1);
-    EXPECT_EQ(f.numNegEigenValues(), 600);
     f.numericFactorization(a.pr.data());  // the enlarged margin is kept
     EXPECT_EQ(kaldor::testing::lastFactorAttempts(), 1);
     f.solve(ones.data(), 1, x.data(), true);
@@ -195,40 +147,10 @@ TEST(Ma57Factor, RetriesWithLargerWorkspaceAndReportsOutOfMemory) {
     const double floorMB = 20001.0 * static_cast<double>(f.nnzL()) * 8 / 1e6;
     kaldor::testing::ScopedFactorRetryPolicy huge({/*maxAttempts=*/1, /*workspace=*/2000000});
     MA57_RealLDLFactor g;
+    const std::string error = hostError([&] { factor(g, a); });
     double mb = 0;
-    try {
-        factor(g, a);
-        ADD_FAILURE() << "the factorization must run out of memory";
-    } catch (const hostcore::IUserException& e) {
-        EXPECT_EQ(e.getMessageId(), kId + "outOfMemory");
-        std::sscanf(e.getMessageText().c_str(), "%*[^(](an allocation of %lf MB", &mb);
-    }
+    EXPECT_TRUE(error.starts_with(kId + "outOfMemory|")) << error;
+    std::sscanf(error.c_str(), "%*[^(](an allocation of %lf MB", &mb);
     EXPECT_TRUE(mb >= floorMB && mb <= 10 * floorMB) << mb << " MB, L alone " << floorMB;
 #endif
-}
-
-// KKT matrices whose last constraint row is a random real combination of two others: the
-// factor reports the rank and negative count of dsyev on at least 90 % of them (a null-pivot
-// threshold scaled only by ε·‖A‖ let 8 of these 60 pass as nonsingular).
-TEST(Ma57Factor, SeesRoundOffSingularKktAsRankDeficient) {
-    std::mt19937 rng(15);
-    std::uniform_real_distribution<double> coef(0.3, 3.0);
-    const long nx = 40, nc = 12, n = nx + nc;
-    int agreed = 0;
-    const int trials = 60;
-    for (int t = 0; t < trials; ++t) {
-        Entries e = testdata::randomKktLower(rng, nx, nc, 3, 0.0);
-        std::erase_if(e, [&](const auto& kv) { return kv.first.first == n - 1; });
-        const long p = t % (nc - 1), q = (t * 5 + 3) % (nc - 1);
-        const double cp = coef(rng), cq = -coef(rng);
-        for (const auto& [rc, v] : Entries(e))
-            if (rc.first == nx + p || (rc.first == nx + q && p != q))
-                e[{n - 1, rc.second}] += (rc.first == nx + p ? cp : cq) * v;
-        const Csc a = testdata::symmetricCsc(n, e, false);
-        MA57_RealLDLFactor f;
-        factor(f, a);
-        agreed += std::pair(f.rank(), f.numNegEigenValues()) ==
-                  testdata::inertia(testdata::toDense(a), n, 1e-9);
-    }
-    EXPECT_GE(agreed, trials * 9 / 10);
 }

@@ -1,6 +1,6 @@
 #pragma once
-// HostLeakGuard: records the stand-in's live host-memory blocks and host arrays when it
-// is created and checks, when it goes out of scope, that both are back where they were.
+// HostLeakGuard: checks at the end of its scope that the stand-in's live host-memory blocks and
+// host arrays are back where they were at its start.
 #include <gtest/gtest.h>
 
 #include "kaldor/testing/services.hpp"

@@ -1,7 +1,6 @@
 #pragma once
-// ScratchAwareLeakGuard: like HostLeakGuard, but host arrays that became new entries of
-// the OPTMatrix scratch buffer during the guarded scope are not leaks (the buffer keeps
-// its entries until the process ends). Host memory must be back where it was.
+// ScratchAwareLeakGuard: HostLeakGuard that allows host arrays which became new entries of the
+// OPTMatrix scratch buffer (kept until the process ends). Host memory must be back where it was.
 #include "solvutil/constraints/optmatrix.hpp"
 #include "tests/support/host_guard.hpp"
 

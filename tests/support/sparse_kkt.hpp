@@ -1,6 +1,5 @@
 #pragma once
-// Random symmetric KKT test matrices, sparse (0-based compressed columns) and dense, with
-// LAPACK-based oracles.
+// Random symmetric KKT test matrices, sparse (0-based CSC) and dense, with LAPACK-based oracles.
 #include <algorithm>
 #include <cmath>
 #include <map>
@@ -19,8 +18,7 @@ using Entries = std::map<std::pair<long, long>, double>;  // (row, column) → v
 /// Square compressed-column matrix in plain vectors (the solver borrows these arrays).
 struct Csc {
     long n = 0;
-    std::vector<long> jc{0};
-    std::vector<long> ir;
+    std::vector<long> jc{0}, ir;
     std::vector<double> pr;
     long nnz() const { return static_cast<long>(ir.size()); }
 };
@@ -43,8 +41,7 @@ inline Csc symmetricCsc(long n, const Entries& lower, bool bothTriangles) {
     return a;
 }
 
-/// Dense column-major symmetric matrix from the lower triangle of `a`; entries above the
-/// diagonal are ignored.
+/// Dense column-major symmetric matrix from the lower triangle of `a` (the upper is ignored).
 inline std::vector<double> toDense(const Csc& a) {
     std::vector<double> d(a.n * a.n, 0.0);
     for (long j = 0; j < a.n; ++j)
@@ -53,9 +50,9 @@ inline std::vector<double> toDense(const Csc& a) {
     return d;
 }
 
-/// Lower triangle of a random KKT matrix [H Aᵀ; A -δI] of order nx + nc: H sparse and
-/// diagonally dominant (positive definite), A nc-by-nx with about `perCol` entries per row and
-/// of full row rank when nc ≤ nx, except that its last `dependentRows` rows copy earlier ones.
+/// Lower triangle of a random KKT matrix [H Aᵀ; A -δI] of order nx + nc: H sparse, diagonally
+/// dominant; A nc-by-nx, about `perCol` entries a row, of full row rank when nc ≤ nx except
+/// that its last `dependentRows` rows are real combinations of two earlier ones.
 inline Entries randomKktLower(std::mt19937& rng, long nx, long nc, int perCol, double delta,
                               long dependentRows = 0) {
     std::uniform_real_distribution<double> val(-1.0, 1.0);
@@ -75,10 +72,12 @@ inline Entries randomKktLower(std::mt19937& rng, long nx, long nc, int perCol, d
         if (r < independent) {
             e[{nx + r, (r * 7919) % nx}] = 2.0 + val(rng);
             for (int t = 0; t < perCol; ++t) e[{nx + r, column(rng)}] = val(rng);
-        } else {
-            const long from = nx + r % independent;
-            for (auto k = e.lower_bound({from, 0}); k != e.lower_bound({from, nx}); ++k)
-                e[{nx + r, k->first.second}] = k->second;
+        } else {  // singular only up to round-off
+            for (const long from : {nx + r % independent, nx + (3 * r + 1) % independent}) {
+                const double c = (from == nx + r % independent ? 2.0 : -2.0) + val(rng);
+                for (auto k = e.lower_bound({from, 0}); k != e.lower_bound({from, nx}); ++k)
+                    e[{nx + r, k->first.second}] += c * k->second;
+            }
         }
         if (delta != 0.0) e[{nx + r, nx + r}] = -delta;
     }
@@ -112,22 +111,21 @@ inline std::pair<long, long> inertia(std::vector<double> a, long n, double tol) 
             std::ranges::count_if(w, [&](double v) { return v < -zero; })};
 }
 
-/// ‖A·x − b‖∞ / (‖A‖∞‖x‖∞ + ‖b‖∞) for dense column-major A of order n.
+/// ‖A·x − b‖∞ / (‖A‖∞‖x‖∞ + ‖b‖∞) for dense column-major A of order n; NaN if x holds a NaN.
 inline double relativeResidual(const std::vector<double>& a, long n, const double* x,
                                const double* b) {
-    double r = 0, norm = 0, xmax = 0, bmax = 0;
-    for (long i = 0; i < n; ++i) {
-        double ri = -b[i], rowAbs = 0;
-        for (long j = 0; j < n; ++j) {
-            ri += a[i + j * n] * x[j];
-            rowAbs += std::abs(a[i + j * n]);
+    std::vector<double> r(b, b + n), rowAbs(n, 0.0);
+    for (long j = 0; j < n; ++j)
+        for (long i = 0; i < n; ++i) {
+            r[i] -= a[i + j * n] * x[j];
+            rowAbs[i] += std::abs(a[i + j * n]);
         }
-        r = std::max(r, std::abs(ri));
-        norm = std::max(norm, rowAbs);
-        xmax = std::max(xmax, std::abs(x[i]));
-        bmax = std::max(bmax, std::abs(b[i]));
-    }
-    return r / (norm * xmax + bmax);
+    const auto norm = [n](const double* v) {  // max |v_i|, NaN-propagating
+        return std::transform_reduce(
+            v, v + n, 0.0, [](double p, double q) { return q > p || q != q ? q : p; },
+            [](double t) { return std::abs(t); });
+    };
+    return norm(r.data()) / (norm(rowAbs.data()) * norm(x) + norm(b));
 }
 
 }  // namespace testdata

@@ -4,6 +4,8 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include <set>
+
 #include "tests/support/host_guard.hpp"
 #include "tests/support/random.hpp"
 #include "tests/support/sparse_kkt.hpp"
@@ -146,5 +148,39 @@ TEST(DynamicRegSolver, ReusedSolverMatchesLapackAndTheUnblockedAlgorithm) {
         AlignedVector x = b;
         reused.solve(F, UL(n), x);
         EXPECT_LT(testdata::relativeResidual(dense(K), n, x.data(), b.data()), 1e-14);
+    }
+}
+
+// Zero rows at panel edges (47/48, 130), the primal/dual border and both ends are shifted by
+// the panel and the unblocked algorithm alike, in ascending order, with the same factors.
+TEST(DynamicRegSolver, PanelAndUnblockedShiftTheSamePivotsAcrossBlockBoundaries) {
+    HostLeakGuard guard;
+    std::mt19937 rng(2026);
+    DynamicRegSolver solver;
+    for (long n : {128L, 129L, 144L, 200L, 500L}) {
+        SCOPED_TRACE(n);
+        const long nx = (2 * n) / 3;
+        DenseMatrix K = quasiDefinite(rng, nx, n - nx, 1.0);
+        AlignedIndexVector zeros;
+        for (long i : std::set<long>{0, 47, 48, nx - 1, nx, 130, n - 1}) {
+            if (i >= n) continue;
+            zeros.push_back(UL(i));
+            for (long k = 0; k < n; ++k) K(i, k) = K(k, i) = 0.0;
+        }
+        DenseMatrix B = K, U = K;
+        DynamicRegParams pb = kktParams(nx), pu = kktParams(nx);
+        solver.factor(B, UL(n), pb);
+        pu.pivotTol = pb.pivotTol;
+        pu.primalRank = UL(nx);
+        solver.fullColLDL2_(U.data(), UL(n), UL(n), pu);
+        EXPECT_TRUE(pb.regIndices == zeros && pu.regIndices == zeros);
+        EXPECT_EQ(pb.primalRank, pu.primalRank);
+        double diff = 0.0, scale = 0.0;
+        for (long j = 0; j < n; ++j)
+            for (long i = j; i < n; ++i) {
+                diff = std::max(diff, std::abs(B(i, j) - U(i, j)));
+                scale = std::max(scale, std::abs(U(i, j)));
+            }
+        EXPECT_LE(diff, 4.0 * static_cast<double>(n) * kEps * scale);
     }
 }

@@ -1,11 +1,8 @@
-// Fuzz: the program on mutated sample files ends every run with a documented exit code and,
-// when not 0, a message on stderr; never by a signal, never with a sanitizer report.
-// LPSOLVE_FUZZ_COUNT (default 300) and LPSOLVE_FUZZ_SEED (default 1) choose the files;
-// LPSOLVE_FUZZ_BINARY runs another build of the program; failing files are kept in the
-// test's temporary directory.
-// The mutations: truncation, garbage bytes, huge and non-finite numbers, structural damage,
-// over-long names and lines, sections the reader must refuse, compression.
-#include <bzlib.h>
+// Fuzz: the program on mutated sample files (numbers, structure, names, line lengths,
+// sections the reader must refuse, damaged bytes, compression) ends every run with a
+// documented exit code and, when not 0, a message on stderr; never by a signal or with a
+// sanitizer report. LPSOLVE_FUZZ_COUNT (default 300) and LPSOLVE_FUZZ_SEED (default 1) choose
+// the files, LPSOLVE_FUZZ_BINARY another build of the program; failing files are kept.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -14,7 +11,6 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
-#include <map>
 #include <random>
 #include <sstream>
 #include <string>
@@ -71,69 +67,49 @@ void mutate(Rng& rng, std::vector<std::string>& lines, std::string& recipe) {
         pool.empty() ? std::pair<std::size_t, std::size_t>{0, 0} : pool[pick(rng, pool.size())];
     const auto it = lines.begin() + static_cast<std::ptrdiff_t>(at);
     recipe += " line " + std::to_string(at + 1) + ":";
-    switch (const std::size_t kind = pick(rng, 17); kind < 5 ? 0 : kind) {
-        case 0: {  // numbers reach the solver: kinds 0 to 4, a third of the time
+    const std::size_t length = pickOf(rng, kLengths);
+    switch (const std::size_t kind = pick(rng, 13); kind < 5 ? 0 : kind) {
+        case 0: {  // numbers reach the solver: kinds 0 to 4
             const std::string number = pickOf(rng, kNumbers);
             line.replace(b, n, number);
             recipe += " number " + number;
             break;
         }
         case 5:
-            lines.erase(it), recipe += " delete";
+            lines.erase(it);
+            recipe += " delete";
             break;
         case 6:
-            lines.insert(it, line), recipe += " duplicate";
+            lines.insert(it, line);
+            recipe += " duplicate";
             break;
-        case 7: {  // the next section header goes
-            const auto header = std::find_if(it, lines.end(), [](const std::string& l) {
-                return !l.empty() && l[0] != ' ' && l[0] != '*';
-            });
-            if (header != lines.end()) lines.erase(header);
-            recipe += " delete header";
+        case 7:
+            std::swap(line, lines[pick(rng, lines.size())]);
+            recipe += " swap lines";
             break;
-        }
         case 8:
-            std::swap(line, lines[pick(rng, lines.size())]), recipe += " swap lines";
+            line.replace(b, n, std::string(length % 2000, 'N'));
+            recipe += " name of " + std::to_string(length % 2000);
             break;
-        case 9: {
-            const std::size_t length = pickOf(rng, kLengths) % 2000;
-            line.replace(b, n, std::string(length, 'N'));
-            recipe += " name of " + std::to_string(length);
-            break;
-        }
-        case 10: {
-            const std::size_t length = pickOf(rng, kLengths);
+        case 9:
             line += std::string(length, pick(rng, 2) ? ' ' : 'L') + "1";
             recipe += " line +" + std::to_string(length);
             break;
-        }
-        case 11:
+        case 10:
             recipe += " insert '" + *lines.insert(it, pickOf(rng, kInserts)) + "'";
             break;
-        case 12:
-            for (char& c : line) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-            recipe += " lower";
-            break;
-        case 13:
-            line = (pick(rng, 2) ? "  " : "\t") + line, recipe += " indent";
-            break;
-        case 14:
+        case 11:
             for (char& c : line) c = c == ' ' && pick(rng, 2) ? '\t' : c;
             recipe += " tabs";
             break;
-        case 15: {
-            std::string junk(1 + pick(rng, 12), ' ');
-            for (char& c : junk) c = static_cast<char>(33 + pick(rng, 94));
-            line.insert(pick(rng, line.size() + 1), junk), recipe += " junk";
-            break;
-        }
         default:
-            line += "\r", recipe += " CR";
+            line += "\r";
+            recipe += " CR";
     }
 }
 
-// File `index` of `seed`: a sample with 1 to 3 mutations, sometimes damaged bytes and
-// compression; `recipe` says what was done.
+// File `index` of `seed`: a sample with 1 to 3 mutations, sometimes truncated, damaged
+// bytes or gzip-compressed; `recipe` says what was done.
 std::string fuzzMps(const std::vector<std::pair<std::string, std::string>>& samples,
                     std::uint64_t seed, std::uint64_t index, Rng& rng, std::string& recipe) {
     rng.seed(seed * 0x9E3779B97F4A7C15ull + index);
@@ -146,19 +122,12 @@ std::string fuzzMps(const std::vector<std::pair<std::string, std::string>>& samp
     std::string bytes;
     for (const auto& line : lines) bytes += line + "\n";
     const std::size_t damage = pick(rng, 10), compression = pick(rng, 12);
-    if (damage == 0) bytes.resize(pick(rng, bytes.size() + 1)), recipe += " truncated";
-    if (damage == 1) recipe += " garbage bytes";
+    if (damage == 0) bytes.resize(pick(rng, bytes.size() + 1));
     for (std::size_t k = damage == 1 ? 1 + pick(rng, 8) : 0; k > 0 && !bytes.empty(); --k)
         bytes[pick(rng, bytes.size())] = static_cast<char>(pick(rng, 256));
-    if (compression == 0 || compression == 2) bytes = gzip(bytes), recipe += " gzip";
-    if (compression == 2) bytes.resize(pick(rng, bytes.size())), recipe += " truncated";
-    if (compression == 1) {
-        auto length = static_cast<unsigned>(bytes.size() + bytes.size() / 50 + 1024);
-        std::string out(length, '\0');
-        BZ2_bzBuffToBuffCompress(out.data(), &length, bytes.data(),
-                                 static_cast<unsigned>(bytes.size()), 9, 0, 0);
-        bytes = out.substr(0, length), recipe += " bzip2";
-    }
+    if (compression < 2) bytes = gzip(bytes);
+    if (compression == 1) bytes.resize(pick(rng, bytes.size()));
+    recipe += " damage " + std::to_string(damage) + " compression " + std::to_string(compression);
     return bytes;
 }
 
@@ -195,7 +164,6 @@ TEST(Fuzz, EveryRunEndsWithADocumentedExitCodeAndAMessage) {
     const char* binary = std::getenv("LPSOLVE_FUZZ_BINARY");
     const std::string file = tempPath("fuzz.mps");
     const char* const options[] = {"", "--dense", "--sparse", "--no-presolve"};
-    std::map<std::string, int> histogram;
     Rng rng;
     for (std::uint64_t i = 0; i < count; ++i) {
         std::string recipe;
@@ -205,20 +173,13 @@ TEST(Fuzz, EveryRunEndsWithADocumentedExitCodeAndAMessage) {
         if (const std::string o = pickOf(rng, options); !o.empty()) args.push_back(o);
         args.push_back(file);
         const ProgramRun r = runProgram(binary != nullptr ? binary : LPSOLVE_BINARY, args, 120.0);
-        const std::string what = fault(r);
-        ++histogram[what.empty() ? "exit " + std::to_string(r.exitCode) : what];
-        if (what.empty()) continue;
-        const std::string kept =
-            tempPath("fuzz_fail_" + std::to_string(seed) + "_" + std::to_string(i) + ".mps");
-        writeFile(kept, bytes);
-        ADD_FAILURE() << what << " on file " << i << " of seed " << seed << " (" << recipe
-                      << "), kept as " << kept << "\n"
-                      << r.err.substr(0, 2000);
+        if (const std::string what = fault(r); !what.empty()) {
+            const std::string kept = tempPath("fuzz_fail_" + std::to_string(i) + ".mps");
+            writeFile(kept, bytes);
+            ADD_FAILURE() << what << " on " << kept << " (" << recipe << ")\n" << r.err;
+        }
     }
     std::remove(file.c_str());
-    std::string summary = std::to_string(count) + " files, seed " + std::to_string(seed) + ":";
-    for (const auto& [outcome, n] : histogram) summary += " [" + outcome + "] " + std::to_string(n);
-    std::printf("%s\n", summary.c_str());
 }
 
 }  // namespace

@@ -1,5 +1,5 @@
-// The solver against Clp on CoinUtils' samples, our own files and the generated benchmark
-// families; the KKT choice on dense columns; the program's output as a user sees it.
+// The solver against Clp on CoinUtils' samples and our own files; the KKT choice on dense
+// columns; the program's output as a user sees it.
 #include <gtest/gtest.h>
 
 #include <cstdio>
@@ -48,33 +48,6 @@ INSTANTIATE_TEST_SUITE_P(Lpsolve, AgreesWithClp,
                                            "klee_minty_20", "distribution_negated"),
                          [](const auto& info) { return std::string(info.param); });
 
-// Shapes as documented, the same file from the same seed, Clp's optimum by the default
-// choice and by the normal equations.
-TEST(LpFamilies, ShapesAndAgreementWithClp) {
-    const std::size_t n = 6;
-    const struct {
-        lpsolve::LpModel lp;
-        std::size_t rows, cols;
-    } cases[] = {
-        {lpgen::transportation(4, 7, 1), 11, 28},
-        {lpgen::assignment(n, 2), 2 * n, n * n},
-        {lpgen::gridFlow(4, 5, 3), 20, 4 * 20 - 2 * 9},
-        {lpgen::tspRelaxation(n, 4), 3 * n + n * (n - 1), 2 * n * (n - 1)},
-    };
-    EXPECT_EQ(lpgen::transportation(4, 7, 1).objective, cases[0].lp.objective);
-    const std::string file = tempPath("family.mps");
-    for (const auto& c : cases) {
-        EXPECT_EQ(c.lp.numRows(), c.rows) << c.lp.name;
-        EXPECT_EQ(c.lp.numCols(), c.cols) << c.lp.name;
-        ASSERT_TRUE(lpgen::writeMps(c.lp, file));
-        const Verdict clp = runClp(file);
-        ASSERT_EQ(clp.status, lpsolve::IpmStatus::Optimal) << clp.output;
-        for (auto la : {LA::Automatic, LA::Normal})
-            expectVerdict(file, la, clp.status, clp.objective, c.lp.name);
-    }
-    std::remove(file.c_str());
-}
-
 // Small systems go dense, sparse columns to the normal equations, columns that all pair many
 // rows to the augmented system. Grid flows plus three columns with an entry in every row:
 // the normal equations keep those as a border, so their factor stays sparse (m^2 / 2
@@ -112,8 +85,7 @@ TEST(DenseColumns, StayOutOfTheNormalEquationsFactorAndAgreeWithClp) {
     std::remove(path.c_str());
 }
 
-// Blank line, presolve summary, table header, one row per iteration from 0, blank, summary
-// (--quiet, which drops the table, is in the input tests).
+// Blank line, presolve summary, table header, one row per iteration from 0, blank, summary.
 TEST(Program, SolvesAfiroAndPrintsTheTableAndSummary) {
     const ProgramRun r = runProgram(LPSOLVE_BINARY, {mpsFile("afiro")});
     EXPECT_EQ(r.exitCode, 0) << r.err;

@@ -6,7 +6,6 @@
 
 #include <cmath>
 #include <cstdio>
-#include <fstream>
 #include <random>
 #include <sstream>
 #include <stdexcept>
@@ -27,6 +26,19 @@ double uniform(Rng& rng, double lo, double hi) {
 }
 bool chance(Rng& rng, double p) {
     return uniform(rng, 0.0, 1.0) < p;
+}
+
+// A x (A'x when `transposed`) for the dense column-major `a` with m rows.
+std::vector<double> product(std::size_t m, const std::vector<double>& a,
+                            const std::vector<double>& x, bool transposed = false) {
+    std::vector<double> r(transposed ? a.size() / m : m, 0.0);
+    for (std::size_t k = 0; k < a.size(); ++k) {
+        if (transposed)
+            r[k / m] += a[k] * x[k % m];
+        else
+            r[k % m] += a[k] * x[k / m];
+    }
+    return r;
 }
 
 // Dense column-major m x n with about `density` of the entries set, every column and row
@@ -77,7 +89,7 @@ PlantedLp optimal(Rng& rng, std::size_t m, std::size_t n, bool degenerate, std::
     x.resize(n);
     for (double& v : x) v = uniform(rng, -3.0, 3.0);
     const std::vector<double> ax = product(m, a, x);
-    PlantedLp p{model(m, n, a), Planted::Optimal};
+    PlantedLp p{model(m, n, a)};
     auto& lp = p.lp;
     const auto fewer = [&](double mult) { return degenerate && chance(rng, 0.3) ? 0.0 : mult; };
     for (std::size_t i = 0; i < m; ++i) {
@@ -108,7 +120,7 @@ PlantedLp infeasible(Rng& rng, std::size_t m, std::size_t n) {
     std::vector<double> y(m), v(m);
     for (auto& e : y) e = chance(rng, 0.2) ? 0.0 : uniform(rng, -2.0, 2.0);
     y[0] = y[0] == 0.0 ? 1.0 : y[0];
-    PlantedLp p{model(m, n, a), Planted::Infeasible};
+    PlantedLp p{model(m, n, a)};
     auto& lp = p.lp;
     const std::vector<double> g = product(m, a, y, true);
     double sup = 0.0, yv = 0.0;
@@ -149,7 +161,7 @@ PlantedLp unbounded(Rng& rng, std::size_t m, std::size_t n) {
         const std::size_t k = support[rng() % support.size()];
         a[i + k * m] -= s / d[k];
     }
-    PlantedLp p{model(m, n, a), Planted::Unbounded};
+    PlantedLp p{model(m, n, a)};
     auto& lp = p.lp;
     for (std::size_t j = 0; j < n; ++j) {
         x[j] = uniform(rng, -3.0, 3.0);
@@ -239,18 +251,6 @@ CscMatrix csc(std::size_t m, std::size_t n, const std::vector<double>& a) {
     return A;
 }
 
-std::vector<double> product(std::size_t m, const std::vector<double>& a,
-                            const std::vector<double>& x, bool transposed) {
-    std::vector<double> r(transposed ? a.size() / m : m, 0.0);
-    for (std::size_t k = 0; k < a.size(); ++k) {
-        if (transposed)
-            r[k / m] += a[k] * x[k % m];
-        else
-            r[k % m] += a[k] * x[k / m];
-    }
-    return r;
-}
-
 PlantedLp plantedLp(std::uint32_t seed, const PlantedOptions& o) {
     Rng rng(seed);
     std::vector<double> x;
@@ -262,9 +262,8 @@ PlantedLp plantedLp(std::uint32_t seed, const PlantedOptions& o) {
         const double sx = std::pow(10.0, uniform(rng, 0.0, 0.5 * o.magnitude));
         const double sc = std::pow(10.0, uniform(rng, 0.0, 0.5 * o.magnitude));
         auto& lp = p.lp;
-        for (auto* v : {&lp.colLower, &lp.colUpper, &lp.rowLower, &lp.rowUpper}) {
+        for (auto* v : {&lp.colLower, &lp.colUpper, &lp.rowLower, &lp.rowUpper})
             for (auto& e : *v) e *= sx;
-        }
         for (auto& c : lp.objective) c *= sc;
         p.objective *= sx * sc;
     }
@@ -318,15 +317,11 @@ std::vector<double> cvxoptObjectives(const std::vector<const lpsolve::LpModel*>&
             for (std::size_t k = M.colStart[j]; k < M.colStart[j + 1]; ++k)
                 s << M.rowIndex[k] << ' ' << j << ' ' << M.value[k] << '\n';
     };
-    const auto list = [&s](const std::vector<double>& v) {
-        for (const double e : v) s << e << ' ';
-        s << '\n';
-    };
     s << models.size() << '\n';
     for (const lpsolve::LpModel* lp : models) {
         s << lp->numCols() << ' ' << lp->numRows() << ' ' << lp->objectiveConstant << '\n';
-        list(lp->objective), list(lp->colLower), list(lp->colUpper);
-        list(lp->rowLower), list(lp->rowUpper);
+        for (auto* v : {&lp->objective, &lp->colLower, &lp->colUpper, &lp->rowLower, &lp->rowUpper})
+            for (const double e : *v) s << e << ' ';
         triplets(lp->A), triplets(lp->Q);
     }
     const std::string input = tempPath("cvxopt_input.txt");

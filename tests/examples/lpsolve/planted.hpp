@@ -31,7 +31,6 @@ struct PlantedOptions {
 
 struct PlantedLp {
     lpsolve::LpModel lp;
-    Planted kind = Planted::Optimal;
     double objective = 0.0;  ///< the optimum (Optimal only)
 };
 
@@ -40,10 +39,6 @@ PlantedLp plantedQp(std::uint32_t seed, const PlantedOptions& options);  ///< Op
 
 /// Compressed-column form of the dense column-major m x n `a` (exact zeros dropped).
 lpsolve::CscMatrix csc(std::size_t m, std::size_t n, const std::vector<double>& a);
-
-/// A x (A'x when `transposed`) for the dense column-major `a` with m rows.
-std::vector<double> product(std::size_t m, const std::vector<double>& a,
-                            const std::vector<double>& x, bool transposed = false);
 
 /// Writes the model as MPS at full precision, with a QUADOBJ section when it has a Q.
 void writeMps(const lpsolve::LpModel& lp, const std::string& path);

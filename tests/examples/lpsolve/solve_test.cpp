@@ -32,12 +32,10 @@ TEST_P(AgreesWithClp, SameVerdictAndObjectiveWithEveryBackEnd) {
         expectVerdict(file, la, clp.status, clp.objective, GetParam());
 }
 
-// Integer-free samples (atm_5_10_1's BV bounds relaxed as by Clp); ranges_free has ranges,
-// free columns and an objective constant; infeasible_free_ray has infeasible rows and an
-// empty column whose cost falls without bound (once called unbounded).
-// Regressions: bounds of 2e8 and 1e15, a coefficient of 1e-9 and a cost of 1e308 once gave
-// wrong verdicts; Klee-Minty cubes were called unbounded; a distribution model with its
-// objective negated ended with "no progress" instead of unbounded.
+// Integer-free samples (atm_5_10_1's BV bounds relaxed as by Clp); ranges_free: ranges, free
+// columns, an objective constant; infeasible_free_ray: infeasible rows and an empty column
+// whose cost falls without bound. The rest once got wrong verdicts (bounds of 2e8, 1e15, a
+// coefficient of 1e-9, a cost of 1e308, Klee-Minty cubes, a negated distribution model).
 INSTANTIATE_TEST_SUITE_P(Lpsolve, AgreesWithClp,
                          ::testing::Values("afiro", "brandy", "e226", "finnis", "galenet",
                                            "galenetbnds", "hello", "atm_5_10_1", "ranges_free",

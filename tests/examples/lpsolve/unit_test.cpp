@@ -7,7 +7,6 @@
 #include <random>
 
 #include "examples/lpsolve/kkt_backends.hpp"
-#include "examples/lpsolve/newton_system.hpp"
 #include "support/lapack.hpp"
 #include "tests/examples/lpsolve/planted.hpp"
 #include "tests/support/host_guard.hpp"
@@ -75,34 +74,6 @@ TEST_P(KktBackend, SolvesLikeLapackAndReportsTheInertia) {
                     << m << "x" << n << " " << kkt->name();
         }
     }
-}
-
-// Row 2 = row 0 + row 1: unregularized, the back end flags it; NewtonSystem regularizes and
-// solves, refined against the unregularized system.
-TEST_P(KktBackend, FlagsDependentRowsAndNewtonSystemRecovers) {
-    HostLeakGuard guard;
-    const std::vector<double> a = {1, 0, 1, 2, 1, 3, 0, 3, 3, -1, 1, 0};
-    const CscMatrix A = lpsolve_test::csc(3, 4, a);
-    auto kkt = lpsolve::makeKktSolver({&A}, GetParam());
-    const std::vector<double> d = {1.0, 2.0, 0.5, 4.0}, f = {0.3, -0.2, 0.1, 0.7};
-    const auto report = kkt->factor({d, 0.0, 0.0});
-    ASSERT_TRUE(report.factored);
-    EXPECT_TRUE(!report.inertiaOk || report.rank < 7u) << report.rank;
-    if (GetParam() == LinearAlgebra::Dense) {  // the shifted pivot is counted and reported
-        EXPECT_TRUE(report.rank == 6u && report.regularizedPivots == 1u && report.inertiaOk);
-    }
-    lpsolve::NewtonSystem newton({&A}, *kkt);
-    newton.factor(d);
-    const auto g = lpsolve_test::product(3, a, {0.5, -1.0, 2.0, 1.0});  // in the range of A
-    AlignedVector dx, dy;
-    newton.solve(f, g, dx, dy);
-    for (std::size_t j = 0; j < 4; ++j) {
-        double r = -d[j] * dx[j];
-        for (std::size_t i = 0; i < 3; ++i) r += a[i + 3 * j] * dy[i];
-        EXPECT_NEAR(r, f[j], 1e-8) << j;
-    }
-    const auto adx = lpsolve_test::product(3, a, {dx.begin(), dx.end()});
-    for (std::size_t i = 0; i < 3; ++i) EXPECT_NEAR(adx[i], g[i], 1e-8) << i;
 }
 
 std::string backEnd(const ::testing::TestParamInfo<LinearAlgebra>& info) {

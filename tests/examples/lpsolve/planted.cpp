@@ -6,7 +6,6 @@
 
 #include <cmath>
 #include <cstdio>
-#include <fstream>
 #include <random>
 #include <sstream>
 #include <stdexcept>
@@ -27,6 +26,19 @@ double uniform(Rng& rng, double lo, double hi) {
 }
 bool chance(Rng& rng, double p) {
     return uniform(rng, 0.0, 1.0) < p;
+}
+
+// A x (A'x when `transposed`) for the dense column-major `a` with m rows.
+std::vector<double> product(std::size_t m, const std::vector<double>& a,
+                            const std::vector<double>& x, bool transposed = false) {
+    std::vector<double> r(transposed ? a.size() / m : m, 0.0);
+    for (std::size_t k = 0; k < a.size(); ++k) {
+        if (transposed)
+            r[k / m] += a[k] * x[k % m];
+        else
+            r[k % m] += a[k] * x[k / m];
+    }
+    return r;
 }
 
 // Dense column-major m x n with about `density` of the entries set, every column and row
@@ -77,7 +89,7 @@ PlantedLp optimal(Rng& rng, std::size_t m, std::size_t n, bool degenerate, std::
     x.resize(n);
     for (double& v : x) v = uniform(rng, -3.0, 3.0);
     const std::vector<double> ax = product(m, a, x);
-    PlantedLp p{model(m, n, a), Planted::Optimal};
+    PlantedLp p{model(m, n, a)};
     auto& lp = p.lp;
     const auto fewer = [&](double mult) { return degenerate && chance(rng, 0.3) ? 0.0 : mult; };
     for (std::size_t i = 0; i < m; ++i) {
@@ -101,42 +113,36 @@ PlantedLp optimal(Rng& rng, std::size_t m, std::size_t n, bool degenerate, std::
     return p;
 }
 
+// y with g = A'y: each column is bounded on the side g pushes against (g'x <= sup) and
+// each row on the side of y_i (y'A x >= y'v), and row 0 moves until y'v exceeds sup.
 PlantedLp infeasible(Rng& rng, std::size_t m, std::size_t n) {
     const std::vector<double> a = randomMatrix(rng, m, n, 0.3);
-    std::vector<double> y(m);
-    for (auto& v : y) v = chance(rng, 0.2) ? 0.0 : uniform(rng, -2.0, 2.0);
+    std::vector<double> y(m), v(m);
+    for (auto& e : y) e = chance(rng, 0.2) ? 0.0 : uniform(rng, -2.0, 2.0);
     y[0] = y[0] == 0.0 ? 1.0 : y[0];
-    PlantedLp p{model(m, n, a), Planted::Infeasible};
+    PlantedLp p{model(m, n, a)};
     auto& lp = p.lp;
     const std::vector<double> g = product(m, a, y, true);
-    double sup = 0.0;
-    for (std::size_t j = 0; j < n; ++j) {  // the bound g pushes against is finite
+    double sup = 0.0, yv = 0.0;
+    for (std::size_t j = 0; j < n; ++j) {
         const double lo = uniform(rng, -3.0, 0.0), up = uniform(rng, 0.0, 3.0);
-        if (g[j] > 0.0)
-            lp.colUpper[j] = up, lp.colLower[j] = chance(rng, 0.5) ? lo : -kInf, sup += g[j] * up;
-        else if (g[j] < 0.0)
-            lp.colLower[j] = lo, lp.colUpper[j] = chance(rng, 0.5) ? up : kInf, sup += g[j] * lo;
+        const bool loose = chance(rng, 0.5);
+        if (g[j] != 0.0) {
+            lp.colLower[j] = g[j] < 0.0 || !loose ? lo : -kInf;
+            lp.colUpper[j] = g[j] > 0.0 || !loose ? up : kInf;
+        }
+        sup += g[j] * (g[j] > 0.0 ? up : lo);
         lp.objective[j] = uniform(rng, -2.0, 2.0);
     }
-    double inf = 0.0;
     for (std::size_t i = 0; i < m; ++i) {
-        const double v = uniform(rng, -3.0, 3.0);
-        if (y[i] > 0.0)
-            lp.rowLower[i] = v, lp.rowUpper[i] = chance(rng, 0.5) ? kInf : v + 2.0, inf += y[i] * v;
-        else if (y[i] < 0.0)
-            lp.rowUpper[i] = v, lp.rowLower[i] = chance(rng, 0.5) ? -kInf : v - 2.0,
-            inf += y[i] * v;
-        else
-            lp.rowLower[i] = v - 1.0, lp.rowUpper[i] = v + 1.0;
+        v[i] = uniform(rng, -3.0, 3.0);
+        yv += y[i] * v[i];
     }
-    // Move row 0's bound so that y'r >= inf exceeds sup >= g'x by a clear margin.
-    const double need = sup - inf + 0.5 + 0.1 * std::fabs(sup);
-    if (y[0] > 0.0) {
-        lp.rowLower[0] += need / y[0];
-        if (std::isfinite(lp.rowUpper[0])) lp.rowUpper[0] = lp.rowLower[0] + 2.0;
-    } else {
-        lp.rowUpper[0] += need / y[0];
-        if (std::isfinite(lp.rowLower[0])) lp.rowLower[0] = lp.rowUpper[0] - 2.0;
+    v[0] += (sup - yv + 0.5 + 0.1 * std::fabs(sup)) / y[0];
+    for (std::size_t i = 0; i < m; ++i) {
+        const double width = chance(rng, 0.5) ? kInf : 2.0;
+        lp.rowLower[i] = y[i] > 0.0 ? v[i] : v[i] - (y[i] < 0.0 ? width : 1.0);
+        lp.rowUpper[i] = y[i] < 0.0 ? v[i] : v[i] + (y[i] > 0.0 ? width : 1.0);
     }
     return p;
 }
@@ -155,7 +161,7 @@ PlantedLp unbounded(Rng& rng, std::size_t m, std::size_t n) {
         const std::size_t k = support[rng() % support.size()];
         a[i + k * m] -= s / d[k];
     }
-    PlantedLp p{model(m, n, a), Planted::Unbounded};
+    PlantedLp p{model(m, n, a)};
     auto& lp = p.lp;
     for (std::size_t j = 0; j < n; ++j) {
         x[j] = uniform(rng, -3.0, 3.0);
@@ -214,6 +220,24 @@ std::vector<double> hessian(Rng& r, std::size_t n, const PlantedOptions& o) {
     return q;
 }
 
+// The verdict of the whole solve of `file` (the presolve may decide before the method).
+Verdict solveVerdict(const std::string& file, lpsolve::LinearAlgebra la, bool presolve) {
+    lpsolve::Options options;
+    options.file = file, options.quiet = true, options.linearAlgebra = la,
+    options.presolve = presolve;
+    try {
+        const lpsolve::SolveOutcome out = lpsolve::solveFile(options);
+        return {out.status, out.objective, out.linearAlgebra + ": " + out.message, out.iterations,
+                out.maxViolation};
+    } catch (const lpsolve::LpError& e) {
+        using lpsolve::ExitCode, lpsolve::IpmStatus;
+        return {e.code() == ExitCode::Infeasible  ? IpmStatus::Infeasible
+                : e.code() == ExitCode::Unbounded ? IpmStatus::Unbounded
+                                                  : IpmStatus::NumericalFailure,
+                0.0, e.what()};
+    }
+}
+
 }  // namespace
 
 CscMatrix csc(std::size_t m, std::size_t n, const std::vector<double>& a) {
@@ -227,18 +251,6 @@ CscMatrix csc(std::size_t m, std::size_t n, const std::vector<double>& a) {
     return A;
 }
 
-std::vector<double> product(std::size_t m, const std::vector<double>& a,
-                            const std::vector<double>& x, bool transposed) {
-    std::vector<double> r(transposed ? a.size() / m : m, 0.0);
-    for (std::size_t k = 0; k < a.size(); ++k) {
-        if (transposed)
-            r[k / m] += a[k] * x[k % m];
-        else
-            r[k % m] += a[k] * x[k / m];
-    }
-    return r;
-}
-
 PlantedLp plantedLp(std::uint32_t seed, const PlantedOptions& o) {
     Rng rng(seed);
     std::vector<double> x;
@@ -250,9 +262,8 @@ PlantedLp plantedLp(std::uint32_t seed, const PlantedOptions& o) {
         const double sx = std::pow(10.0, uniform(rng, 0.0, 0.5 * o.magnitude));
         const double sc = std::pow(10.0, uniform(rng, 0.0, 0.5 * o.magnitude));
         auto& lp = p.lp;
-        for (auto* v : {&lp.colLower, &lp.colUpper, &lp.rowLower, &lp.rowUpper}) {
+        for (auto* v : {&lp.colLower, &lp.colUpper, &lp.rowLower, &lp.rowUpper})
             for (auto& e : *v) e *= sx;
-        }
         for (auto& c : lp.objective) c *= sc;
         p.objective *= sx * sc;
     }
@@ -265,49 +276,12 @@ PlantedLp plantedQp(std::uint32_t seed, const PlantedOptions& o) {
     const std::size_t m = 1 + r() % 12, n = m + 3 + r() % 12;
     std::vector<double> x;
     PlantedLp out = optimal(r, m, n, false, x);
-    out.kind = o.kind;
     lpsolve::LpModel& lp = out.lp;
     const std::vector<double> q = hessian(r, n, o);
     lp.Q = csc(n, n, q);
     const std::vector<double> qx = product(n, q, x);
     for (std::size_t j = 0; j < n; ++j)  // c = A'y + z - Q x; the optimum loses 1/2 x'Qx
         lp.objective[j] -= qx[j], out.objective -= 0.5 * qx[j] * x[j];
-    if (o.kind == Planted::Optimal) return out;
-    std::vector<double> full(q);
-    std::size_t N = n;
-    if (o.kind == Planted::Unbounded) {  // columns p = n, q = n + 1 along the ray e_p + e_q
-        N = n + 2;
-        full.assign(N * N, 0.0);
-        for (std::size_t j = 0; j < n; ++j)
-            for (std::size_t i = 0; i < n; ++i) full[i + j * N] = q[i + j * n];
-        full[n + n * N] = full[n + 1 + (n + 1) * N] = 1.0;
-        full[n + 1 + n * N] = full[n + (n + 1) * N] = -1.0;
-        for (int sign : {1, -1}) {
-            for (std::size_t i = 0; i < m; ++i)
-                lp.A.rowIndex.push_back(i),
-                    lp.A.value.push_back(sign * (1.0 + static_cast<double>(i)));
-            lp.A.colStart.push_back(lp.A.rowIndex.size());
-            lp.colLower.push_back(0.0), lp.colUpper.push_back(kInf);
-        }
-        lp.A.cols = N;
-        lp.objective.push_back(-1.0), lp.objective.push_back(uniform(r, -1, 0.9));
-    } else {
-        std::size_t i = r() % (n - 1);  // two columns that are not fixed (else Q drops out)
-        const auto fixed = [&lp](std::size_t j) { return lp.colLower[j] == lp.colUpper[j]; };
-        for (std::size_t k = 0; k < n && (fixed(i) || fixed(i + 1)); ++k) i = (i + 1) % (n - 1);
-        if (r() % 2) {
-            full[i + i * n] = -1.0;
-        } else {
-            full[i + i * n] = full[i + 1 + (i + 1) * n] = 1.0;
-            full[i + 1 + i * n] = full[i + (i + 1) * n] = 2.0;
-            for (std::size_t j = 0; j < n; ++j) {  // keep the block apart from the rest
-                if (j != i && j != i + 1) {
-                    for (std::size_t k : {i, i + 1}) full[k + j * n] = full[j + k * n] = 0.0;
-                }
-            }
-        }
-    }
-    lp.Q = csc(N, N, full);
     return out;
 }
 
@@ -343,15 +317,11 @@ std::vector<double> cvxoptObjectives(const std::vector<const lpsolve::LpModel*>&
             for (std::size_t k = M.colStart[j]; k < M.colStart[j + 1]; ++k)
                 s << M.rowIndex[k] << ' ' << j << ' ' << M.value[k] << '\n';
     };
-    const auto list = [&s](const std::vector<double>& v) {
-        for (const double e : v) s << e << ' ';
-        s << '\n';
-    };
     s << models.size() << '\n';
     for (const lpsolve::LpModel* lp : models) {
         s << lp->numCols() << ' ' << lp->numRows() << ' ' << lp->objectiveConstant << '\n';
-        list(lp->objective), list(lp->colLower), list(lp->colUpper);
-        list(lp->rowLower), list(lp->rowUpper);
+        for (auto* v : {&lp->objective, &lp->colLower, &lp->colUpper, &lp->rowLower, &lp->rowUpper})
+            for (const double e : *v) s << e << ' ';
         triplets(lp->A), triplets(lp->Q);
     }
     const std::string input = tempPath("cvxopt_input.txt");
@@ -364,23 +334,6 @@ std::vector<double> cvxoptObjectives(const std::vector<const lpsolve::LpModel*>&
         out.push_back(value == "nan" ? NAN : std::stod(value));
     std::remove(input.c_str());
     return out;
-}
-
-Verdict solveVerdict(const std::string& file, lpsolve::LinearAlgebra la, bool presolve) {
-    lpsolve::Options options;
-    options.file = file, options.quiet = true, options.linearAlgebra = la,
-    options.presolve = presolve;
-    try {
-        const lpsolve::SolveOutcome out = lpsolve::solveFile(options);
-        return {out.status, out.objective, out.linearAlgebra + ": " + out.message, out.iterations,
-                out.maxViolation};
-    } catch (const lpsolve::LpError& e) {
-        using lpsolve::ExitCode, lpsolve::IpmStatus;
-        return {e.code() == ExitCode::Infeasible  ? IpmStatus::Infeasible
-                : e.code() == ExitCode::Unbounded ? IpmStatus::Unbounded
-                                                  : IpmStatus::NumericalFailure,
-                0.0, e.what()};
-    }
 }
 
 void expectVerdict(const std::string& file, lpsolve::LinearAlgebra la, lpsolve::IpmStatus want,

@@ -1,18 +1,13 @@
 #pragma once
-// Random LPs and convex QPs whose answer is known by construction, and the verdicts of the
-// solver on such files.
-//  - LP Optimal: x*, multipliers y* and reduced costs z* that meet the optimality
-//    conditions (with degenerate pairs and a dependent row when asked): the optimum is c'x*.
-//  - LP Infeasible: y with A'y = g and bounds such that b'y > sup g'x over the bounds.
-//  - LP Unbounded: a feasible point and d with A d = 0, inside the bounds' sign pattern,
+// Random LPs and convex QPs whose answer is known by construction, and the solver's
+// verdicts on such files.
+//  - Optimal: x*, multipliers y*, z* that meet the optimality conditions (with degenerate
+//    pairs and a dependent row when asked), costs c = A'y* + z* - Q x*; Q = B B' (QPs).
+//  - Infeasible: y with A'y = g and bounds such that b'y > sup g'x over the bounds.
+//  - Unbounded: a feasible point and d with A d = 0, inside the bounds' sign pattern,
 //    along which c'd < 0.
 //  LPs can be rescaled (each entry by a row and a column factor, together within 1e+-9)
 //  and blown up to optima of size up to 1e10 without changing their answer.
-//  - QP Optimal: KKT point (x*, y*, z*) of min c'x + 1/2 x'Qx with Q = B B' (convex), by
-//    c = A'y* + z* - Q x*.
-//  - QP Unbounded: an optimal one plus columns p, q >= 0 with A columns a and -a, costs
-//    summing below 0 and Hessian block [1 -1; -1 1]: along e_p + e_q, A d = 0, Q d = 0.
-//  - QP NonConvex: a negative diagonal entry in Q, or a block [1 2; 2 1].
 #include <cstdint>
 #include <string>
 #include <vector>
@@ -23,7 +18,7 @@
 
 namespace lpsolve_test {
 
-enum class Planted { Optimal, Infeasible, Unbounded, NonConvex };
+enum class Planted { Optimal, Infeasible, Unbounded };
 
 struct PlantedOptions {
     Planted kind = Planted::Optimal;
@@ -36,19 +31,14 @@ struct PlantedOptions {
 
 struct PlantedLp {
     lpsolve::LpModel lp;
-    Planted kind = Planted::Optimal;
     double objective = 0.0;  ///< the optimum (Optimal only)
 };
 
 PlantedLp plantedLp(std::uint32_t seed, const PlantedOptions& options);
-PlantedLp plantedQp(std::uint32_t seed, const PlantedOptions& options);
+PlantedLp plantedQp(std::uint32_t seed, const PlantedOptions& options);  ///< Optimal only
 
 /// Compressed-column form of the dense column-major m x n `a` (exact zeros dropped).
 lpsolve::CscMatrix csc(std::size_t m, std::size_t n, const std::vector<double>& a);
-
-/// A x (A'x when `transposed`) for the dense column-major `a` with m rows.
-std::vector<double> product(std::size_t m, const std::vector<double>& a,
-                            const std::vector<double>& x, bool transposed = false);
 
 /// Writes the model as MPS at full precision, with a QUADOBJ section when it has a Q.
 void writeMps(const lpsolve::LpModel& lp, const std::string& path);
@@ -56,12 +46,9 @@ void writeMps(const lpsolve::LpModel& lp, const std::string& path);
 /// Optimal objectives by cvxopt.solvers.qp, NaN where it found none.
 std::vector<double> cvxoptObjectives(const std::vector<const lpsolve::LpModel*>& models);
 
-/// The verdict of the whole solve of `file` (the presolve may decide before the method).
-Verdict solveVerdict(const std::string& file, lpsolve::LinearAlgebra la, bool presolve = true);
-
-/// Expects solveVerdict's status to be `want` and, when optimal, its objective within
-/// 1e-6 max(1, |objective|), reached within 100 iterations, with a violation below
-/// `violation` max(1, |objective|).
+/// Expects the solve of `file` (with the presolve unless not `presolve`) to end in `want`
+/// and, when optimal, within 100 iterations at `objective` to 1e-6 max(1, |objective|), with
+/// a violation below `violation` max(1, |objective|).
 void expectVerdict(const std::string& file, lpsolve::LinearAlgebra la, lpsolve::IpmStatus want,
                    double objective, const std::string& what, bool presolve = true,
                    double violation = 1e-5);

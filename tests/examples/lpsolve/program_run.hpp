@@ -23,10 +23,8 @@ ProgramRun runProgram(const std::string& binary, const std::vector<std::string>&
 /// A file name in the test's temporary directory, distinct per process.
 std::string tempPath(const std::string& stem);
 
-/// Writes `bytes` to `path`.
 void writeFile(const std::string& path, const std::string& bytes);
 
-/// `text` compressed in gzip format.
 std::string gzip(const std::string& text);
 
 /// Clp's verdict on `file` (`clp FILE -dualsimplex`): Optimal, Infeasible, Unbounded, or

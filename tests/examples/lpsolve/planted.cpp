@@ -59,8 +59,10 @@ lpsolve::LpModel model(std::size_t m, std::size_t n, const std::vector<double>& 
     lpsolve::LpModel lp;
     lp.A = csc(m, n, a);
     lp.objective.assign(n, 0.0);
-    lp.colLower.assign(n, -kInf), lp.colUpper.assign(n, kInf);
-    lp.rowLower.assign(m, -kInf), lp.rowUpper.assign(m, kInf);
+    lp.colLower.assign(n, -kInf);
+    lp.colUpper.assign(n, kInf);
+    lp.rowLower.assign(m, -kInf);
+    lp.rowUpper.assign(m, kInf);
     return lp;
 }
 
@@ -108,7 +110,8 @@ PlantedLp optimal(Rng& rng, std::size_t m, std::size_t n, bool degenerate, std::
         for (std::size_t j = n; j-- > 0;)
             a.insert(a.begin() + (j + 1) * m, a[j * m] + a[1 + j * m]);
         lp.A = csc(m + 1, n, a);
-        lp.rowLower.push_back(ax[0] + ax[1]), lp.rowUpper.push_back(ax[0] + ax[1]);
+        lp.rowLower.push_back(ax[0] + ax[1]);
+        lp.rowUpper.push_back(ax[0] + ax[1]);
     }
     return p;
 }
@@ -152,8 +155,9 @@ PlantedLp unbounded(Rng& rng, std::size_t m, std::size_t n) {
     std::vector<double> d(n, 0.0), x(n);
     std::vector<std::size_t> support;
     for (std::size_t j = 0; j < n; ++j) {
-        if (j < 2 || chance(rng, 0.3))
-            d[j] = uniform(rng, 0.5, 2.0) * (chance(rng, 0.5) ? 1.0 : -1.0), support.push_back(j);
+        if (j >= 2 && !chance(rng, 0.3)) continue;
+        d[j] = uniform(rng, 0.5, 2.0) * (chance(rng, 0.5) ? 1.0 : -1.0);
+        support.push_back(j);
     }
     for (std::size_t i = 0; i < m; ++i) {  // make row i orthogonal to d through one support column
         double s = 0.0;

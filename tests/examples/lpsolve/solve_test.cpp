@@ -63,11 +63,14 @@ TEST(DenseColumns, StayOutOfTheNormalEquationsFactorAndAgreeWithClp) {
         lpsolve::CscMatrix& A = lp.A;
         EXPECT_EQ(lpsolve::automaticChoice({&A}, 20000), LA::Dense);
         for (int d = 0; d < 3; ++d, ++A.cols) {
-            for (std::size_t i = 0; i < A.rows; ++i)
-                A.rowIndex.push_back(i), A.value.push_back(entry(rng));
+            for (std::size_t i = 0; i < A.rows; ++i) {
+                A.rowIndex.push_back(i);
+                A.value.push_back(entry(rng));
+            }
             A.colStart.push_back(A.rowIndex.size());
-            lp.objective.push_back(cost(rng)), lp.colLower.push_back(0.0),
-                lp.colUpper.push_back(5.0);
+            lp.objective.push_back(cost(rng));
+            lp.colLower.push_back(0.0);
+            lp.colUpper.push_back(5.0);
         }
         EXPECT_EQ(lpsolve::denseColumns(A).size(), 3u);
         EXPECT_EQ(lpsolve::automaticChoice({&A}), LA::Normal);

@@ -51,6 +51,11 @@ TEST(HostMemory, CountersFailureInjectionAndArrays) {
     z = kxarray::do_create_numeric({5, 1}, kxDOUBLE_CLASS, kxREAL);  // releases the first
     EXPECT_EQ(arrayStats().live - arrays.live, 2u);
     EXPECT_EQ(arrayStats().created - arrays.created, 3u);
+    failAllocationAfter(0);  // an array's storage is an allocation point too
+    EXPECT_EQ(
+        hostErrorId([] { kxArrayPtr f(kxCreateNumericMatrix(2, 2, kxDOUBLE_CLASS, kxREAL)); }),
+        "KALDOR:outOfMemory");
+    EXPECT_EQ(arrayStats().live - arrays.live, 2u);
 }
 
 // hostPrintf, UTF-16 streams and ioPrintMatrix share one ordered UTF-8 sink; flushes are counted;

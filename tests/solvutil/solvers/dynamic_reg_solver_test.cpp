@@ -31,6 +31,16 @@ DynamicRegParams kktParams(long nPrimal) {
     return p;
 }
 
+// The unblocked algorithm on U, with the pivot tolerance the panel run p chose.
+DynamicRegParams factorUnblocked(DynamicRegSolver& s, DenseMatrix& U, long nx,
+                                 const DynamicRegParams& p) {
+    DynamicRegParams pu = kktParams(nx);
+    pu.pivotTol = p.pivotTol;
+    pu.primalRank = UL(nx);
+    s.fullColLDL2_(U.data(), UL(U.rows), UL(U.rows), pu);
+    return pu;
+}
+
 }  // namespace
 
 // Diagonal matrices (and order 0): shifts, D, ranks and the four flags for wrong signs,
@@ -120,11 +130,9 @@ TEST(DynamicRegSolver, ReusedSolverMatchesLapackAndTheUnblockedAlgorithm) {
         DenseMatrix F = K, U = K;
         for (long j = 1; j < n; ++j)
             for (long i = 0; i < j; ++i) F(i, j) = 1000.0 + static_cast<double>(i);
-        DynamicRegParams p = kktParams(nx), pu = p;
+        DynamicRegParams p = kktParams(nx);
         reused.factor(F, UL(n), p);
-        pu.pivotTol = p.pivotTol;
-        pu.primalRank = UL(nx);
-        reused.fullColLDL2_(U.data(), UL(n), UL(n), pu);
+        const DynamicRegParams pu = factorUnblocked(reused, U, nx, p);
         EXPECT_TRUE(p.regIndices == dependent && pu.regIndices == dependent);
         EXPECT_EQ(std::vector<UL>({p.rank, p.primalRank, pu.primalRank, p.dualRank}),
                   std::vector<UL>({UL(rank), UL(nx), UL(nx), UL(rank - nx)}));
@@ -168,11 +176,9 @@ TEST(DynamicRegSolver, PanelAndUnblockedShiftTheSamePivotsAcrossBlockBoundaries)
             for (long k = 0; k < n; ++k) K(i, k) = K(k, i) = 0.0;
         }
         DenseMatrix B = K, U = K;
-        DynamicRegParams pb = kktParams(nx), pu = kktParams(nx);
+        DynamicRegParams pb = kktParams(nx);
         solver.factor(B, UL(n), pb);
-        pu.pivotTol = pb.pivotTol;
-        pu.primalRank = UL(nx);
-        solver.fullColLDL2_(U.data(), UL(n), UL(n), pu);
+        const DynamicRegParams pu = factorUnblocked(solver, U, nx, pb);
         EXPECT_TRUE(pb.regIndices == zeros && pu.regIndices == zeros);
         EXPECT_EQ(pb.primalRank, pu.primalRank);
         double diff = 0.0, scale = 0.0;
